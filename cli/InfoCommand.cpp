@@ -1,0 +1,17 @@
+#include "cli/InfoCommand.h"
+
+#include <iostream>
+
+#include "core/TilvexApp.h"
+
+namespace tilvex::cli {
+
+int RunInfo(const std::string& path)
+{
+    std::cerr << "tilvex-cli info: sessions are not readable yet: " << path << "\n";
+    return 1;
+}
+
+void SetWildCorner(CTilvexApp& app, int n) { app.wildCornerMap.BuildFrequencies(n); }
+
+}  // namespace tilvex::cli

@@ -1,0 +1,189 @@
+#include "cli/RenderCommand.h"
+
+#include <chrono>
+#include <cstdio>
+#include <iostream>
+#include <map>
+
+#include "cli/CliInteraction.h"
+#include "cli/InfoCommand.h"
+#include "cli/StateJson.h"
+#include "core/TilvexApp.h"
+#include "render/QuiltExport.h"
+
+namespace tilvex::cli {
+
+namespace {
+
+const std::map<std::string, int> kKindButtons = {
+    {"square", ChooseMapModel::kSquare},
+    {"hex", ChooseMapModel::kHex},
+    {"4-6-12", ChooseMapModel::kFourSixTwelve},
+    {"4-8-8", ChooseMapModel::kFourEightEight},
+    {"3-12-12", ChooseMapModel::kThreeTwelveTwelve},
+    {"wild-corner", ChooseMapModel::kWildCorner},
+};
+
+std::string infoPath;
+
+class ProgressBar {
+public:
+    explicit ProgressBar(bool enabled) : enabled_(enabled) {}
+    void Update(const CTilvexApp& app)
+    {
+        if (!enabled_) return;
+        int percent = app.maxIterations > 0
+                          ? static_cast<int>(100.0 * app.iterationCount / (static_cast<double>(app.maxIterations) + 1))
+                          : 100;
+        if (percent == shown_) return;
+        shown_ = percent;
+        std::fprintf(stderr, "\r[%-50s] %3d%% %s", std::string(static_cast<std::size_t>(percent / 2), '#').c_str(),
+                     percent, app.QuiltName().c_str());
+        std::fflush(stderr);
+    }
+    void Finish()
+    {
+        if (enabled_) std::fputc('\n', stderr);
+    }
+
+private:
+    bool enabled_;
+    int shown_ = -1;
+};
+
+// Sets up a new quilt the way a user would: grid width and detail settings,
+// then "Choose Map" with the kind picked and "Use Random Settings" ticked.
+void SetUpNewQuilt(CTilvexApp& app, CliInteraction& user, const RenderOptions& o)
+{
+    if (o.grid) app.ApplyGridWidth(*o.grid);
+    bool hexKind = o.kind == "hex";
+    if (o.detailed) {
+        if (hexKind)
+            app.detailedHex = 1;
+        else
+            app.detailedSquare = 1;
+    }
+    if (o.depth) {
+        if (hexKind)
+            app.hexDetailDepth = *o.depth;
+        else
+            app.squareDetailDepth = static_cast<std::uint16_t>(*o.depth);
+    }
+    app.squareMap.detailed = app.detailedSquare;
+    app.squareMap.depth = app.squareDetailDepth;
+    app.hexMap.detailed = app.detailedHex;
+    app.hexMap.depth = app.hexDetailDepth;
+    if (o.knot) app.hexKnot = app.hexMap.knot = 1;
+
+    user.wantedKindButton = kKindButtons.at(o.kind);
+    user.detailedSquare = app.detailedSquare;
+    user.detailedHex = app.detailedHex;
+    app.OnSetMapping();
+    if (o.corner) SetWildCorner(app, *o.corner);
+}
+
+std::string Validate(const RenderOptions& o)
+{
+    if (!kKindButtons.count(o.kind)) return "unknown --kind '" + o.kind + "'";
+    if (o.grid && (*o.grid < 20 || *o.grid > maxGridSize - 1))
+        return "--grid must be between 20 and " + std::to_string(maxGridSize - 1);
+    if (o.maxIterations && *o.maxIterations < 1) return "--max-iterations must be positive";
+    if (o.depth) {
+        bool hexKind = o.kind == "hex";
+        int lo = hexKind ? 4 : 3, hi = hexKind ? 11 : 6;
+        if (*o.depth < lo || *o.depth > hi)
+            return "--depth must be between " + std::to_string(lo) + " and " + std::to_string(hi) + " for this kind";
+    }
+    if (o.knot && o.kind != "hex") return "--knot needs --kind hex";
+    if (o.corner && o.kind != "wild-corner") return "--corner needs --kind wild-corner";
+    if (o.corner && (*o.corner < 3 || *o.corner > 42)) return "--corner must be between 3 and 42";
+    if (o.period < 1 || o.period > 32) return "--period must be between 1 and 32";
+    return {};
+}
+
+int RunRender(const RenderOptions& o)
+{
+    if (std::string problem = Validate(o); !problem.empty()) {
+        std::cerr << "tilvex-cli render: " << problem << "\n";
+        return 2;
+    }
+    CTilvexApp app(o.seed);
+    CliInteraction user;
+    app.ui = &user;
+    if (!app.InitInstance(AvailablePhysicalMemory())) return 1;
+
+    if (!o.load.empty()) {
+        if (!app.TransferSession(o.load, 1)) return 1;
+    } else {
+        SetUpNewQuilt(app, user, o);
+    }
+    if (o.maxIterations) app.maxIterations = *o.maxIterations;
+
+    ProgressBar progress(o.progress);
+    auto start = std::chrono::steady_clock::now();
+    long long steps = 0;
+    int restartsBefore = app.restarts;
+    while (!app.limitReached) {
+        app.OnIdle();
+        if ((++steps & 0xFFFF) == 0) progress.Update(app);
+    }
+    double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    progress.Update(app);
+    progress.Finish();
+
+    const std::pair<const std::string*, ImageFormat> exports[] = {
+        {&o.bmp, ImageFormat::Bmp}, {&o.pcx, ImageFormat::Pcx}, {&o.png, ImageFormat::Png}};
+    for (const auto& [path, format] : exports) {
+        if (path->empty()) continue;
+        if (std::string error = ExportQuiltImage(app, format, *path, o.period); !error.empty()) {
+            std::cerr << "tilvex-cli render: " << error << "\n";
+            return 1;
+        }
+    }
+    if (!o.save.empty() && !app.TransferSession(o.save, 0)) return 1;
+
+    nlohmann::ordered_json j = StateJson(app);
+    j["restarts"] = app.restarts - restartsBefore;
+    j["seconds"] = seconds;
+    j["stepsPerSecond"] = seconds > 0 ? static_cast<double>(steps) / seconds : 0.0;
+    std::cout << j.dump(2) << "\n";
+    return 0;
+}
+
+}  // namespace
+
+void AddRenderCommand(CLI::App& cli, RenderOptions& o)
+{
+    CLI::App* render = cli.add_subcommand("render", "Generate a quilt up to its iteration limit and report its state");
+    render->add_option("--seed", o.seed, "Seed the random source with this number instead of the clock");
+    auto* kind = render->add_option("--kind", o.kind, "square, hex, 4-6-12, 4-8-8, 3-12-12 or wild-corner");
+    auto* grid = render->add_option("--grid", o.grid, "Grid width in cells (20 ... capacity - 1)");
+    render->add_option("--max-iterations", o.maxIterations, "Iteration limit (default 3500000)");
+    auto* detailed = render->add_flag("--detailed", o.detailed, "Use the detailed form of the square or hex map");
+    auto* depth = render->add_option("--depth", o.depth, "Detail depth (square 3-6, hex 4-11)");
+    auto* knot = render->add_flag("--knot", o.knot, "Hex quilt with the knot effect");
+    auto* corner = render->add_option("--corner", o.corner, "Wild Corner N value (3-42)");
+    render->add_option("--period", o.period, "Tiles per image side for exported images (default 1)");
+    render->add_option("--bmp", o.bmp, "Write the quilt as an 8-bit BMP file");
+    render->add_option("--pcx", o.pcx, "Write the quilt as a 256-colour PCX file");
+    render->add_option("--png", o.png, "Write the quilt as a PNG file");
+    auto* load = render->add_option("--load", o.load, "Continue a saved session (.qlt) instead of a new quilt");
+    render->add_option("--save", o.save, "Save the session (.qlt) when done");
+    render->add_flag("--progress", o.progress, "Show a progress bar on stderr");
+    for (auto* opt : {kind, grid, detailed, depth, knot, corner}) load->excludes(opt);
+}
+
+void AddInfoCommand(CLI::App& cli)
+{
+    CLI::App* info = cli.add_subcommand("info", "Print the state of a saved session as JSON");
+    info->add_option("file", infoPath, "Session file (.qlt)")->required();
+}
+
+int RunSelected(CLI::App& cli, const RenderOptions& options)
+{
+    if (cli.got_subcommand("render")) return RunRender(options);
+    if (cli.got_subcommand("info")) return RunInfo(infoPath);
+    return 2;
+}
+
+}  // namespace tilvex::cli

@@ -1,0 +1,20 @@
+// tilvex-cli: the headless quilt generator.
+#include <CLI/CLI.hpp>
+
+#include "cli/RenderCommand.h"
+
+int main(int argc, char** argv)
+{
+    CLI::App cli{"tilvex-cli: generate quilts without the desktop program"};
+    cli.require_subcommand(1);
+    tilvex::cli::RenderOptions render;
+    tilvex::cli::AddRenderCommand(cli, render);
+    tilvex::cli::AddInfoCommand(cli);
+    try {
+        cli.parse(argc, argv);
+    } catch (const CLI::ParseError& e) {
+        int code = cli.exit(e);
+        return code == 0 ? 0 : 2;
+    }
+    return tilvex::cli::RunSelected(cli, render);
+}

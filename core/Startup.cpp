@@ -1,0 +1,85 @@
+#include <cmath>
+#include <fstream>
+#include <new>
+#include <sstream>
+
+#include "core/TilvexApp.h"
+
+namespace tilvex {
+
+std::size_t ImageBlockSize(int n)
+{
+    std::size_t stride = static_cast<std::size_t>((16 * n + 31) / 32) * 4;
+    return 1064 + stride * 2 * static_cast<std::size_t>(n);
+}
+
+std::uint64_t AvailablePhysicalMemory()
+{
+    std::ifstream meminfo("/proc/meminfo");
+    std::string line;
+    while (std::getline(meminfo, line)) {
+        std::istringstream fields(line);
+        std::string key;
+        std::uint64_t kib = 0;
+        if (fields >> key >> kib && key == "MemAvailable:") return kib * 1024;
+    }
+    return 0;
+}
+
+bool CTilvexApp::InitInstance(std::uint64_t availableBytes)
+{
+    imageMemory.clear();
+    displayPalette = nullptr;
+    grid.width = 100;
+    viewPeriod = 1;
+    kindHex = kindReserved = kindFourSixTwelve = kindFourEightEight = kindThreeTwelveTwelve = 0;
+    maxIterations = 3500000;
+    imageBuilt = 0;
+    detailedSquare = 0;
+    detailedHex = 0;
+    useRandomSettings = 1;
+    squareDetailDepth = 6;
+    hexDetailDepth = 11;
+    densityCycles = 3;
+    densityCyclesDefault = 1;
+
+    auto fail = [this] {
+        ui->ShowMessage("Not Enouth non-Virtual Memory free for Startup", MessageIcon::None);
+        return false;
+    };
+
+    int n = maxGridSize;
+    auto need = [](int c) {
+        return static_cast<std::uint64_t>(ImageBlockSize(c)) + 2ull * static_cast<std::uint64_t>(c) * c + 600000ull;
+    };
+    while (need(n) >= availableBytes) {
+        n = static_cast<int>(n * 0.9);
+        maxGridSize = n;
+        if (n < 200) return fail();
+    }
+    try {
+        imageMemory.assign(ImageBlockSize(n), 0);
+        grid.AttachStorage(n);
+    } catch (const std::bad_alloc&) {
+        imageMemory.clear();
+        return fail();
+    }
+    hexSizeLimit = 2 * n / 3;
+
+    hexMap.Randomize(random, detailedHex);
+    squareMap.Randomize(random);
+    RandomStartPoint();
+    ResetGeneration();
+    RandomNewQuilt();
+    return true;
+}
+
+void CTilvexApp::ExitInstance()
+{
+    imageMemory.clear();
+    imageMemory.shrink_to_fit();
+    displayPalette = nullptr;
+    grid.DetachStorage();
+}
+
+}  // namespace tilvex

@@ -1,0 +1,22 @@
+#pragma once
+
+#include "core/Complex.h"
+#include "core/GrowableArray.h"
+#include "core/RandomSource.h"
+
+namespace tilvex {
+
+// The 4-8-8 tiling quilt map. (Skeleton: fields and algorithms belong to its unit.)
+class MapFourEight {
+public:
+    MapFourEight();
+
+    void Randomize(RandomSource& random);
+    // p is overwritten with its folded position; returns the canonical point.
+    Complex Iterate(Complex& p);
+    Complex FoldToCell(Complex& p);
+
+    int tileType = 0;
+};
+
+}  // namespace tilvex

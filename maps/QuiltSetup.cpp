@@ -1,0 +1,99 @@
+#include <cmath>
+#include <cstdio>
+
+#include "core/StdRand.h"
+#include "core/TilvexApp.h"
+
+namespace tilvex {
+
+void CTilvexApp::RandomStartPoint()
+{
+    double x = random.RandomUnit();
+    double y = random.RandomUnit();
+    plotX = x;
+    plotY = y;
+    point = {x, y};
+}
+
+void CTilvexApp::RandomNewQuilt()
+{
+    if (kindFourSixTwelve) {
+        fourSixTwelveMap.Randomize(random);
+        RandomStartPoint();
+    } else if (kindThreeTwelveTwelve) {
+        threeTwelveTwelveMap.Randomize(random);
+        RandomStartPoint();
+    } else if (kindFourEightEight) {
+        fourEightEightMap.Randomize(random);
+        RandomStartPoint();
+    } else if (kindHex) {
+        RandomHexQuilt();
+        MakeQuiltName();
+        return;
+    } else if (kindWildCorner) {
+        wildCornerMap.Randomize(rand() % 11 + 3, 11, random);
+        double x = random.RandomUnit();
+        double y = random.RandomUnit();
+        point = {x, y};
+        plotX = x;
+        plotY = y;
+    } else {
+        squareMap.Randomize(random);
+        RandomStartPoint();
+    }
+    ResetGeneration();
+    MakeQuiltName();
+}
+
+void CTilvexApp::RandomHexQuilt()
+{
+    hexMap.Randomize(random, detailedHex);
+    double u = random.RandomUnit();
+    double v = random.RandomUnit();
+    nextPoint = {u, v};
+    if (hexKnot)
+        point = {u + v * 0.5, v * hexMap.halfHeight};
+    else
+        point = hexMap.FoldToCell(nextPoint);
+    gridSize = grid.width;
+    gridScale = grid.width;
+    gridScaleInverse = 1.0 / grid.width;
+    hexMap.SetGeometry(grid.width);
+    tileWidth = hexMap.tileWidth;
+    tileHeight = hexMap.tileHeight;
+    ResetGeneration();
+}
+
+void CTilvexApp::ApplyGridWidth(int newWidth, double iterationFactor)
+{
+    int old = grid.width;
+    gridSize = static_cast<std::uint16_t>(old);
+    if (newWidth != old) {
+        grid.Clear();
+        if (old < newWidth && old > 100) {
+            double scale = newWidth * 0.01;
+            maxIterations = static_cast<int>(std::trunc(scale * scale * iterationFactor));
+        }
+        grid.width = static_cast<std::uint16_t>(newWidth);
+    }
+    gridSize = grid.width;
+}
+
+void CTilvexApp::MakeQuiltName()
+{
+    quiltNumber = static_cast<int>(std::trunc(random.RandomUnit() * 999999.0));
+    const char* format = "Qs%06li";
+    if (kindHex)
+        format = "Qh%06li";
+    else if (kindThreeTwelveTwelve)
+        format = "QT%06li";
+    else if (kindFourEightEight)
+        format = "Qe%06li";
+    else if (kindFourSixTwelve)
+        format = "Qf%06li";
+    else if (kindWildCorner)
+        format = "Qx%06li";
+    std::snprintf(quiltName, sizeof quiltName, format, static_cast<long>(quiltNumber));
+}
+
+}  // namespace tilvex

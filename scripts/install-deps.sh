@@ -1,0 +1,27 @@
+#!/usr/bin/env bash
+# Installs the Debian packages Tilvex builds, tests and runs with. Does nothing
+# when all are present; needs root (or sudo) otherwise.
+set -euo pipefail
+
+packages=(
+    build-essential cmake g++ make pkg-config
+    libgtest-dev libbenchmark-dev
+    qt6-base-dev libgl-dev
+    libcli11-dev nlohmann-json3-dev
+    clang libclang-rt-14-dev
+    python3 python3-pil imagemagick netpbm
+    xvfb xauth x11-utils fonts-dejavu-core
+)
+
+missing=()
+for p in "${packages[@]}"; do
+    dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
+done
+[ ${#missing[@]} -eq 0 ] && exit 0
+
+echo "Installing: ${missing[*]}"
+sudo=""
+[ "$(id -u)" -ne 0 ] && sudo="sudo"
+export DEBIAN_FRONTEND=noninteractive
+$sudo apt-get update -qq
+$sudo apt-get install -y -qq --no-install-recommends "${missing[@]}"
