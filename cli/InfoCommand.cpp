@@ -12,6 +12,4 @@ int RunInfo(const std::string& path)
     return 1;
 }
 
-void SetWildCorner(CTilvexApp& app, int n) { app.wildCornerMap.BuildFrequencies(n); }
-
 }  // namespace tilvex::cli

@@ -8,6 +8,7 @@
 #include "cli/CliInteraction.h"
 #include "cli/InfoCommand.h"
 #include "cli/StateJson.h"
+#include "cli/WildCornerOption.h"
 #include "core/TilvexApp.h"
 #include "render/QuiltExport.h"
 
