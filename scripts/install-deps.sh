@@ -10,7 +10,7 @@ packages=(
     libcli11-dev nlohmann-json3-dev
     clang libclang-rt-14-dev
     python3 python3-pil imagemagick netpbm
-    xvfb xauth x11-utils fonts-dejavu-core
+    xvfb xauth x11-utils xdotool fonts-dejavu-core
 )
 
 missing=()
