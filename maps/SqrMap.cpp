@@ -30,20 +30,9 @@ void SqrMap::SetCoef(int i, int j, double value)
     if (index >= 0) coef[index] = value;
 }
 
-Complex SqrMap::Iterate(Complex p)
-{
-    x = p.re;
-    y = p.im;
-    if (detailed)
-        StepDetailed();
-    else
-        Step();
-    lastX = x;
-    lastY = y;
-    return {x, y};
-}
-
-void SqrMap::Step()
+// Inlined into Iterate so the point stays in registers through the step: the
+// loop is bound by this chain of dependent steps.
+[[gnu::always_inline]] inline void SqrMap::PlainStep()
 {
     a = twoPi * x;
     b = twoPi * y;
@@ -64,6 +53,21 @@ void SqrMap::Step()
                 emm * y + shiftY;
     x = ReduceToUnit(nx);
     y = ReduceToUnit(ny);
+}
+
+void SqrMap::Step() { PlainStep(); }
+
+Complex SqrMap::Iterate(const Complex& p)
+{
+    x = p.re;
+    y = p.im;
+    if (detailed)
+        StepDetailed();
+    else
+        PlainStep();
+    lastX = x;
+    lastY = y;
+    return {x, y};
 }
 
 void SqrMap::StepDetailed()

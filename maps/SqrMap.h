@@ -15,7 +15,7 @@ class SqrMap {
 public:
     SqrMap();
 
-    Complex Iterate(Complex p);
+    Complex Iterate(const Complex& p);
     void Step();
     void StepDetailed();
     void Randomize(RandomSource& random);
@@ -42,6 +42,7 @@ public:
 
 private:
     int CoefIndex(int i, int j) const;
+    void PlainStep();
 };
 
 // Reduction into [0, 1]: 1.0 stays 1.0, negative whole numbers become 1.0.

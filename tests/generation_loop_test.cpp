@@ -1,0 +1,193 @@
+#include <gtest/gtest.h>
+
+#include "core/StdRand.h"
+#include "core/TilvexApp.h"
+
+using namespace tilvex;
+
+namespace {
+constexpr std::uint64_t kPlentyOfMemory = 1ull << 32;
+
+struct StartedApp {
+    explicit StartedApp(double seed = 7) : app(seed) { EXPECT_TRUE(app.InitInstance(kPlentyOfMemory)); }
+    CTilvexApp app;
+};
+
+// Fills exactly n cells of the width x width area with a count of 1.
+void FillCells(QuiltMap& grid, int n)
+{
+    grid.Clear();
+    for (int i = 0; i < n; ++i) grid.SetCount(i % grid.width, i / grid.width, 1);
+    grid.maxCount = n > 0 ? 1 : 0;
+}
+
+long long CountedPoints(const QuiltMap& grid)
+{
+    // A plot coordinate of 1.0 in y lands in the next column's row 0; one of
+    // 1.0 in x lands past the area, up to (width, width).
+    long long total = 0;
+    for (int x = 0; x <= grid.width; ++x)
+        for (int y = 0; y < grid.width; ++y) total += grid.CountAt(x, y);
+    return total + grid.CountAt(grid.width, grid.width);
+}
+}  // namespace
+
+TEST(GenerationLoop, WrapToUnitSquareExamples)
+{
+    CTilvexApp app(0.0);
+    const double cases[][2] = {{1.25, 0.25}, {1.0, 1.0}, {-0.25, 0.75}, {-2.0, 1.0}, {0.0, 0.0}};
+    for (const auto& c : cases) {
+        app.plotX = c[0];
+        app.plotY = -c[0];
+        app.WrapToUnitSquare();
+        EXPECT_EQ(app.plotX, c[1]) << c[0];
+        EXPECT_EQ(app.plotY, ReduceToUnit(-c[0])) << c[0];
+    }
+}
+
+TEST(GenerationLoop, ResetClearsCountersAndKeepsThePoint)
+{
+    StartedApp s;
+    CTilvexApp& app = s.app;
+    for (int i = 0; i < 5000; ++i) app.OnIdle();
+    Complex before = app.point;
+    app.grid.width = 150;
+    app.ResetGeneration();
+    EXPECT_EQ(app.iterationCount, 0);
+    EXPECT_EQ(app.gridSize, 150);
+    EXPECT_EQ(app.minFilledCells, 2250);
+    EXPECT_EQ(app.gridScale, 150.0);
+    EXPECT_EQ(app.grid.maxCount, 0);
+    EXPECT_EQ(app.point, before);
+    EXPECT_EQ(app.generating, 1);
+}
+
+TEST(GenerationLoop, LimitIsInclusiveAndTheWarmUpIsNotCounted)
+{
+    // A wide grid keeps this quilt from filling every cell, so no floor is
+    // removed and the grid's total is exactly the number of counted points.
+    StartedApp s(7);
+    CTilvexApp& app = s.app;
+    app.ApplyGridWidth(600);
+    app.RandomNewQuilt();
+    app.maxIterations = 3500000;
+    ASSERT_EQ(app.iterationCount, 0);
+    long long calls = 0;
+    while (!app.limitReached) {
+        app.OnIdle();
+        ++calls;
+    }
+    ASSERT_EQ(app.restarts, 0);
+    EXPECT_EQ(app.iterationCount, 3500001);
+    EXPECT_EQ(calls, 3500002) << "the call after the last step only stops";
+    EXPECT_LT(app.grid.FilledCells(), 600 * 600);
+    EXPECT_LT(app.grid.maxCount, 65535);
+    EXPECT_EQ(CountedPoints(app.grid), 3497001);
+
+    // Stopped: further calls do nothing and still answer true.
+    EXPECT_TRUE(app.OnIdle());
+    EXPECT_EQ(app.iterationCount, 3500001);
+    EXPECT_EQ(app.generating, 0);
+    // Raising the limit resumes where it stopped.
+    app.maxIterations = 3500010;
+    app.OnIdle();
+    EXPECT_EQ(app.iterationCount, 3500002);
+    EXPECT_EQ(app.limitReached, 0);
+}
+
+TEST(GenerationLoop, ConvergenceThresholdsAtTheChecks)
+{
+    struct Case {
+        int step, filled;
+        bool restarts;
+    };
+    const Case cases[] = {{10000, 199, true}, {10000, 200, false}, {100000, 999, true}, {100000, 1000, false}};
+    for (const Case& c : cases) {
+        StartedApp s;
+        CTilvexApp& app = s.app;
+        ASSERT_EQ(app.minFilledCells, 1000);
+        FillCells(app.grid, c.filled);
+        app.iterationCount = c.step - 1;
+        int restartsBefore = app.restarts;
+        std::string nameBefore = app.QuiltName();
+        app.OnIdle();
+        EXPECT_EQ(app.restarts - restartsBefore, c.restarts ? 1 : 0) << c.step << " " << c.filled;
+        if (c.restarts) {
+            EXPECT_EQ(app.iterationCount, 0);
+            EXPECT_NE(app.QuiltName(), nameBefore);
+            EXPECT_EQ(app.generating, 1);
+            EXPECT_EQ(app.restartPending, 0);
+        } else {
+            EXPECT_EQ(app.iterationCount, c.step);
+            EXPECT_EQ(app.filledCells, c.filled);
+        }
+    }
+}
+
+TEST(GenerationLoop, IdleBusyGuardsAgainstReentry)
+{
+    StartedApp s;
+    s.app.idleBusy = 1;
+    EXPECT_TRUE(s.app.OnIdle());
+    EXPECT_EQ(s.app.iterationCount, 0);
+}
+
+TEST(StartUp, PaletteFollowsTheWildCornerDrawAndIsTheSameEveryStart)
+{
+    tilvex::srand(1);
+    CTilvexApp a(1.0);
+    // rand from state 1: 41 (Wild Corner), 18467, 6334, 26500, ...
+    EXPECT_EQ(a.paletteEntries[0].red, 18467 % 200 + 55);
+    EXPECT_EQ(a.paletteEntries[0].green, 6334 % 200 + 55);
+    EXPECT_EQ(a.paletteEntries[0].blue, 26500 % 200 + 55);
+    EXPECT_EQ(a.paletteEntries[0].flags, 0);
+    EXPECT_EQ(a.paletteEntries[1].flags, 1);
+    tilvex::srand(1);
+    CTilvexApp b(2.0);
+    for (int i = 0; i < 256; ++i) {
+        ASSERT_EQ(a.paletteEntries[i].red, b.paletteEntries[i].red);
+        ASSERT_EQ(a.paletteEntries[i].blue, b.paletteEntries[i].blue);
+        ASSERT_GE(a.paletteEntries[i].green, 55);
+        ASSERT_LE(a.paletteEntries[i].green, 254);
+    }
+}
+
+TEST(StartUp, SameSeedSameQuilt)
+{
+    auto run = [](double seed) {
+        tilvex::srand(1);
+        CTilvexApp app(seed);
+        EXPECT_TRUE(app.InitInstance(kPlentyOfMemory));
+        for (int i = 0; i < 50000; ++i) app.OnIdle();
+        return std::make_tuple(app.QuiltName(), app.point.re, app.point.im, app.grid.maxCount);
+    };
+    EXPECT_EQ(run(123), run(123));
+    EXPECT_NE(run(123), run(124));
+}
+
+TEST(StartUp, GridCapacityFitsTheAvailableMemory)
+{
+    EXPECT_EQ(ImageBlockSize(601), 1448272u);
+    {
+        CTilvexApp app(1.0);
+        ASSERT_TRUE(app.InitInstance(2770675));
+        EXPECT_EQ(maxGridSize, 601);
+        EXPECT_EQ(app.hexSizeLimit, 400);
+        EXPECT_EQ(app.imageMemory.size(), 1448272u);
+    }
+    {
+        CTilvexApp app(1.0);
+        ASSERT_TRUE(app.InitInstance(2770674));
+        EXPECT_EQ(maxGridSize, 540);
+        EXPECT_EQ(app.grid.StorageCells(), 540u * 540u + 2u);
+    }
+    {
+        CTilvexApp app(1.0);
+        AcceptingInteraction user;
+        app.ui = &user;
+        EXPECT_FALSE(app.InitInstance(800000));
+        ASSERT_EQ(user.messages.size(), 1u);
+        EXPECT_EQ(user.messages[0], "Not Enouth non-Virtual Memory free for Startup");
+    }
+    maxGridSize = kDefaultMaxGridSize;
+}
