@@ -2,9 +2,11 @@
 JOBS ?= $(shell nproc)
 BUILD ?= build
 ASAN_BUILD ?= build-asan
+FUZZ_BUILD ?= build-fuzz
+FUZZ_SECONDS ?= 60
 OUT ?= $(CURDIR)/out
 
-.PHONY: all deps build test test-release test-asan run bench clean
+.PHONY: all deps build test test-release test-asan test-fuzz run bench clean
 
 all: build
 
@@ -23,7 +25,13 @@ test-asan: deps
 	@cmake --build $(ASAN_BUILD) -j $(JOBS)
 	cd $(ASAN_BUILD) && ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 ctest --output-on-failure -j $(JOBS) -LE no-sanitizer
 
-test: test-release test-asan
+# Session loading under libFuzzer (clang), seeded with sessions of every kind.
+test-fuzz: deps
+	@CC=clang CXX=clang++ cmake -S . -B $(FUZZ_BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTILVEX_FUZZ=ON -DTILVEX_BUILD_UI=OFF -DTILVEX_BUILD_BENCH=OFF > /dev/null
+	@cmake --build $(FUZZ_BUILD) --target session_fuzz tilvex-cli -j $(JOBS)
+	bash fuzz/run-session-fuzz.sh $(FUZZ_BUILD)/bin $(FUZZ_SECONDS)
+
+test: test-release test-asan test-fuzz
 
 run: build
 	@bash scripts/run.sh $(BUILD)/bin "$(OUT)"
@@ -32,4 +40,4 @@ bench: build
 	@for b in $(BUILD)/bin/*_bench; do echo "== $$b"; $$b --benchmark_min_time=0.2; done
 
 clean:
-	rm -rf $(BUILD) $(ASAN_BUILD)
+	rm -rf $(BUILD) $(ASAN_BUILD) $(FUZZ_BUILD)

@@ -124,10 +124,11 @@ int RunRender(const RenderOptions& o)
     auto start = std::chrono::steady_clock::now();
     long long steps = 0;
     int restartsBefore = app.restarts;
-    while (!app.limitReached) {
+    // At least one step: a session loaded at its limit resumes when the limit was raised.
+    do {
         app.OnIdle();
         if ((++steps & 0xFFFF) == 0) progress.Update(app);
-    }
+    } while (!app.limitReached);
     double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
     progress.Update(app);
     progress.Finish();

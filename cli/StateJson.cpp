@@ -2,6 +2,69 @@
 
 namespace tilvex::cli {
 
+namespace {
+
+nlohmann::ordered_json Pair(Complex c) { return nlohmann::ordered_json::array({c.re, c.im}); }
+
+nlohmann::ordered_json Pairs(const CComplexArray& a, int n)
+{
+    nlohmann::ordered_json list = nlohmann::ordered_json::array();
+    for (int k = 0; k < n && k < a.GetSize(); ++k) list.push_back(Pair(a[k]));
+    return list;
+}
+
+nlohmann::ordered_json SquareCoefficients(const SqrMap& m)
+{
+    nlohmann::ordered_json j;
+    j["lambda"] = m.lambda;
+    j["alpha"] = m.alpha;
+    j["beta"] = m.beta;
+    j["gamma"] = m.gamma;
+    j["omega"] = m.omega;
+    j["emm"] = m.emm;
+    j["offset"] = m.shiftX;
+    j["detailed"] = m.detailed != 0;
+    j["depth"] = m.depth;
+    nlohmann::ordered_json matrix = nlohmann::ordered_json::array();
+    for (int i = 0; i < 6; ++i) {
+        nlohmann::ordered_json row = nlohmann::ordered_json::array();
+        for (int jj = 0; jj < 6; ++jj) row.push_back(m.Coef(i, jj));
+        matrix.push_back(row);
+    }
+    j["matrix"] = matrix;
+    return j;
+}
+
+nlohmann::ordered_json HexCoefficients(HexMap& m)
+{
+    nlohmann::ordered_json j;
+    j["alpha"] = Pair(m.alpha);
+    j["lambda"] = Pair(m.lambda);
+    j["hEmm"] = m.hEmm;
+    j["hAlpha"] = m.hAlpha;
+    j["detailed"] = m.detailed != 0;
+    j["depth"] = m.depth;
+    j["knot"] = m.knot != 0;
+    nlohmann::ordered_json detail = nlohmann::ordered_json::array();
+    for (int k = 0; k < HexMap::kHarmonics; ++k) detail.push_back(Pair(m.GetDetailCoefficient(k)));
+    j["detail"] = detail;
+    return j;
+}
+
+nlohmann::ordered_json WildCornerCoefficients(WildCornerMap& m)
+{
+    nlohmann::ordered_json j;
+    j["cornerN"] = m.cornerN;
+    j["depth"] = m.depth;
+    j["theta"] = m.theta;
+    nlohmann::ordered_json terms = nlohmann::ordered_json::array();
+    for (int k = 0; k < WildCornerMap::kTerms; ++k) terms.push_back(Pair(m.GetCoefficient(k)));
+    j["coefficients"] = terms;
+    return j;
+}
+
+}  // namespace
+
 const char* KindName(QuiltKind kind)
 {
     switch (kind) {
@@ -13,6 +76,43 @@ const char* KindName(QuiltKind kind)
     case QuiltKind::WildCorner: return "wild-corner";
     }
     return "square";
+}
+
+nlohmann::ordered_json CoefficientsJson(CTilvexApp& app)
+{
+    nlohmann::ordered_json j;
+    switch (app.Kind()) {
+    case QuiltKind::Square: return SquareCoefficients(app.squareMap);
+    case QuiltKind::Hex: return HexCoefficients(app.hexMap);
+    case QuiltKind::FourSixTwelve: {
+        const MapSixFourTwelve& m = app.fourSixTwelveMap;
+        j["squareRadial"] = Pairs(m.squareRadial, 4);
+        j["squareAngular"] = Pairs(m.squareAngular, 4);
+        j["hexRadial"] = Pairs(m.hexRadial, 4);
+        j["hexAngular"] = Pairs(m.hexAngular, 4);
+        j["dodecagonRadial"] = Pairs(m.dodecagonRadial, 4);
+        j["dodecagonAngular"] = Pairs(m.dodecagonAngular, 4);
+        return j;
+    }
+    case QuiltKind::FourEightEight: {
+        const MapFourEight& m = app.fourEightEightMap;
+        j["squareRadial"] = Pairs(m.squareRadial, 4);
+        j["squareAngular"] = Pairs(m.squareAngular, 4);
+        j["octagonRadial"] = Pairs(m.octagonRadial, 4);
+        j["octagonAngular"] = Pairs(m.octagonAngular, 4);
+        return j;
+    }
+    case QuiltKind::ThreeTwelveTwelve: {
+        const MapThreeTwelve& m = app.threeTwelveTwelveMap;
+        j["triangleRadial"] = Pairs(m.triangleRadial, 4);
+        j["triangleAngular"] = Pairs(m.triangleAngular, 4);
+        j["dodecagonRadial"] = Pairs(m.dodecagonRadial, 4);
+        j["dodecagonAngular"] = Pairs(m.dodecagonAngular, 4);
+        return j;
+    }
+    case QuiltKind::WildCorner: return WildCornerCoefficients(app.wildCornerMap);
+    }
+    return j;
 }
 
 nlohmann::ordered_json StateJson(CTilvexApp& app)
@@ -29,6 +129,7 @@ nlohmann::ordered_json StateJson(CTilvexApp& app)
     j["limitReached"] = app.limitReached != 0;
     j["generating"] = app.generating != 0;
     j["viewPeriod"] = app.viewPeriod;
+    j["coefficients"] = CoefficientsJson(app);
     return j;
 }
 

@@ -7,6 +7,8 @@
 namespace tilvex::cli {
 
 const char* KindName(QuiltKind kind);
+// The active map's coefficients, as its dialogs show them.
+nlohmann::ordered_json CoefficientsJson(CTilvexApp& app);
 // The quilt's state as the command-line program reports it.
 nlohmann::ordered_json StateJson(CTilvexApp& app);
 

@@ -1,8 +1,409 @@
-// Placeholder definitions so the program links while this unit is written.
+#include "core/SessionFile.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+
+#include "core/SessionRecords.h"
 #include "core/TilvexApp.h"
 
 namespace tilvex {
 
-bool CTilvexApp::TransferSession(const std::string&, int) { return false; }
+namespace {
+
+// Items 2-35 of the file, staged while a load is checked. The names are the
+// application's own, so one template reads into either.
+struct SessionHeader {
+    int limitReached = 0, generating = 0, restartPending = 0, useRandomSettings = 0, detailedSquare = 0;
+    std::uint16_t squareDetailDepth = 0;
+    int kindHex = 0, detailedHex = 0, hexKnot = 0, kindReserved = 0;
+    int kindFourSixTwelve = 0, kindFourEightEight = 0, kindThreeTwelveTwelve = 0;
+    int filledCells = 0, minFilledCells = 0, iterationCount = 0, maxIterations = 0;
+    double gridScale = 0.0, gridScaleInverse = 0.0;
+    std::uint16_t gridSize = 0;
+    double tileWidth = 0.0, tileHeight = 0.0;
+    int imageWidth = 0, imageHeight = 0;
+    char quiltName[20] = {};
+    std::int16_t viewPeriod = 0;
+    int hexSizeLimit = 0;
+    int reserved1 = 0, reserved2 = 0, reserved3 = 0;
+    double plotX = 0.0, plotY = 0.0;
+    Complex point, nextPoint;
+};
+
+std::string Text(const char* what, long long value)
+{
+    return std::string(what) + " " + std::to_string(value);
+}
+
+template <class IO, class H>
+void TransferHeader(IO& io, H& h)
+{
+    io.Section("header");
+    io.I32(h.limitReached);
+    io.I32(h.generating);
+    io.I32(h.restartPending);
+    io.I32(h.useRandomSettings);
+    io.I32(h.detailedSquare);
+    io.U16(h.squareDetailDepth);
+    io.I32(h.kindHex);
+    io.I32(h.detailedHex);
+    io.I32(h.hexKnot);
+    io.I32(h.kindReserved);
+    io.I32(h.kindFourSixTwelve);
+    io.I32(h.kindFourEightEight);
+    io.I32(h.kindThreeTwelveTwelve);
+    io.I32(h.filledCells);
+    io.I32(h.minFilledCells);
+    io.I32(h.iterationCount);
+    io.I32(h.maxIterations);
+    io.F64(h.gridScale);
+    io.F64(h.gridScaleInverse);
+    io.U16(h.gridSize);
+    io.F64(h.tileWidth);
+    io.F64(h.tileHeight);
+    io.I32(h.imageWidth);
+    io.I32(h.imageHeight);
+    io.Chars(h.quiltName, sizeof h.quiltName);
+    io.I16(h.viewPeriod);
+    io.I32(h.hexSizeLimit);
+    io.I32(h.reserved1);
+    io.I32(h.reserved2);
+    io.I32(h.reserved3);
+    io.F64(h.plotX);
+    io.F64(h.plotY);
+    io.Point(h.point);
+    io.Point(h.nextPoint);
+    if constexpr (IO::kReading) {
+        // Later commands copy the depth into the square map, whose tables hold 6.
+        io.Check(h.squareDetailDepth <= 6, Text("its square detail depth is", h.squareDetailDepth) + ", above 6");
+        io.Check(h.gridSize >= 20 && h.gridSize < maxGridSize,
+                 Text("its grid size is", h.gridSize) + ", outside 20 to " + std::to_string(maxGridSize - 1));
+        // Cell indices are gridScale times a unit coordinate.
+        io.Check(h.gridScale > 0.0 && h.gridScale <= 65535.0, "its grid scale is outside 0 to 65535");
+        io.Check(h.hexSizeLimit >= 0 && h.hexSizeLimit <= 2 * maxGridSize / 3,
+                 Text("its hex size limit is", h.hexSizeLimit) + ", beyond this machine's " +
+                     std::to_string(2 * maxGridSize / 3));
+        io.Check(std::memchr(h.quiltName, 0, sizeof h.quiltName) != nullptr, "its quilt name has no end");
+    }
+}
+
+void WriteGrid(ByteWriter& io, QuiltMap& grid)
+{
+    grid.RemoveFloor();
+    io.U16(grid.maxCount);
+    io.U16(grid.minCount);
+    io.U16(grid.width);
+    for (int y = 0; y < grid.width; ++y) {
+        for (int x = 0; x < grid.width; ++x) {
+            std::uint16_t count = grid.CountAt(x, y);
+            io.U16(count);
+        }
+    }
+}
+
+// With grid null only checks the record and steps over the counts.
+void ReadGrid(ByteReader& io, QuiltMap* grid, std::size_t storageCells)
+{
+    io.Section("density grid");
+    std::uint16_t maxCount = 0, minCount = 0, width = 0;
+    io.U16(maxCount);
+    io.U16(minCount);
+    io.U16(width);
+    if (!io.Check(width >= 20 && width < maxGridSize,
+                  Text("its grid width is", width) + ", outside 20 to " + std::to_string(maxGridSize - 1)))
+        return;
+    std::size_t cells = static_cast<std::size_t>(width) * width;
+    if (!io.Check(cells <= storageCells, "its grid does not fit this program's grid storage")) return;
+    if (!grid) {
+        io.Pad(2 * cells);
+        return;
+    }
+    grid->Clear();
+    grid->maxCount = maxCount;
+    grid->minCount = minCount;
+    grid->width = width;
+    for (int y = 0; y < width; ++y) {
+        for (int x = 0; x < width; ++x) {
+            std::uint16_t count = 0;
+            io.U16(count);
+            grid->SetCount(x, y, count);
+            if (count > grid->maxCount) grid->maxCount = count;
+        }
+    }
+    grid->BuildHistogram();
+}
+
+template <class IO>
+void TransferPalette(IO& io, Palette& palette)
+{
+    io.Section("palette");
+    for (PaletteEntry& e : palette) {
+        io.U8(e.red);
+        io.U8(e.green);
+        io.U8(e.blue);
+        io.U8(e.flags);
+    }
+}
+
+// What one reading pass fills: staged copies while checking, the
+// application's own objects when committing.
+template <class Header>
+struct LoadTargets {
+    Header& header;
+    SqrMap& square;
+    HexMap& hex;
+    QuiltMap* grid;
+    MapSixFourTwelve& fourSixTwelve;
+    MapFourEight& fourEight;
+    MapThreeTwelve& threeTwelve;
+    WildCornerMap& wildCorner;
+    Palette& palette;
+};
+
+// Everything after item 1, in file order.
+template <class Header>
+void ReadBody(ByteReader& in, LoadTargets<Header> t, std::size_t gridStorageCells)
+{
+    TransferHeader(in, t.header);
+    TransferRecord(in, t.square);
+    TransferRecord(in, t.hex);
+    ReadGrid(in, t.grid, gridStorageCells);
+    TransferRecord(in, t.fourSixTwelve);
+    TransferRecord(in, t.fourEight);
+    TransferRecord(in, t.threeTwelve);
+    TransferRecord(in, t.wildCorner);
+    TransferPalette(in, t.palette);
+    in.Section("closing bytes");
+    in.Pad(kClosingBytes);
+}
+
+std::string RefusalReason(const ByteReader& in)
+{
+    if (in.Truncated())
+        return "the file is " + std::to_string(in.Size()) + " bytes long and ends inside its " + in.CurrentSection() +
+               " record, shorter than its own fields say";
+    return in.Failure() + " (" + in.CurrentSection() + " record)";
+}
+
+class WaitCursor {
+public:
+    explicit WaitCursor(UserInteraction& ui) : ui_(ui) { ui_.BeginWaitCursor(); }
+    ~WaitCursor() { ui_.EndWaitCursor(); }
+    WaitCursor(const WaitCursor&) = delete;
+    WaitCursor& operator=(const WaitCursor&) = delete;
+
+private:
+    UserInteraction& ui_;
+};
+
+std::string ErrnoText() { return std::strerror(errno); }
+
+bool WriteAll(int fd, const std::uint8_t* data, std::size_t size)
+{
+    while (size > 0) {
+        ssize_t n = ::write(fd, data, size);
+        if (n < 0) {
+            if (errno == EINTR) continue;
+            return false;
+        }
+        data += n;
+        size -= static_cast<std::size_t>(n);
+    }
+    return true;
+}
+
+// Reads the temporary file back: what reached the disk is what was meant.
+bool ReadsBackAs(int fd, const std::vector<std::uint8_t>& bytes)
+{
+    struct stat st {};
+    if (::fstat(fd, &st) != 0 || static_cast<std::size_t>(st.st_size) != bytes.size()) return false;
+    std::vector<std::uint8_t> back(bytes.size());
+    std::size_t done = 0;
+    while (done < back.size()) {
+        ssize_t n = ::pread(fd, back.data() + done, back.size() - done, static_cast<off_t>(done));
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) return false;
+        done += static_cast<std::size_t>(n);
+    }
+    return back == bytes;
+}
+
+bool LoadFile(const std::string& path, std::vector<std::uint8_t>& bytes, std::string& error)
+{
+    std::error_code ec;
+    if (std::filesystem::is_directory(path, ec)) {
+        error = "Cannot open the session file \"" + path + "\": it is a folder.";
+        return false;
+    }
+    std::ifstream file(path, std::ios::binary);
+    if (!file) {
+        error = "Cannot open the session file \"" + path + "\": " + ErrnoText() + ".";
+        return false;
+    }
+    // One byte past the largest valid file is enough to call it too long.
+    bytes.resize(MaxSessionBytes() + 1);
+    file.read(reinterpret_cast<char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+    if (file.bad()) {
+        error = "Cannot read the session file \"" + path + "\".";
+        return false;
+    }
+    bytes.resize(static_cast<std::size_t>(file.gcount()));
+    return true;
+}
+
+}  // namespace
+
+std::size_t MaxSessionBytes()
+{
+    int widest = maxGridSize > 20 ? maxGridSize - 1 : 20;
+    return SessionFileBytes(widest, kWildCornerMaxN / 2 + 1, kWildCornerMaxDepth);
+}
+
+std::vector<std::uint8_t> EncodeSession(CTilvexApp& app)
+{
+    std::vector<std::uint8_t> bytes;
+    bytes.reserve(SessionFileBytes(app.grid.width, 0, 0) + 16 * 22 * 12);
+    ByteWriter out(bytes);
+    int capacity = maxGridSize;
+    out.I32(capacity);
+    TransferHeader(out, app);
+    TransferRecord(out, app.squareMap);
+    TransferRecord(out, app.hexMap);
+    WriteGrid(out, app.grid);
+    TransferRecord(out, app.fourSixTwelveMap);
+    TransferRecord(out, app.fourEightEightMap);
+    TransferRecord(out, app.threeTwelveTwelveMap);
+    TransferRecord(out, app.wildCornerMap);
+    TransferPalette(out, app.paletteEntries);
+    out.Pad(kClosingBytes);
+    return bytes;
+}
+
+std::optional<std::string> DecodeSession(CTilvexApp& app, const std::uint8_t* data, std::size_t size)
+{
+    if (!app.grid.HasStorage()) return "the program has no grid storage yet";
+
+    ByteReader check(data, size);
+    int savedCapacity = 0;
+    check.I32(savedCapacity);
+    if (check.Truncated()) return RefusalReason(check);
+    if (savedCapacity > maxGridSize) return std::string(kNotEnoughMemoryToLoad);
+
+    // First pass: into copies, so nothing changes unless every check passes.
+    SessionHeader header;
+    SqrMap square = app.squareMap;
+    HexMap hex = app.hexMap;
+    MapSixFourTwelve fourSixTwelve = app.fourSixTwelveMap;
+    MapFourEight fourEight = app.fourEightEightMap;
+    MapThreeTwelve threeTwelve = app.threeTwelveTwelveMap;
+    WildCornerMap wildCorner = app.wildCornerMap;
+    Palette palette = app.paletteEntries;
+    ReadBody(check, LoadTargets<SessionHeader>{header, square, hex, nullptr, fourSixTwelve, fourEight, threeTwelve,
+                                               wildCorner, palette},
+             app.grid.StorageCells());
+    if (!check.Ok()) return RefusalReason(check);
+    if (check.Remaining() != 0)
+        return "the file goes on after its last field (byte " + std::to_string(check.Position()) +
+               "), longer than its own fields say";
+
+    // Second pass: the same bytes through the same checks, into the program.
+    ByteReader commit(data, size);
+    commit.I32(savedCapacity);
+    ReadBody(commit, LoadTargets<CTilvexApp>{app, app.squareMap, app.hexMap, &app.grid, app.fourSixTwelveMap,
+                                             app.fourEightEightMap, app.threeTwelveTwelveMap, app.wildCornerMap,
+                                             app.paletteEntries},
+             app.grid.StorageCells());
+    return std::nullopt;
+}
+
+std::optional<std::string> WriteFileReplacing(const std::string& path, const std::vector<std::uint8_t>& bytes)
+{
+    namespace fs = std::filesystem;
+    std::error_code ec;
+    fs::path target = path;
+    // Saving through a link replaces the file it points to, not the link.
+    if (fs::is_symlink(target, ec)) {
+        fs::path resolved = fs::weakly_canonical(target, ec);
+        if (!ec) target = resolved;
+    }
+    fs::path dir = target.parent_path();
+    if (target.filename().empty()) return "it names a folder, not a file";
+
+    struct stat existing {};
+    bool replacing = ::stat(target.c_str(), &existing) == 0;
+    if (replacing && S_ISDIR(existing.st_mode)) return "it is a folder";
+
+    static unsigned serial = 0;
+    fs::path temp;
+    int fd = -1;
+    for (int attempt = 0; attempt < 100 && fd < 0; ++attempt) {
+        std::string name = ".";
+        name += target.filename().string();
+        name += ".saving-";
+        name += std::to_string(::getpid());
+        name += '-';
+        name += std::to_string(++serial);
+        temp = dir / name;
+        fd = ::open(temp.c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+        if (fd < 0 && errno != EEXIST) break;
+    }
+    if (fd < 0) return ErrnoText();
+
+    auto fail = [&](std::string reason) -> std::optional<std::string> {
+        if (fd >= 0) ::close(fd);
+        ::unlink(temp.c_str());
+        return reason;
+    };
+    if (replacing) (void)::fchmod(fd, existing.st_mode & 07777);
+    if (!WriteAll(fd, bytes.data(), bytes.size())) return fail(ErrnoText());
+    if (::fsync(fd) != 0) return fail(ErrnoText());
+    if (!ReadsBackAs(fd, bytes)) return fail("the written file does not read back as written");
+    int closed = ::close(fd);
+    fd = -1;
+    if (closed != 0) return fail(ErrnoText());
+    if (::rename(temp.c_str(), target.c_str()) != 0) return fail(ErrnoText());
+    // The rename itself survives a crash only once the folder is on disk.
+    int dirFd = ::open(dir.empty() ? "." : dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (dirFd >= 0) {
+        (void)::fsync(dirFd);
+        ::close(dirFd);
+    }
+    return std::nullopt;
+}
+
+bool CTilvexApp::TransferSession(const std::string& path, int mode)
+{
+    WaitCursor wait(*ui);
+    if (mode == 0) {
+        std::vector<std::uint8_t> bytes = EncodeSession(*this);
+        if (auto error = WriteFileReplacing(path, bytes)) {
+            ui->ShowMessage("Cannot save the session file \"" + path + "\": " + *error + ".", MessageIcon::Error);
+            return false;
+        }
+        return true;
+    }
+    if (mode != 1) return false;
+
+    std::vector<std::uint8_t> bytes;
+    std::string error;
+    if (!LoadFile(path, bytes, error)) {
+        ui->ShowMessage(error, MessageIcon::Error);
+        return false;
+    }
+    if (auto refusal = DecodeSession(*this, bytes.data(), bytes.size())) {
+        if (*refusal == kNotEnoughMemoryToLoad)
+            ui->ShowMessage(*refusal, MessageIcon::Error);
+        else
+            ui->ShowMessage("Cannot load the session file \"" + path + "\": " + *refusal + ".", MessageIcon::Error);
+        return false;
+    }
+    return true;
+}
 
 }  // namespace tilvex

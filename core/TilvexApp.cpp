@@ -1,5 +1,6 @@
 #include "core/TilvexApp.h"
 
+#include <climits>
 #include <cmath>
 #include <cstring>
 
@@ -8,6 +9,17 @@
 namespace tilvex {
 
 int maxGridSize = kDefaultMaxGridSize;
+
+namespace {
+// Truncation toward zero. An orbit that escaped to infinity or NaN gives the
+// integer-indefinite value the processor's own conversion gives, instead of
+// undefined behaviour; the grid then folds it onto column or row 0.
+int TruncToCell(double v)
+{
+    if (v > -2147483649.0 && v < 2147483648.0) return static_cast<int>(v);
+    return INT_MIN;
+}
+}  // namespace
 
 CTilvexApp::CTilvexApp(std::optional<double> seed)
     : anchorRed(11, 1), anchorGreen(11, 1), anchorBlue(11, 1), stepRed(11, 1), stepGreen(11, 1), stepBlue(11, 1)
@@ -59,8 +71,8 @@ bool CTilvexApp::OnIdle()
     generating = 1;
     AdvancePoint();
     if (iterationCount > 3000) {
-        cellX = static_cast<int>(plotX * gridScale);
-        cellY = static_cast<int>(plotY * gridScale);
+        cellX = TruncToCell(plotX * gridScale);
+        cellY = TruncToCell(plotY * gridScale);
         if (iterationCount % 10000 == 0) {
             int before = restarts;
             CheckConvergence();

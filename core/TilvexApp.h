@@ -81,6 +81,7 @@ public:
     void ApplyGridWidth(int newWidth, double iterationFactor = 3500000.0);
     void RandomStartPoint();
     void MakeQuiltName();
+    void FormatQuiltName();  // quiltName from quiltNumber and the kind flags
 
     // ---- palette ----
     int ApplyPalette();

@@ -1,3 +1,4 @@
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 
@@ -5,6 +6,11 @@
 #include "core/TilvexApp.h"
 
 namespace tilvex {
+
+namespace {
+// The smallest width any parameter dialog offers.
+constexpr int kMinGridWidth = 20;
+}  // namespace
 
 void CTilvexApp::RandomStartPoint()
 {
@@ -66,6 +72,9 @@ void CTilvexApp::RandomHexQuilt()
 
 void CTilvexApp::ApplyGridWidth(int newWidth, double iterationFactor)
 {
+    // The Wild Corner dialog puts no bound on its width, and a grid wider
+    // than the storage's capacity would count past its end.
+    newWidth = std::min(std::max(newWidth, kMinGridWidth), maxGridSize - 1);
     int old = grid.width;
     gridSize = static_cast<std::uint16_t>(old);
     if (newWidth != old) {
@@ -82,6 +91,11 @@ void CTilvexApp::ApplyGridWidth(int newWidth, double iterationFactor)
 void CTilvexApp::MakeQuiltName()
 {
     quiltNumber = static_cast<int>(std::trunc(random.RandomUnit() * 999999.0));
+    FormatQuiltName();
+}
+
+void CTilvexApp::FormatQuiltName()
+{
     const char* format = "Qs%06li";
     if (kindHex)
         format = "Qh%06li";

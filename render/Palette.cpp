@@ -1,13 +1,177 @@
-// Placeholder definitions so the program links while this unit is written.
+#include <algorithm>
+#include <cmath>
+
+#include "core/StdRand.h"
 #include "core/TilvexApp.h"
+#include "render/PaletteBuilders.h"
 
 namespace tilvex {
 
-int CTilvexApp::ApplyPalette() { return 1; }
-void CTilvexApp::RecolourImage() {}
-void CTilvexApp::RandomResetPalette() {}
-void CTilvexApp::RandomDensityPalette() {}
-void CTilvexApp::CycleDensityPalette() {}
-void CTilvexApp::SelectPaletteColors() {}
+namespace {
+
+std::uint8_t Byte(long long v) { return static_cast<std::uint8_t>(Mod256(v)); }
+
+// The anchor and step tables hold 11 entries; segments beyond them reuse the last.
+constexpr int kLastSegment = 10;
+
+}  // namespace
+
+int CTilvexApp::ApplyPalette()
+{
+    if (!displayPalette) return 1;
+    return displayPalette->ShowPalette(paletteEntries) ? 1 : 0;
+}
+
+void CTilvexApp::RecolourImage()
+{
+    if (imageMemory.size() < 1064) return;
+    std::uint8_t* table = imageMemory.data() + 40;
+    for (int i = 0; i < 256; ++i) {
+        table[4 * i] = paletteEntries[i].blue;
+        table[4 * i + 1] = paletteEntries[i].green;
+        table[4 * i + 2] = paletteEntries[i].red;
+        table[4 * i + 3] = 0;
+    }
+}
+
+void CTilvexApp::RandomResetPalette()
+{
+    double v = random.Next();
+    // The remainder keeps the sign of the draw, as the old integer division did.
+    srand(static_cast<std::uint32_t>(static_cast<int>(std::fmod(std::trunc(v), 20000.0))));
+    Palette& p = paletteEntries;
+    switch (rand() % 8) {
+    case 0: PerturbAndBlend(p, 256); break;
+    case 1:
+        for (PaletteEntry& e : p) {
+            e.red = static_cast<std::uint8_t>(rand() % 256);
+            e.green = static_cast<std::uint8_t>(rand() % 256);
+            e.blue = static_cast<std::uint8_t>(rand() % 256);
+        }
+        PerturbAndBlend(p, 256);
+        break;
+    case 2: AnchorBlend(p, AnchorRule::ColourComplement); break;
+    case 3: AnchorBlend(p, AnchorRule::ColourBlack); break;
+    case 4: AnchorBlend(p, AnchorRule::ThreePhase); break;
+    case 5: LocalBlends(p); break;
+    case 6: Sprinkle(p, 5, 3, 2); break;
+    case 7: {
+        int k = rand() % 3;
+        int reps = rand() % 2 + 1;
+        for (int r = 0; r < reps; ++r) {
+            if (k == 0)
+                Sprinkle(p, 5, 3, 2);
+            else if (k == 1)
+                Sprinkle(p, 10, 6, 4);
+            else
+                Sprinkle(p, 16, 12, 4);
+        }
+        if (rand() % 3 == 0) PerturbAndBlend(p, 256);
+        break;
+    }
+    }
+}
+
+void CTilvexApp::RandomDensityPalette()
+{
+    int a, b;
+    if (densityCyclesDefault) {
+        a = b = densityCycles;
+    } else {
+        a = rand() % 4 + 2;
+        b = a + rand() % (10 * a);
+    }
+    double step = 256.0 / a;
+
+    for (int i = 0; i < 10; ++i) {
+        anchorRed[i] = static_cast<std::uint16_t>(rand() % 256);
+        anchorGreen[i] = static_cast<std::uint16_t>(rand() % 256);
+        anchorBlue[i] = static_cast<std::uint16_t>(rand() % 256);
+    }
+    for (int i = 0; i < 9; ++i) {
+        stepRed[i] = anchorRed[i + 1] - anchorRed[i];
+        stepGreen[i] = anchorGreen[i + 1] - anchorGreen[i];
+        stepBlue[i] = anchorBlue[i + 1] - anchorBlue[i];
+    }
+    for (int i = 1; i < 10; ++i) {
+        if (stepRed[i] < 0) stepRed[i] += 256;
+        if (stepGreen[i] < 0) stepGreen[i] += 256;
+        if (stepBlue[i] < 0) stepBlue[i] += 256;
+    }
+
+    grid.BuildHistogram();
+
+    double sum = 0.0;
+    int seg = 1, base = 0;
+    double t = step;
+    for (int k = 0; k < 256; ++k) {
+        // Compared as doubles: with no segments (a = 0) t is infinite.
+        if (std::trunc(t) < k) {
+            t += step;
+            seg = std::min(seg + 1, kLastSegment);
+            base = seg - 1;
+        }
+        sum += grid.histogram[k] * b;
+        PaletteEntry& e = paletteEntries[k];
+        e.red = Byte(anchorRed[base] + static_cast<long long>(std::trunc(stepRed[seg] * sum)));
+        e.green = Byte(anchorGreen[base] + static_cast<long long>(std::trunc(stepGreen[seg] * sum)));
+        e.blue = Byte(anchorBlue[base] + static_cast<long long>(std::trunc(stepBlue[seg] * sum)));
+    }
+}
+
+void CTilvexApp::CycleDensityPalette()
+{
+    DensityPaletteFields f;
+    f.startRed = paletteEntries[0].red;
+    f.startGreen = paletteEntries[0].green;
+    f.startBlue = paletteEntries[0].blue;
+    f.finalRed = paletteEntries[255].red;
+    f.finalGreen = paletteEntries[255].green;
+    f.finalBlue = paletteEntries[255].blue;
+    f.cycles = densityCycles;
+    f.cyclesDefault = densityCyclesDefault;
+    f.recolourOnly = densityRecolourOnly;
+    if (!ui->AskDensityPalette(f)) return;
+
+    densityCycles = static_cast<std::uint16_t>(f.cycles);
+    densityCyclesDefault = f.cyclesDefault;
+    densityRecolourOnly = f.recolourOnly;
+    const long long start[3] = {f.startRed, f.startGreen, f.startBlue};
+    const long long final[3] = {f.finalRed, f.finalGreen, f.finalBlue};
+    long long d[3];
+    for (int c = 0; c < 3; ++c) {
+        d[c] = final[c] - start[c];
+        if (d[c] < 0) d[c] += 256;
+    }
+
+    grid.BuildHistogram();
+
+    double sum = 0.0;
+    for (int i = 0; i < 256; ++i) {
+        sum += grid.histogram[i] * densityCycles;
+        PaletteEntry& e = paletteEntries[i];
+        e.red = Byte(start[0] + static_cast<long long>(std::trunc(sum * static_cast<double>(d[0]))));
+        e.green = Byte(start[1] + static_cast<long long>(std::trunc(sum * static_cast<double>(d[1]))));
+        e.blue = Byte(start[2] + static_cast<long long>(std::trunc(sum * static_cast<double>(d[2]))));
+    }
+}
+
+void CTilvexApp::SelectPaletteColors()
+{
+    SelectColorFields f;
+    f.colorNumber = 0;
+    while (ui->AskSelectColor(f)) {
+        unsigned n = f.colorNumber & 0xFFFF;
+        // Numbers past the last entry are refused for this round.
+        if (n > 255) continue;
+        Rgb chosen;
+        if (ui->AskColor(std::uint32_t{n}, chosen)) {
+            paletteEntries[n].red = chosen.red;
+            paletteEntries[n].green = chosen.green;
+            paletteEntries[n].blue = chosen.blue;
+        }
+    }
+    ApplyPalette();
+}
 
 }  // namespace tilvex

@@ -1,5 +1,9 @@
 #include <gtest/gtest.h>
 
+#include <climits>
+#include <cmath>
+#include <limits>
+
 #include "core/StdRand.h"
 #include "core/TilvexApp.h"
 
@@ -122,6 +126,18 @@ TEST(GenerationLoop, ConvergenceThresholdsAtTheChecks)
             EXPECT_EQ(app.filledCells, c.filled);
         }
     }
+}
+
+TEST(GenerationLoop, AnEscapedOrbitIsCountedWithoutUndefinedConversions)
+{
+    StartedApp s;
+    CTilvexApp& app = s.app;
+    app.squareMap.lambda = std::numeric_limits<double>::quiet_NaN();
+    app.iterationCount = 5000;
+    for (int i = 0; i < 100; ++i) app.OnIdle();
+    EXPECT_FALSE(std::isfinite(app.plotX));
+    EXPECT_EQ(app.cellX, INT_MIN);
+    EXPECT_GE(app.grid.maxCount, 1);
 }
 
 TEST(GenerationLoop, IdleBusyGuardsAgainstReentry)

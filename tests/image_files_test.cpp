@@ -1,0 +1,545 @@
+#include <gtest/gtest.h>
+
+#include <csignal>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <random>
+
+#include <sys/resource.h>
+
+#include "core/StdRand.h"
+#include "core/TilvexApp.h"
+#include "render/ImageOutput.h"
+#include "render/PcxImageFile.h"
+#include "render/PngImageFile.h"
+#include "render/QuiltExport.h"
+
+namespace tilvex {
+namespace {
+
+namespace fs = std::filesystem;
+using Bytes = std::vector<std::uint8_t>;
+using Rows = std::vector<Bytes>;
+
+std::uint32_t Le32(const std::uint8_t* p) { return p[0] | p[1] << 8 | p[2] << 16 | static_cast<std::uint32_t>(p[3]) << 24; }
+std::uint16_t Le16(const std::uint8_t* p) { return static_cast<std::uint16_t>(p[0] | p[1] << 8); }
+std::uint32_t Be32(const std::uint8_t* p)
+{
+    return static_cast<std::uint32_t>(p[0]) << 24 | p[1] << 16 | p[2] << 8 | p[3];
+}
+
+Bytes ReadAll(const fs::path& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    return Bytes(std::istreambuf_iterator<char>(in), {});
+}
+
+class TempDir {
+public:
+    TempDir()
+    {
+        std::string pattern = (fs::temp_directory_path() / "tilvex-images-XXXXXX").string();
+        path = ::mkdtemp(pattern.data());
+    }
+    ~TempDir() { fs::remove_all(path); }
+    fs::path operator/(const std::string& name) const { return path / name; }
+    std::size_t Entries() const { return static_cast<std::size_t>(std::distance(fs::directory_iterator(path), {})); }
+    fs::path path;
+};
+
+// Decodes one PCX row of `width` pixels starting at data[pos]; pos moves past it.
+Bytes DecodePcxRow(const Bytes& data, std::size_t& pos, int width)
+{
+    Bytes row;
+    while (static_cast<int>(row.size()) < width) {
+        if (pos >= data.size()) throw std::runtime_error("PCX row runs past the data");
+        std::uint8_t b = data[pos++];
+        int count = 1;
+        if (b >= 0xC0) {
+            count = b - 0xC0;
+            b = data.at(pos++);
+        }
+        row.insert(row.end(), static_cast<std::size_t>(count), b);
+    }
+    if (static_cast<int>(row.size()) != width) throw std::runtime_error("PCX run crosses the row end");
+    return row;
+}
+
+struct Bmp {
+    int width = 0, height = 0;
+    Bytes table;
+    Rows rows;  // as stored: bottom row first
+};
+
+Bmp ParseBmp(const Bytes& f)
+{
+    Bmp b;
+    if (f.size() < 1078 || f[0] != 'B' || f[1] != 'M') throw std::runtime_error("not a BMP");
+    b.width = static_cast<int>(Le32(&f[18]));
+    b.height = static_cast<int>(Le32(&f[22]));
+    b.table.assign(f.begin() + 54, f.begin() + 1078);
+    std::size_t stride = (static_cast<std::size_t>(b.width) * 8 + 31) / 32 * 4;
+    if (f.size() != 1078 + stride * b.height) throw std::runtime_error("BMP size disagrees with its header");
+    for (int y = 0; y < b.height; ++y) {
+        auto row = f.begin() + 1078 + static_cast<std::ptrdiff_t>(stride * y);
+        b.rows.emplace_back(row, row + b.width);
+        for (std::size_t k = b.width; k < stride; ++k)
+            if (row[static_cast<std::ptrdiff_t>(k)] != 0) throw std::runtime_error("non-zero padding");
+    }
+    return b;
+}
+
+struct Pcx {
+    int width = 0, height = 0;
+    Rows rows;  // in file order
+    Bytes trailer;
+};
+
+Pcx ParsePcx(const Bytes& f)
+{
+    Pcx p;
+    if (f.size() < 128 + 769) throw std::runtime_error("PCX too short");
+    p.width = Le16(&f[8]) - Le16(&f[4]) + 1;
+    p.height = Le16(&f[10]) - Le16(&f[6]) + 1;
+    if (p.width == 0x10000) p.width = 0;  // x maximum -1: an empty image
+    if (p.height == 0x10000) p.height = 0;
+    std::size_t pos = 128;
+    for (int y = 0; y < p.height; ++y) p.rows.push_back(DecodePcxRow(f, pos, p.width));
+    if (pos + 769 != f.size() || f[pos] != 12) throw std::runtime_error("PCX trailer missing or misplaced");
+    p.trailer.assign(f.begin() + static_cast<std::ptrdiff_t>(pos) + 1, f.end());
+    return p;
+}
+
+struct Png {
+    int width = 0, height = 0;
+    Bytes plte;
+    Rows rows;  // top row first
+};
+
+Png ParsePng(const Bytes& f)
+{
+    static const std::uint8_t kSig[8] = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
+    if (f.size() < 8 || !std::equal(kSig, kSig + 8, f.begin())) throw std::runtime_error("no PNG signature");
+    Png png;
+    Bytes zlib;
+    std::size_t pos = 8;
+    bool ended = false;
+    while (pos + 12 <= f.size()) {
+        std::uint32_t len = Be32(&f[pos]);
+        std::string type(f.begin() + static_cast<std::ptrdiff_t>(pos) + 4, f.begin() + static_cast<std::ptrdiff_t>(pos) + 8);
+        const std::uint8_t* data = &f[pos + 8];
+        if (Crc32(0, &f[pos + 4], len + 4) != Be32(data + len)) throw std::runtime_error("bad CRC in " + type);
+        if (type == "IHDR") {
+            png.width = static_cast<int>(Be32(data));
+            png.height = static_cast<int>(Be32(data + 4));
+            if (data[8] != 8 || data[9] != 3) throw std::runtime_error("not an 8-bit palette image");
+        } else if (type == "PLTE") {
+            png.plte.assign(data, data + len);
+        } else if (type == "IDAT") {
+            zlib.insert(zlib.end(), data, data + len);
+        } else if (type == "IEND") {
+            ended = true;
+        }
+        pos += 12 + len;
+    }
+    if (!ended || pos != f.size()) throw std::runtime_error("PNG does not end with IEND");
+    if (zlib.size() < 6 || zlib[0] != 0x78 || (zlib[0] * 256 + zlib[1]) % 31 != 0) throw std::runtime_error("bad zlib header");
+    Bytes raw;
+    std::size_t z = 2;
+    for (bool final = false; !final;) {
+        final = zlib.at(z) & 1;
+        if ((zlib[z] >> 1) != 0) throw std::runtime_error("not a stored block");
+        std::uint16_t len = Le16(&zlib.at(z + 1));
+        if (static_cast<std::uint16_t>(~len) != Le16(&zlib.at(z + 3))) throw std::runtime_error("bad NLEN");
+        raw.insert(raw.end(), zlib.begin() + static_cast<std::ptrdiff_t>(z) + 5,
+                   zlib.begin() + static_cast<std::ptrdiff_t>(z) + 5 + len);
+        z += 5 + len;
+    }
+    if (z + 4 != zlib.size() || Adler32(1, raw.data(), raw.size()) != Be32(&zlib[z])) throw std::runtime_error("bad Adler-32");
+    std::size_t line = static_cast<std::size_t>(png.width) + 1;
+    if (raw.size() != line * png.height) throw std::runtime_error("wrong amount of pixel data");
+    for (int y = 0; y < png.height; ++y) {
+        if (raw[line * y] != 0) throw std::runtime_error("unexpected filter");
+        png.rows.emplace_back(raw.begin() + static_cast<std::ptrdiff_t>(line * y) + 1,
+                              raw.begin() + static_cast<std::ptrdiff_t>(line * (y + 1)));
+    }
+    return png;
+}
+
+void UseGrid(CTilvexApp& app, int n)
+{
+    if (!app.grid.HasStorage()) app.grid.AttachStorage(601);
+    app.grid.Clear();
+    app.grid.width = static_cast<std::uint16_t>(n);
+    app.gridSize = static_cast<std::uint16_t>(n);
+    app.gridScale = n;
+    app.gridScaleInverse = 1.0 / n;
+    for (int i = 0; i < n; ++i)
+        for (int j = 0; j < n; ++j) app.grid.SetCount(i, j, static_cast<std::uint16_t>((i * 31 + j * 17) % 300));
+    app.grid.maxCount = 299;
+}
+
+void UseHex(CTilvexApp& app)
+{
+    app.ClearKindFlags();
+    app.kindHex = 1;
+    app.hexMap.SetGeometry(100);
+    app.hexMap.tileWidth = 300.0;  // what the geometry gives for N = 100
+    app.hexMap.tileHeight = 173.205;
+}
+
+Bytes EncodeRow(Bytes row)
+{
+    int width = static_cast<int>(row.size());
+    row.push_back(0);
+    Bytes out(2 * row.size() + 1);
+    out.resize(static_cast<std::size_t>(EncodePcxRow(row.data(), width, out.data())));
+    return out;
+}
+
+TEST(PcxEncoding, RunsEscapesAndTheExtraZeroByte)
+{
+    EXPECT_EQ(EncodeRow(Bytes(64, 7)), (Bytes{0xFF, 7, 7}));
+    EXPECT_EQ(EncodeRow(Bytes(64, 0)), (Bytes{0xFF, 0, 0xC1, 0}));
+    EXPECT_EQ(EncodeRow(Bytes{200}), (Bytes{0xC1, 200}));
+    EXPECT_EQ(EncodeRow(Bytes{191}), (Bytes{191}));
+    EXPECT_EQ(EncodeRow(Bytes{5, 5}), (Bytes{0xC1, 5, 5}));
+    EXPECT_EQ(EncodeRow(Bytes{7, 7, 7, 9}), (Bytes{0xC2, 7, 7, 9}));
+    EXPECT_EQ(EncodeRow(Bytes{0, 0}), (Bytes{0xC2, 0}));
+    EXPECT_TRUE(EncodeRow(Bytes{}).empty());
+}
+
+TEST(PcxEncoding, EveryRowDecodesToItself)
+{
+    std::mt19937 gen(12345);
+    for (int width : {1, 2, 3, 62, 63, 64, 65, 127, 128, 129, 600, 1801}) {
+        for (int style = 0; style < 4; ++style) {
+            Bytes row(static_cast<std::size_t>(width));
+            std::uint8_t v = 0;
+            for (auto& b : row) {
+                if (gen() % (style == 0 ? 1 : style * 20) == 0) v = static_cast<std::uint8_t>(gen() % (style == 3 ? 2 : 256));
+                b = style == 3 ? static_cast<std::uint8_t>(v ? 0xC0 : 0) : v;
+            }
+            Bytes encoded = EncodeRow(row);
+            EXPECT_LE(encoded.size(), 2 * row.size());
+            std::size_t pos = 0;
+            EXPECT_EQ(DecodePcxRow(encoded, pos, width), row) << width << "/" << style;
+            EXPECT_EQ(pos, encoded.size());
+        }
+    }
+}
+
+TEST(PcxEncoding, RowsAreRefusedBeforeTheHeaderAndAfterTheLast)
+{
+    TempDir dir;
+    ImageOutput out;
+    ASSERT_EQ(out.Open((dir / "r.pcx").string()), "");
+    PcxImageFile file(out, 3, 2);
+    EXPECT_EQ(file.WriteRow(), -1);
+    ASSERT_TRUE(file.WriteHeader());
+    std::uint8_t* row = file.RowBuffer();
+    row[0] = row[1] = row[2] = 4;
+    EXPECT_EQ(file.WriteRow(), 3);  // C2 4, 4
+    row[2] = 0xC5;
+    EXPECT_EQ(file.WriteRow(), 5);  // C1 4, 4, C1 C5
+    EXPECT_EQ(file.WriteRow(), -1);
+    ASSERT_EQ(out.Finish(), "");
+    Pcx pcx = ParsePcx(ReadAll(dir / "r.pcx"));
+    EXPECT_EQ(pcx.rows, (Rows{{4, 4, 4}, {4, 4, 0xC5}}));
+}
+
+TEST(Checksums, StandardCheckValues)
+{
+    const std::string digits = "123456789";
+    EXPECT_EQ(Crc32(0, reinterpret_cast<const std::uint8_t*>(digits.data()), digits.size()), 0xCBF43926u);
+    const std::string wiki = "Wikipedia";
+    EXPECT_EQ(Adler32(1, reinterpret_cast<const std::uint8_t*>(wiki.data()), wiki.size()), 0x11E60398u);
+    // Long inputs keep the sums reduced; split inputs continue where they stopped.
+    Bytes ones(100000, 0xFF);
+    std::uint32_t whole = Adler32(1, ones.data(), ones.size());
+    EXPECT_EQ(Adler32(Adler32(1, ones.data(), 33333), ones.data() + 33333, ones.size() - 33333), whole);
+    std::uint32_t a = 1, b = 0;
+    for (std::uint8_t v : ones) {
+        a = (a + v) % 65521;
+        b = (b + a) % 65521;
+    }
+    EXPECT_EQ(whole, (b << 16) | a);
+}
+
+class Export : public ::testing::Test {
+protected:
+    void SetUp() override { UseGrid(app, 100); }
+    std::string Write(ImageFormat format, const std::string& name, int period)
+    {
+        return ExportQuiltImage(app, format, (dir / name).string(), period);
+    }
+    CTilvexApp app{1.0};
+    TempDir dir;
+};
+
+TEST_F(Export, SquareBmpOfOnePeriod)
+{
+    app.transformEnabled = app.zigZag = 1;  // the screen's transformation is not exported
+    app.slantRatioWhole = 0.3;
+    ASSERT_EQ(Write(ImageFormat::Bmp, "q.bmp", 1), "");
+    Bytes f = ReadAll(dir / "q.bmp");
+    ASSERT_EQ(f.size(), 41078u);
+    EXPECT_EQ(Le32(&f[2]), 41078u);
+    EXPECT_EQ(Le32(&f[10]), 1078u);
+    EXPECT_EQ(Le32(&f[14]), 40u);
+    EXPECT_EQ(Le16(&f[26]), 1);
+    EXPECT_EQ(Le16(&f[28]), 8);
+    EXPECT_EQ(Le32(&f[34]), 40000u);
+    EXPECT_EQ(Le32(&f[46]), 256u);
+    EXPECT_EQ(Le32(&f[50]), 0u);
+    Bmp bmp = ParseBmp(f);
+    for (int i = 0; i < 256; ++i) {
+        EXPECT_EQ(bmp.table[4 * i], app.paletteEntries[i].blue);
+        EXPECT_EQ(bmp.table[4 * i + 1], app.paletteEntries[i].green);
+        EXPECT_EQ(bmp.table[4 * i + 2], app.paletteEntries[i].red);
+        EXPECT_EQ(bmp.table[4 * i + 3], 0);
+    }
+    EXPECT_EQ(bmp.rows[0], bmp.rows[199]);
+    for (int y = 0; y < 200; ++y) {
+        int j = y < 100 ? y : 199 - y;
+        for (int i = 0; i < 100; ++i) {
+            int index = app.PixelIndex(app.grid.CountAt(i, j));
+            ASSERT_EQ(bmp.rows[y][100 + i], index);
+            ASSERT_EQ(bmp.rows[y][99 - i], index);
+        }
+    }
+    EXPECT_EQ(app.viewPeriod, 1);
+}
+
+TEST_F(Export, PeriodsRepeatTheTileAcrossAndUp)
+{
+    app.kindWildCorner = 1;
+    ASSERT_EQ(Write(ImageFormat::Bmp, "q.bmp", 3), "");
+    Bmp bmp = ParseBmp(ReadAll(dir / "q.bmp"));
+    ASSERT_EQ(bmp.width, 600);
+    ASSERT_EQ(bmp.height, 600);
+    for (int y = 0; y < 600; ++y)
+        for (int x = 0; x < 600; ++x) ASSERT_EQ(bmp.rows[y][x], bmp.rows[y % 200][x % 200]);
+    EXPECT_EQ(app.viewPeriod, 3);
+}
+
+TEST_F(Export, PaddedRowsForWidthsOffTheFourByteGrid)
+{
+    app.kindFourSixTwelve = 1;
+    app.fourSixTwelveMap.dodecagonCenter = {0.5773512, 0.0};
+    app.fourSixTwelveMap.upperDodecagonCenter = {0.0, 1.0000009};
+    ASSERT_EQ(Write(ImageFormat::Bmp, "q.bmp", 1), "");
+    EXPECT_EQ(app.tileWidth, 114.0);
+    EXPECT_EQ(app.tileHeight, 200.0);
+    EXPECT_EQ(app.imageWidth, 114);
+    Bytes f = ReadAll(dir / "q.bmp");
+    EXPECT_EQ(f.size(), 1078u + 116u * 200u);
+    EXPECT_EQ(Le32(&f[34]), 116u * 200u);
+    Bmp bmp = ParseBmp(f);  // checks the two zero bytes of every row
+    EXPECT_EQ(bmp.width, 114);
+
+    ASSERT_EQ(Write(ImageFormat::Bmp, "q3.bmp", 3), "");
+    EXPECT_EQ(app.imageWidth, 342);
+    EXPECT_EQ(app.imageHeight, 600);
+    EXPECT_EQ(ParseBmp(ReadAll(dir / "q3.bmp")).width, 342);
+}
+
+TEST_F(Export, PcxMatchesTheBmpRowForRow)
+{
+    ASSERT_EQ(Write(ImageFormat::Bmp, "q.bmp", 2), "");
+    srand(4321);
+    ASSERT_EQ(Write(ImageFormat::Pcx, "q.pcx", 2), "");
+    std::uint32_t afterExport = RandState();
+    Bytes f = ReadAll(dir / "q.pcx");
+    EXPECT_EQ(f[0], 10);
+    EXPECT_EQ(f[1], 5);
+    EXPECT_EQ(f[2], 1);
+    EXPECT_EQ(f[3], 8);
+    EXPECT_EQ(Le16(&f[8]), 399);
+    EXPECT_EQ(Le16(&f[10]), 399);
+    EXPECT_EQ(f[65], 1);
+    EXPECT_EQ(Le16(&f[66]), 400);
+    for (int k = 70; k < 128; ++k) EXPECT_EQ(f[k], 0);
+
+    // The header's 16 colours are the writer's own start-up style draws: 768 in all.
+    srand(4321);
+    for (int i = 0; i < 256; ++i) {
+        int r = rand() % 200 + 55, g = rand() % 200 + 55, b = rand() % 200 + 55;
+        if (i < 16) {
+            EXPECT_EQ(f[16 + i], r);
+            EXPECT_EQ(f[32 + i], g);
+            EXPECT_EQ(f[48 + i], b);
+        }
+    }
+    EXPECT_EQ(RandState(), afterExport);
+
+    Pcx pcx = ParsePcx(f);
+    Bmp bmp = ParseBmp(ReadAll(dir / "q.bmp"));
+    EXPECT_EQ(pcx.rows, bmp.rows);  // tile row 0 first in both
+    for (int i = 0; i < 256; ++i) {
+        EXPECT_EQ(pcx.trailer[3 * i], app.paletteEntries[i].red);
+        EXPECT_EQ(pcx.trailer[3 * i + 1], app.paletteEntries[i].green);
+        EXPECT_EQ(pcx.trailer[3 * i + 2], app.paletteEntries[i].blue);
+    }
+}
+
+TEST_F(Export, PngShowsTheBmpPictureTopRowFirst)
+{
+    app.kindFourEightEight = 1;
+    ASSERT_EQ(Write(ImageFormat::Bmp, "q.bmp", 2), "");
+    ASSERT_EQ(Write(ImageFormat::Png, "q.png", 2), "");
+    Bmp bmp = ParseBmp(ReadAll(dir / "q.bmp"));
+    Png png = ParsePng(ReadAll(dir / "q.png"));
+    ASSERT_EQ(png.width, bmp.width);
+    ASSERT_EQ(png.height, bmp.height);
+    Rows flipped(bmp.rows.rbegin(), bmp.rows.rend());
+    EXPECT_EQ(png.rows, flipped);
+    ASSERT_EQ(png.plte.size(), 768u);
+    for (int i = 0; i < 256; ++i) {
+        EXPECT_EQ(png.plte[3 * i], app.paletteEntries[i].red);
+        EXPECT_EQ(png.plte[3 * i + 2], app.paletteEntries[i].blue);
+    }
+}
+
+TEST_F(Export, HexFilesAgreeWithTheRowsTheyHold)
+{
+    UseHex(app);
+    for (ImageFormat format : {ImageFormat::Bmp, ImageFormat::Pcx, ImageFormat::Png})
+        ASSERT_EQ(ExportQuiltImage(app, format, (dir / ("h" + std::to_string(static_cast<int>(format)))).string(), 5), "");
+    EXPECT_EQ(app.imageWidth, 1500);
+    EXPECT_EQ(app.imageHeight, 866);  // trunc(5 * 173.205), as the application records it
+    Bmp bmp = ParseBmp(ReadAll(dir / "h0"));
+    Pcx pcx = ParsePcx(ReadAll(dir / "h1"));
+    Png png = ParsePng(ReadAll(dir / "h2"));
+    EXPECT_EQ(bmp.width, 1500);
+    EXPECT_EQ(bmp.height, 865);  // the rows five tiles of 173 produce
+    EXPECT_EQ(pcx.height, 865);
+    EXPECT_EQ(pcx.rows, bmp.rows);
+    EXPECT_EQ(png.rows, Rows(bmp.rows.rbegin(), bmp.rows.rend()));
+    for (int y = 0; y < 865; ++y) ASSERT_EQ(bmp.rows[y], bmp.rows[y % 173]);
+}
+
+TEST_F(Export, PeriodZeroWritesEmptyButCompleteFiles)
+{
+    ASSERT_EQ(Write(ImageFormat::Bmp, "e.bmp", 0), "");
+    Bytes bmp = ReadAll(dir / "e.bmp");
+    EXPECT_EQ(bmp.size(), 1078u);
+    EXPECT_EQ(Le32(&bmp[18]), 0u);
+    EXPECT_EQ(Le32(&bmp[22]), 0u);
+    ASSERT_EQ(Write(ImageFormat::Pcx, "e.pcx", 0), "");
+    Pcx pcx = ParsePcx(ReadAll(dir / "e.pcx"));
+    EXPECT_EQ(pcx.height, 0);
+    EXPECT_NE(Write(ImageFormat::Png, "e.png", 0), "");
+    EXPECT_FALSE(fs::exists(dir / "e.png"));
+    // A negative period is no period at all.
+    ASSERT_EQ(Write(ImageFormat::Bmp, "n.bmp", -3), "");
+    EXPECT_EQ(ReadAll(dir / "n.bmp").size(), 1078u);
+}
+
+TEST_F(Export, FailuresAreReportedAndLeaveNothingBehind)
+{
+    for (ImageFormat format : {ImageFormat::Bmp, ImageFormat::Pcx, ImageFormat::Png}) {
+        EXPECT_NE(ExportQuiltImage(app, format, "/dev/full", 1), "");
+        EXPECT_NE(ExportQuiltImage(app, format, (dir / "missing/q.img").string(), 1), "");
+    }
+    // Too large for 16-bit sizes: refused before anything is written.
+    UseGrid(app, 600);
+    std::string tooLarge = Write(ImageFormat::Pcx, "big.pcx", 60);
+    EXPECT_NE(tooLarge.find("65535"), std::string::npos);
+    EXPECT_EQ(dir.Entries(), 0u);
+
+    // A write that fails halfway keeps the earlier file as it was.
+    UseGrid(app, 100);
+    std::ofstream(dir / "keep.bmp") << "earlier";
+    struct rlimit old {};
+    ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &old), 0);
+    auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
+    struct rlimit small = old;
+    small.rlim_cur = 20000;
+    ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
+    std::string error = Write(ImageFormat::Bmp, "keep.bmp", 1);
+    setrlimit(RLIMIT_FSIZE, &old);
+    std::signal(SIGXFSZ, oldHandler);
+    EXPECT_NE(error, "");
+    Bytes kept = ReadAll(dir / "keep.bmp");
+    EXPECT_EQ(std::string(kept.begin(), kept.end()), "earlier");
+    EXPECT_EQ(dir.Entries(), 1u);
+
+    // A complete write replaces it.
+    ASSERT_EQ(Write(ImageFormat::Bmp, "keep.bmp", 1), "");
+    EXPECT_EQ(ReadAll(dir / "keep.bmp").size(), 41078u);
+    EXPECT_EQ(dir.Entries(), 1u);
+}
+
+class SaveDialogs : public AcceptingInteraction {
+public:
+    std::optional<std::string> AskSaveFile(const FileDialogRequest& r) override
+    {
+        request = r;
+        return answer;
+    }
+    bool AskViewPeriod(ViewPeriodFields& f) override
+    {
+        shownPeriod = f.period;
+        if (!period) return false;
+        f.period = *period;
+        return true;
+    }
+    void BeginWaitCursor() override { ++waits; }
+    void EndWaitCursor() override { --waits; }
+
+    std::optional<std::string> answer;
+    std::optional<unsigned> period;
+    FileDialogRequest request;
+    unsigned shownPeriod = 0;
+    int waits = 0;
+};
+
+TEST_F(Export, SaveCommandsAskNameAndPeriodThenWrite)
+{
+    SaveDialogs ui;
+    app.ui = &ui;
+    std::snprintf(app.quiltName, sizeof app.quiltName, "Qs000042");
+    app.viewPeriod = 3;
+
+    // Cancelled: the name keeps its suffix, nothing is written.
+    app.SaveImageAsBmp();
+    EXPECT_EQ(ui.request.defaultExt, ".bmp");
+    EXPECT_EQ(ui.request.initialName, "Qs000042.bmp");
+    EXPECT_EQ(ui.request.filter, "BMP FILES (*.bmp) | *.bmp ||");
+    EXPECT_EQ(app.QuiltName(), "Qs000042.bmp");
+    EXPECT_EQ(dir.Entries(), 0u);
+
+    ui.answer = (dir / "chosen.bmp").string();
+    ui.period = 2;
+    app.SaveImageAsBmp();
+    EXPECT_EQ(ui.shownPeriod, 3u);
+    EXPECT_EQ(app.viewPeriod, 2);
+    EXPECT_EQ(app.QuiltName(), "chosen");
+    EXPECT_EQ(ui.waits, 0);
+    EXPECT_EQ(ParseBmp(ReadAll(dir / "chosen.bmp")).width, 400);
+
+    // The period dialog cancelled keeps the period; long names are cut to the field.
+    ui.answer = (dir / "a-rather-long-file-name-for-a-quilt.pcx").string();
+    ui.period.reset();
+    app.SaveImageAsPcx();
+    EXPECT_EQ(ui.request.filter, "PCX FILES (*.pcx) | *.pcx ||");
+    EXPECT_EQ(ui.request.initialName, "chosen.pcx");
+    EXPECT_EQ(app.QuiltName(), "a-rather-long-file-");
+    EXPECT_EQ(app.quiltName[19], '\0');
+    EXPECT_EQ(ParsePcx(ReadAll(dir / "a-rather-long-file-name-for-a-quilt.pcx")).width, 400);
+    app.SaveImageAsBmp();  // 19 characters already: the suffix does not fit
+    EXPECT_EQ(ui.request.initialName, "a-rather-long-file-");
+
+    // A failed write is reported to the user.
+    ui.answer = "/dev/full";
+    app.SaveImageAsBmp();
+    ASSERT_EQ(ui.messages.size(), 1u);
+    EXPECT_NE(ui.messages[0].find("/dev/full"), std::string::npos);
+    EXPECT_EQ(app.QuiltName(), "full");
+}
+
+}  // namespace
+}  // namespace tilvex
