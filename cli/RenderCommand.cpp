@@ -133,6 +133,7 @@ int RunRender(const RenderOptions& o)
     progress.Update(app);
     progress.Finish();
 
+    if (o.densityPalette) app.RandomDensityPalette();
     const std::pair<const std::string*, ImageFormat> exports[] = {
         {&o.bmp, ImageFormat::Bmp}, {&o.pcx, ImageFormat::Pcx}, {&o.png, ImageFormat::Png}};
     for (const auto& [path, format] : exports) {
@@ -172,6 +173,8 @@ void AddRenderCommand(CLI::App& cli, RenderOptions& o)
     auto* load = render->add_option("--load", o.load, "Continue a saved session (.qlt) instead of a new quilt");
     render->add_option("--save", o.save, "Save the session (.qlt) when done");
     render->add_flag("--progress", o.progress, "Show a progress bar on stderr");
+    render->add_flag("--density-palette", o.densityPalette,
+                     "Colour by density (Random Density Palette) before exporting and saving");
     for (auto* opt : {kind, grid, detailed, depth, knot, corner}) load->excludes(opt);
 }
 
