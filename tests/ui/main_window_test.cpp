@@ -1,0 +1,526 @@
+#include <QAction>
+#include <QFileInfo>
+#include <QLabel>
+#include <QMenu>
+#include <QMenuBar>
+#include <QSettings>
+#include <QStatusBar>
+#include <QStatusTipEvent>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QToolBar>
+#include <algorithm>
+#include <map>
+#include <memory>
+#include <set>
+
+#include "core/CommandTable.h"
+#include "core/StdRand.h"
+#include "core/TilvexApp.h"
+#include "tests/ui/TestInteraction.h"
+#include "ui/MainFrame.h"
+#include "ui/TilvexDoc.h"
+#include "ui/TilvexView.h"
+
+using namespace tilvex;
+using tilvex::test::TestInteraction;
+using tilvex::ui::CMainFrame;
+
+namespace {
+
+QString Q(std::string_view s) { return QString::fromUtf8(s.data(), static_cast<qsizetype>(s.size())); }
+
+// The rand state is part of every quilt: reset it before the application draws its palette.
+struct RandReset {
+    RandReset() { tilvex::srand(1); }
+};
+
+// One application with a scripted user and a private profile, and its window.
+struct Fixture : RandReset {
+    explicit Fixture(const QStringList& recent = {})
+    {
+        app.ui = &user;
+        app.InitInstance(1ull << 33);
+        QSettings seed(ProfilePath(), QSettings::IniFormat);
+        seed.beginGroup(QStringLiteral("Recent File List"));
+        for (int i = 0; i < recent.size(); ++i) seed.setValue(QStringLiteral("File%1").arg(i + 1), recent[i]);
+        seed.endGroup();
+        seed.sync();
+        settings = std::make_unique<QSettings>(ProfilePath(), QSettings::IniFormat);
+        frame = std::make_unique<CMainFrame>(app, *settings);
+    }
+
+    QString ProfilePath() const { return dir.filePath(QStringLiteral("profile.ini")); }
+    QString File(const char* name) const { return dir.filePath(QString::fromLatin1(name)); }
+    void Steps(int n)
+    {
+        for (int i = 0; i < n; ++i) app.OnIdle();
+    }
+    void Trigger(int id)
+    {
+        QAction* action = frame->Action(id);
+        QVERIFY2(action, qPrintable(QStringLiteral("no action for 0x%1").arg(id, 0, 16)));
+        action->trigger();
+    }
+
+    QTemporaryDir dir;
+    CTilvexApp app{7.0};
+    TestInteraction user;
+    std::unique_ptr<QSettings> settings;
+    std::unique_ptr<CMainFrame> frame;
+};
+
+// What a quilt is made of, to tell whether anything changed it.
+struct QuiltState {
+    explicit QuiltState(const CTilvexApp& a)
+        : iterations(a.iterationCount), name(a.QuiltName()), point(a.point), maxCount(a.grid.maxCount),
+          filled(a.grid.FilledCells()), palette(a.paletteEntries), maxIterations(a.maxIterations)
+    {
+    }
+    bool operator==(const QuiltState& o) const
+    {
+        bool samePalette = true;
+        for (int i = 0; i < 256; ++i)
+            samePalette = samePalette && palette[i].red == o.palette[i].red && palette[i].green == o.palette[i].green &&
+                          palette[i].blue == o.palette[i].blue;
+        return iterations == o.iterations && name == o.name && point == o.point && maxCount == o.maxCount &&
+               filled == o.filled && samePalette && maxIterations == o.maxIterations;
+    }
+    int iterations;
+    std::string name;
+    Complex point;
+    int maxCount, filled;
+    Palette palette;
+    int maxIterations;
+};
+
+}  // namespace
+
+class MainWindowTest : public QObject {
+    Q_OBJECT
+private slots:
+    void menusFollowTheCommandTable();
+    void acceleratorsAndCommandsWithoutHandler();
+    void toolbarFollowsTheCommandTable();
+    void statusBarShowsPromptsThenReady();
+    void viewMenuTogglesToolbarAndStatusBar();
+    void everyCommandReachesItsHandler();
+    void saveThenOpenRoundTrip();
+    void failedOrCancelledSaveKeepsTheTitle();
+    void recentFilesAreKeptNewestFirstInTheProfile();
+    void deletedRecentFileShowsItsPathAndLeavesTheQuilt();
+    void idleGenerationStopsAtTheLimitAndResumes();
+    void idleStepsMatchDirectSteps();
+    void stepsDoNotNestInsideModalLoops();
+};
+
+void MainWindowTest::menusFollowTheCommandTable()
+{
+    Fixture f;
+    const QList<QAction*> tops = f.frame->menuBar()->actions();
+    const auto menus = Menus();
+    QCOMPARE(tops.size(), static_cast<qsizetype>(menus.size()));
+    for (std::size_t m = 0; m < menus.size(); ++m) {
+        QCOMPARE(tops[static_cast<qsizetype>(m)]->text(), Q(menus[m].title));
+        QList<QAction*> items = tops[static_cast<qsizetype>(m)]->menu()->actions();
+        // The recent-file placeholder stands for four entries, hidden while unused.
+        items.erase(std::remove_if(items.begin(), items.end(), [](QAction* a) { return !a->isVisible(); }),
+                    items.end());
+        QCOMPARE(items.size(), static_cast<qsizetype>(menus[m].items.size()));
+        for (std::size_t i = 0; i < menus[m].items.size(); ++i) {
+            QAction* item = items[static_cast<qsizetype>(i)];
+            const int id = menus[m].items[i];
+            if (id == cmd::Separator) {
+                QVERIFY(item->isSeparator());
+                continue;
+            }
+            const CommandInfo* info = FindCommand(id);
+            QCOMPARE(item->data().toInt(), id);
+            QCOMPARE(item->text(), Q(info->menuText));
+            QCOMPARE(item->statusTip(), Q(info->prompt));
+        }
+    }
+    // An empty recent-file list shows the greyed placeholder.
+    QAction* placeholder = f.frame->Action(cmd::FileMru1);
+    QCOMPARE(placeholder->text(), QStringLiteral("Recent File"));
+    QVERIFY(!placeholder->isEnabled());
+    QCOMPARE(f.frame->windowTitle(), QStringLiteral("Tilvex - TILVEX"));
+}
+
+void MainWindowTest::acceleratorsAndCommandsWithoutHandler()
+{
+    Fixture f;
+    std::map<int, QList<QKeySequence>> expected;
+    for (const AcceleratorInfo& a : Accelerators()) expected[a.id].append(QKeySequence(Q(a.keys)));
+    for (const auto& [id, keys] : expected) QCOMPARE(f.frame->Action(id)->shortcuts(), keys);
+    QCOMPARE(f.frame->Action(cmd::FileNew)->shortcut(), QKeySequence(QStringLiteral("Ctrl+N")));
+
+    // Commands nobody handles are disabled and do nothing when routed.
+    for (int id : {cmd::EditCut, cmd::EditCopy, cmd::EditPaste, cmd::FilePrint, cmd::EditUndo, cmd::NextPane,
+                   cmd::PrevPane}) {
+        QVERIFY(!f.frame->Action(id)->isEnabled());
+        QuiltState before(f.app);
+        QCOMPARE(f.frame->RunCommand(id), CommandHandler::None);
+        QVERIFY(QuiltState(f.app) == before);
+    }
+    QVERIFY(f.user.asked.empty());
+}
+
+void MainWindowTest::toolbarFollowsTheCommandTable()
+{
+    Fixture f;
+    const QList<QAction*> buttons = f.frame->ToolBar()->actions();
+    const auto table = ToolbarButtons();
+    QCOMPARE(buttons.size(), 21);
+    QCOMPARE(static_cast<std::size_t>(buttons.size()), table.size());
+    std::set<quint64> images;
+    for (qsizetype i = 0; i < buttons.size(); ++i) {
+        const int id = table[static_cast<std::size_t>(i)];
+        if (id == cmd::Separator) {
+            QVERIFY(buttons[i]->isSeparator());
+            continue;
+        }
+        QCOMPARE(buttons[i]->data().toInt(), id);
+        const bool unhandled =
+            id == cmd::EditCut || id == cmd::EditCopy || id == cmd::EditPaste || id == cmd::FilePrint;
+        QCOMPARE(buttons[i]->isEnabled(), !unhandled);
+        // Every button has an image of its own, drawn with some ink.
+        QImage image = buttons[i]->icon().pixmap(16, 16).toImage().convertToFormat(QImage::Format_ARGB32);
+        QCOMPARE(image.size(), QSize(16, 16));
+        int inked = 0;
+        quint64 hash = 0;
+        for (int y = 0; y < 16; ++y)
+            for (int x = 0; x < 16; ++x) {
+                QRgb p = image.pixel(x, y);
+                if (qAlpha(p) > 0) ++inked;
+                hash = hash * 31 + p;
+            }
+        QVERIFY2(inked > 20, qPrintable(QStringLiteral("button %1 is nearly empty").arg(i)));
+        images.insert(hash);
+    }
+    QCOMPARE(images.size(), std::size_t{16});
+}
+
+void MainWindowTest::statusBarShowsPromptsThenReady()
+{
+    Fixture f;
+    QCOMPARE(f.frame->MessageText(), QStringLiteral("Ready"));
+    QAction* rebuild = f.frame->Action(cmd::RebuildView);
+    rebuild->showStatusText(f.frame.get());
+    QCOMPARE(f.frame->MessageText(), QStringLiteral("Display Quilt being Built"));
+    QStatusTipEvent leave{QString()};
+    QCoreApplication::sendEvent(f.frame.get(), &leave);
+    QCOMPARE(f.frame->MessageText(), QStringLiteral("Ready"));
+
+    // Highlighting an item of an open menu shows its prompt; closing the menu brings back "Ready".
+    f.frame->show();
+    QVERIFY(QTest::qWaitForWindowExposed(f.frame.get()));
+    QMenu* quilt = f.frame->menuBar()->actions()[1]->menu();
+    quilt->popup(f.frame->mapToGlobal(QPoint(40, 20)));
+    QVERIFY(QTest::qWaitForWindowExposed(quilt));
+    quilt->setActiveAction(f.frame->Action(cmd::IterationStatus));
+    QCOMPARE(f.frame->MessageText(), QStringLiteral("Shows Iteration Status, allows maximum iterations to be changed."));
+    quilt->hide();
+    QTRY_COMPARE(f.frame->MessageText(), QStringLiteral("Ready"));
+
+    // Message pane first, then the three key indicators, each wide enough for its text.
+    const char* names[] = {"CAP", "NUM", "SCRL"};
+    int previousX = f.frame->MessagePane()->x();
+    for (int i = 0; i < 3; ++i) {
+        QLabel* indicator = f.frame->Indicator(i);
+        QVERIFY(indicator->x() > previousX);
+        previousX = indicator->x();
+        QVERIFY(indicator->width() >= indicator->fontMetrics().horizontalAdvance(QLatin1String(names[i])));
+        QVERIFY(indicator->text().isEmpty() || indicator->text() == QLatin1String(names[i]));
+    }
+}
+
+void MainWindowTest::viewMenuTogglesToolbarAndStatusBar()
+{
+    Fixture f;
+    f.frame->show();
+    QVERIFY(QTest::qWaitForWindowExposed(f.frame.get()));
+    QAction* toolbar = f.frame->Action(cmd::ViewToolbar);
+    QAction* status = f.frame->Action(cmd::ViewStatusBar);
+    QVERIFY(toolbar->isChecked() && status->isChecked());
+    f.Trigger(cmd::ViewToolbar);
+    QVERIFY(!f.frame->ToolBar()->isVisible());
+    QVERIFY(!toolbar->isChecked());
+    f.Trigger(cmd::ViewStatusBar);
+    QVERIFY(!f.frame->statusBar()->isVisible());
+    QVERIFY(!status->isChecked());
+    f.Trigger(cmd::ViewToolbar);
+    f.Trigger(cmd::ViewStatusBar);
+    QVERIFY(f.frame->ToolBar()->isVisible() && f.frame->statusBar()->isVisible());
+    QVERIFY(toolbar->isChecked() && status->isChecked());
+}
+
+void MainWindowTest::everyCommandReachesItsHandler()
+{
+    Fixture f({QStringLiteral("/nonexistent/one.qlt"), QStringLiteral("/nonexistent/two.qlt")});
+    f.frame->show();
+    QVERIFY(QTest::qWaitForWindowExposed(f.frame.get()));
+    ui::CTilvexView& view = f.frame->View();
+    auto asks = [&f](const char* what) { return [&f, what] { return f.user.Asked(what) == 1; }; };
+    // For every handled command: how to see that it arrived where the table says.
+    std::map<int, std::function<bool()>> arrived = {
+        {cmd::RandomNewQuilt, [&f] { return f.app.iterationCount == 0; }},
+        {cmd::IterationStatus, asks("status")},
+        {cmd::ChooseQuiltFractal, asks("square")},
+        {cmd::RebuildView, [&view] { return view.rebuildImage == 1; }},
+        {cmd::SaveImagePcx, [&f] { return f.user.saveRequests.back().defaultExt == ".pcx"; }},
+        {cmd::RandomResetPalette, [&view] { return view.rebuildImage == 1; }},
+        {cmd::SaveImageBmp, [&f] { return f.user.saveRequests.back().defaultExt == ".bmp"; }},
+        {cmd::SetViewPeriod, asks("period")},
+        {cmd::SelectPaletteColors, asks("select")},
+        {cmd::UseDetail, asks("detail")},
+        {cmd::CycleDensityPalette, asks("density")},
+        {cmd::RandomDensityPalette, [&view] { return view.rebuildImage == 1; }},
+        {cmd::UseTransformation, asks("transform")},
+        {cmd::SetMapping, asks("map")},
+        {cmd::FileNew, asks("square")},
+        {cmd::FileOpen, [&f] { return f.user.Asked("open") == 1 && f.user.openRequests[0].title == "File Open"; }},
+        {cmd::FileSave, asks("save")},
+        {cmd::FileSaveAs, asks("save")},
+        {cmd::FileMru1, [&f] { return f.user.messages.back() == "/nonexistent/one.qlt"; }},
+        {cmd::FileMru1 + 1, [&f] { return f.user.messages.back() == "/nonexistent/two.qlt"; }},
+        {cmd::AppAbout, asks("about")},
+        {cmd::ViewToolbar, [&f] { return !f.frame->ToolBar()->isVisible(); }},
+        {cmd::ViewStatusBar, [&f] { return !f.frame->statusBar()->isVisible(); }},
+        {cmd::AppExit, [&f] { return !f.frame->isVisible(); }},
+    };
+    for (const CommandInfo& c : Commands()) {
+        const QString name = Q(c.name);
+        if (c.handler == CommandHandler::None) continue;
+        if (c.id == cmd::FileMru1 + 2 || c.id == cmd::FileMru4) {
+            // Only two recent files are listed: the other entries have nothing to open.
+            QCOMPARE(f.frame->Router().Route(c.id), CommandHandler::None);
+            continue;
+        }
+        QVERIFY2(arrived.count(c.id), qPrintable(QStringLiteral("no check for ") + name));
+        QVERIFY2(f.frame->Router().Route(c.id) == c.handler, qPrintable(name));
+        if (c.id == cmd::AppExit) continue;  // last, below
+        f.user.asked.clear();
+        f.user.saveRequests.clear();
+        f.user.openRequests.clear();
+        f.Steps(100);
+        view.rebuildImage = 0;
+        f.Trigger(c.id);
+        QVERIFY2(arrived[c.id](), qPrintable(name));
+        if (c.id == cmd::ViewToolbar || c.id == cmd::ViewStatusBar) f.Trigger(c.id);
+    }
+    f.Trigger(cmd::AppExit);
+    QVERIFY(arrived[cmd::AppExit]());
+}
+
+void MainWindowTest::saveThenOpenRoundTrip()
+{
+    Fixture f;
+    f.Steps(60000);
+    const QuiltState saved(f.app);
+    const QString path = f.File("round.qlt");
+    f.user.savePath = path.toStdString();
+
+    f.Trigger(cmd::FileSave);  // never saved: the Save As prompt
+    QCOMPARE(f.user.Asked("save"), 1);
+    const FileDialogRequest& request = f.user.saveRequests[0];
+    QCOMPARE(request.filter, std::string("Session (*.qlt)"));
+    QCOMPARE(request.defaultExt, std::string(".qlt"));
+    QCOMPARE(request.initialName, std::string("Tilvex.qlt"));
+    QVERIFY(QFileInfo::exists(path));
+    QCOMPARE(f.frame->windowTitle(), QStringLiteral("round.qlt - TILVEX"));
+    QCOMPARE(f.frame->Document().PathName(), path);
+    QCOMPARE(f.frame->RecentFiles().At(0), path);
+    QCOMPARE(f.frame->Action(cmd::FileMru1)->text(), QStringLiteral("&1 ") + path);
+    QVERIFY(f.frame->Action(cmd::FileMru1)->isEnabled());
+
+    // Saving again goes to the same file without asking.
+    f.Trigger(cmd::FileSave);
+    QCOMPARE(f.user.Asked("save"), 1);
+
+    // Something else entirely, then the saved session again.
+    f.Trigger(cmd::FileNew);
+    f.Trigger(cmd::RandomNewQuilt);
+    f.Steps(15000);
+    QVERIFY(!(QuiltState(f.app) == saved));
+    QCOMPARE(f.frame->windowTitle(), QStringLiteral("Tilvex - TILVEX"));
+
+    f.user.openPath = path.toStdString();
+    f.Trigger(cmd::FileOpen);
+    QVERIFY(f.user.messages.empty());
+    QVERIFY(QuiltState(f.app) == saved);
+    QCOMPARE(f.frame->windowTitle(), QStringLiteral("Tilvex - TILVEX"));
+    // The loaded quilt goes on from where it was saved.
+    f.Steps(1);
+    QCOMPARE(f.app.iterationCount, saved.iterations + 1);
+}
+
+void MainWindowTest::failedOrCancelledSaveKeepsTheTitle()
+{
+    Fixture f;
+    f.Trigger(cmd::FileSaveAs);  // chooser cancelled
+    QCOMPARE(f.user.Asked("save"), 1);
+    QCOMPARE(f.frame->windowTitle(), QStringLiteral("Tilvex - TILVEX"));
+
+    f.user.savePath = f.File("missing-folder/x.qlt").toStdString();
+    f.Trigger(cmd::FileSaveAs);
+    QVERIFY(!f.user.messages.empty());  // the failure was reported ...
+    QCOMPARE(f.frame->windowTitle(), QStringLiteral("Tilvex - TILVEX"));  // ... and not taken for success
+    QVERIFY(f.frame->Document().PathName().isEmpty());
+    QCOMPARE(f.frame->RecentFiles().Count(), 0);
+}
+
+void MainWindowTest::recentFilesAreKeptNewestFirstInTheProfile()
+{
+    QStringList names;
+    {
+        Fixture f({QStringLiteral("/old/a.qlt")});
+        QCOMPARE(f.frame->Action(cmd::FileMru1)->text(), QStringLiteral("&1 /old/a.qlt"));
+        for (const char* n : {"s1.qlt", "s2.qlt", "s3.qlt", "s4.qlt", "s2.qlt"}) {
+            f.user.savePath = f.File(n).toStdString();
+            f.Trigger(cmd::FileSaveAs);
+        }
+        // Newest first, no duplicates, four at most: the oldest entry has gone.
+        names = {f.File("s2.qlt"), f.File("s4.qlt"), f.File("s3.qlt"), f.File("s1.qlt")};
+        for (int i = 0; i < 4; ++i) {
+            QCOMPARE(f.frame->RecentFiles().At(i), names[i]);
+            QAction* entry = f.frame->Action(cmd::FileMru1 + i);
+            QVERIFY(entry->isVisible() && entry->isEnabled());
+            QCOMPARE(entry->text(), QStringLiteral("&%1 %2").arg(i + 1).arg(names[i]));
+            QCOMPARE(entry->statusTip(), QStringLiteral("Open this document"));
+        }
+        f.frame->close();
+        QSettings written(f.ProfilePath(), QSettings::IniFormat);
+        for (int i = 0; i < 4; ++i)
+            QCOMPARE(written.value(QStringLiteral("Recent File List/File%1").arg(i + 1)).toString(), names[i]);
+
+        // A new window reads the same list back.
+        CMainFrame again(f.app, written);
+        for (int i = 0; i < 4; ++i) QCOMPARE(again.RecentFiles().At(i), names[i]);
+    }
+}
+
+void MainWindowTest::deletedRecentFileShowsItsPathAndLeavesTheQuilt()
+{
+    QTemporaryDir elsewhere;
+    const QString gone = elsewhere.filePath(QStringLiteral("deleted.qlt"));
+    {
+        QFile file(gone);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write("not for long");
+    }
+    Fixture f({gone});
+    QVERIFY(QFile::remove(gone));
+    f.Steps(40000);
+    const QuiltState before(f.app);
+
+    QAction* entry = f.frame->Action(cmd::FileMru1);
+    QCOMPARE(entry->text(), QStringLiteral("&1 ") + gone);
+    entry->trigger();
+    QCOMPARE(f.user.messages.size(), std::size_t{1});
+    QCOMPARE(QString::fromStdString(f.user.messages[0]), gone);
+    QCOMPARE(f.user.icons[0], MessageIcon::Question);
+    QVERIFY(QuiltState(f.app) == before);
+    QCOMPARE(f.frame->RecentFiles().At(0), gone);  // the entry stays
+    QCOMPARE(f.frame->windowTitle(), QStringLiteral("Tilvex - TILVEX"));
+}
+
+void MainWindowTest::idleGenerationStopsAtTheLimitAndResumes()
+{
+    Fixture f;
+    ui::IdleDriver& idle = f.frame->Idle();
+    f.app.maxIterations = 30000;
+    QVERIFY(!idle.IsAsking());
+    idle.Start();
+    QVERIFY(idle.IsAsking());
+    QTRY_VERIFY(f.app.limitReached == 1);
+    QCOMPARE(f.app.iterationCount, 30001);
+    QVERIFY(!idle.IsAsking());
+    const long long calls = idle.StepsTaken();
+    QTest::qWait(50);
+    QCOMPARE(idle.StepsTaken(), calls);  // stopped: no more calls at all
+
+    // A command that changes nothing asks once, finds the limit and stops again.
+    f.Trigger(cmd::AppAbout);
+    QTRY_VERIFY(!idle.IsAsking());
+    QCOMPARE(f.app.iterationCount, 30001);
+
+    // Raising the limit resumes where it stopped.
+    f.user.newMaxIterations = 50000;
+    f.Trigger(cmd::IterationStatus);
+    QTRY_COMPARE(f.app.iterationCount, 50001);
+    QTRY_VERIFY(!idle.IsAsking());
+
+    // A new quilt starts over.
+    f.Trigger(cmd::RandomNewQuilt);
+    QTRY_VERIFY(f.app.iterationCount > 5000);
+}
+
+void MainWindowTest::idleStepsMatchDirectSteps()
+{
+    // Stepping in idle time gives the same quilt as stepping directly.
+    Fixture direct;
+    direct.app.maxIterations = 30000;
+    while (!direct.app.limitReached) direct.app.OnIdle();
+    Fixture driven;
+    driven.app.maxIterations = 30000;
+    driven.frame->Idle().Start();
+    QTRY_VERIFY(driven.app.limitReached == 1);
+    QVERIFY(QuiltState(driven.app) == QuiltState(direct.app));
+}
+
+void MainWindowTest::stepsDoNotNestInsideModalLoops()
+{
+    Fixture f;
+    ui::IdleDriver& idle = f.frame->Idle();
+    // A quilt counting only a few cells at its first check restarts through
+    // the converged message, a modal dialog opened from within a step.
+    f.app.useRandomSettings = 0;
+    f.app.iterationCount = 9990;
+    int stepsInside = -1;
+    long long callsInside = -1;
+    f.user.onConverged = [&] {
+        // A reset inside the restart flow clears the application's own guard.
+        f.app.idleBusy = 0;
+        const int iterations = f.app.iterationCount;
+        const long long calls = idle.StepsTaken();
+        QTest::qWait(100);  // the dialog's event loop
+        stepsInside = f.app.iterationCount - iterations;
+        callsInside = idle.StepsTaken() - calls;
+    };
+    idle.Start();
+    QTRY_COMPARE(f.user.Asked("converged"), 1);
+    QCOMPARE(stepsInside, 0);
+    QCOMPARE(callsInside, 0LL);
+    QCOMPARE(f.app.restarts, 1);
+    QCOMPARE(f.user.Asked("square"), 1);  // then the new-quilt dialog
+    QTRY_VERIFY(f.app.iterationCount > 1000);
+    QVERIFY(idle.IsAsking());
+
+    // Nor while a command's dialog is open.
+    f.user.onConverged = nullptr;
+    int during = -1;
+    class PeriodDialogUser : public TestInteraction {
+    public:
+        std::function<void()> whileOpen;
+        bool AskViewPeriod(ViewPeriodFields& fields) override
+        {
+            whileOpen();
+            return TestInteraction::AskViewPeriod(fields);
+        }
+    } periodUser;
+    periodUser.whileOpen = [&] {
+        const int before = f.app.iterationCount;
+        QTest::qWait(60);
+        during = f.app.iterationCount - before;
+    };
+    f.app.ui = &periodUser;
+    f.Trigger(cmd::SetViewPeriod);
+    QCOMPARE(during, 0);
+    QVERIFY(idle.IsAsking());
+    const int after = f.app.iterationCount;
+    QTRY_VERIFY(f.app.iterationCount > after);
+}
+
+QTEST_MAIN(MainWindowTest)
+#include "main_window_test.moc"

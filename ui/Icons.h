@@ -1,0 +1,13 @@
+#pragma once
+
+#include <QIcon>
+
+namespace tilvex::ui {
+
+// Toolbar images, drawn by the program for each toolbar command; a null
+// icon for any other id.
+QIcon CommandIcon(int id);
+// The program's window icon: a small quilt.
+QIcon ProgramIcon();
+
+}  // namespace tilvex::ui

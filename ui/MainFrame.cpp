@@ -1,0 +1,266 @@
+#include "ui/MainFrame.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QCloseEvent>
+#include <QDir>
+#include <QKeySequence>
+#include <QLabel>
+#include <QMenuBar>
+#include <QSettings>
+#include <QStatusBar>
+#include <QStatusTipEvent>
+#include <QToolBar>
+#include <array>
+
+#include "core/TilvexApp.h"
+#include "ui/Icons.h"
+#include "ui/TilvexDoc.h"
+#include "ui/TilvexView.h"
+
+namespace tilvex::ui {
+
+namespace {
+
+QString Text(std::string_view s) { return QString::fromUtf8(s.data(), static_cast<qsizetype>(s.size())); }
+
+// Caps Lock, Num Lock and Scroll Lock, when the platform can tell.
+std::array<bool, 3> KeyLockStates();
+
+}  // namespace
+
+CMainFrame::CMainFrame(CTilvexApp& app, QSettings& settings, QWidget* parent)
+    : QMainWindow(parent), app_(app), settings_(settings), idle_(app)
+{
+    setWindowIcon(ProgramIcon());
+    view_ = new CTilvexView(app_, this);
+    doc_ = new CTilvexDoc(app_, recent_, this);
+    appTarget_ = std::make_unique<AppCommandTarget>(app_, recent_);
+    appTarget_->viewChanged = [this] { view_->update(); };
+    router_ = std::make_unique<CommandRouter>(view_, doc_, this, appTarget_.get(), &idle_);
+    router_->afterCommand = [this] { UpdateCommandUi(); };
+
+    setCentralWidget(view_);
+    BuildMenus();
+    BuildToolBar();
+    BuildStatusBar();
+    BuildAccelerators();
+
+    connect(doc_, &CTilvexDoc::titleChanged, this, [this] { UpdateTitle(); });
+    recent_.changed = [this] { UpdateRecentFileMenu(); };
+    recent_.Load(settings_);
+
+    UpdateTitle();
+    UpdateCommandUi();
+    UpdateKeyIndicators();
+    qApp->installEventFilter(this);
+    resize(640, 480);
+}
+
+CMainFrame::~CMainFrame()
+{
+    qApp->removeEventFilter(this);
+    recent_.changed = nullptr;
+    // The toolbar reports being hidden while the window's children are torn
+    // down, after the router is gone.
+    disconnect(toolBar_, nullptr, this, nullptr);
+}
+
+QAction* CMainFrame::MakeAction(int id)
+{
+    if (QAction* existing = actions_.value(id, nullptr)) return existing;
+    const CommandInfo* info = FindCommand(id);
+    auto* action = new QAction(this);
+    if (info) {
+        action->setText(info->menuText.empty() ? Text(info->name) : Text(info->menuText));
+        action->setToolTip(Text(info->name));
+        action->setStatusTip(Text(info->prompt));
+    }
+    action->setIcon(CommandIcon(id));
+    action->setData(id);
+    connect(action, &QAction::triggered, this, [this, id] { router_->Dispatch(id); });
+    actions_.insert(id, action);
+    return action;
+}
+
+void CMainFrame::BuildMenus()
+{
+    for (const MenuInfo& m : Menus()) {
+        QMenu* menu = menuBar()->addMenu(Text(m.title));
+        for (int id : m.items) {
+            if (id == cmd::Separator) {
+                menu->addSeparator();
+            } else if (id == cmd::FileMru1) {
+                for (int i = 0; i < cmd::RecentFileCount; ++i) menu->addAction(MakeAction(cmd::FileMru1 + i));
+            } else {
+                menu->addAction(MakeAction(id));
+            }
+        }
+    }
+    for (int id : {cmd::ViewToolbar, cmd::ViewStatusBar}) actions_[id]->setCheckable(true);
+}
+
+void CMainFrame::BuildToolBar()
+{
+    toolBar_ = new QToolBar(this);
+    toolBar_->setObjectName(QStringLiteral("toolBar"));
+    toolBar_->setIconSize(QSize(16, 16));
+    for (int id : ToolbarButtons()) {
+        if (id == cmd::Separator)
+            toolBar_->addSeparator();
+        else
+            toolBar_->addAction(MakeAction(id));
+    }
+    addToolBar(Qt::TopToolBarArea, toolBar_);
+    connect(toolBar_, &QToolBar::visibilityChanged, this, [this] { UpdateCommandUi(); });
+}
+
+void CMainFrame::BuildStatusBar()
+{
+    QStatusBar* bar = statusBar();
+    messagePane_ = new QLabel(Text(ui_text::IdlePrompt), bar);
+    messagePane_->setMinimumWidth(1);
+    bar->addWidget(messagePane_, 1);
+    for (int i = 0; i < 3; ++i) {
+        auto* label = new QLabel(bar);
+        label->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+        label->setAlignment(Qt::AlignCenter);
+        label->setMinimumWidth(label->fontMetrics().horizontalAdvance(Text(ui_text::KeyIndicators[i])) + 8);
+        bar->addPermanentWidget(label);
+        indicators_[i] = label;
+    }
+}
+
+void CMainFrame::BuildAccelerators()
+{
+    QMap<int, QList<QKeySequence>> keys;
+    for (const AcceleratorInfo& a : Accelerators()) keys[a.id].append(QKeySequence(Text(a.keys)));
+    for (auto it = keys.begin(); it != keys.end(); ++it) {
+        bool shown = actions_.contains(it.key());
+        QAction* action = MakeAction(it.key());
+        action->setShortcuts(it.value());
+        // Commands with keys but no menu item or button still need a home.
+        if (!shown) addAction(action);
+    }
+}
+
+QString CMainFrame::MessageText() const { return messagePane_->text(); }
+
+bool CMainFrame::HandlesCommand(int id) const
+{
+    return id == cmd::ViewToolbar || id == cmd::ViewStatusBar || id == cmd::AppExit;
+}
+
+void CMainFrame::OnCommand(int id)
+{
+    switch (id) {
+    case cmd::ViewToolbar: toolBar_->setVisible(!toolBar_->isVisibleTo(this)); break;
+    case cmd::ViewStatusBar: statusBar()->setVisible(!statusBar()->isVisibleTo(this)); break;
+    case cmd::AppExit: close(); break;
+    default: break;
+    }
+}
+
+CommandHandler CMainFrame::RunCommand(int id) { return router_->Dispatch(id); }
+
+void CMainFrame::UpdateCommandUi()
+{
+    for (auto it = actions_.begin(); it != actions_.end(); ++it) {
+        int id = it.key();
+        if (id >= cmd::FileMru1 && id <= cmd::FileMru4) continue;
+        it.value()->setEnabled(router_->IsEnabled(id));
+    }
+    actions_[cmd::ViewToolbar]->setChecked(toolBar_->isVisibleTo(this));
+    actions_[cmd::ViewStatusBar]->setChecked(statusBar()->isVisibleTo(this));
+}
+
+void CMainFrame::UpdateRecentFileMenu()
+{
+    const int count = recent_.Count();
+    for (int i = 0; i < cmd::RecentFileCount; ++i) {
+        QAction* action = actions_[cmd::FileMru1 + i];
+        if (count == 0) {
+            // The greyed placeholder stands in for an empty list.
+            action->setVisible(i == 0);
+            action->setEnabled(false);
+            if (i == 0) action->setText(Text(ui_text::RecentFilePlaceholder));
+            continue;
+        }
+        action->setVisible(i < count);
+        action->setEnabled(i < count);
+        if (i < count) {
+            QString path = QDir::toNativeSeparators(recent_.At(i));
+            action->setText(QStringLiteral("&%1 %2").arg(i + 1).arg(path.replace(QLatin1Char('&'), QLatin1String("&&"))));
+        }
+    }
+}
+
+void CMainFrame::UpdateTitle() { setWindowTitle(doc_->Title() + QStringLiteral(" - ") + Text(ui_text::WindowTitle)); }
+
+void CMainFrame::UpdateKeyIndicators()
+{
+    std::array<bool, 3> on = KeyLockStates();
+    for (int i = 0; i < 3; ++i) indicators_[i]->setText(on[i] ? Text(ui_text::KeyIndicators[i]) : QString());
+}
+
+void CMainFrame::closeEvent(QCloseEvent* event)
+{
+    recent_.Save(settings_);
+    settings_.sync();
+    event->accept();
+}
+
+bool CMainFrame::eventFilter(QObject* watched, QEvent* event)
+{
+    if (event->type() == QEvent::KeyPress || event->type() == QEvent::KeyRelease) UpdateKeyIndicators();
+    return QMainWindow::eventFilter(watched, event);
+}
+
+bool CMainFrame::event(QEvent* event)
+{
+    // The message pane shows the prompt of the highlighted item, else "Ready".
+    if (event->type() == QEvent::StatusTip) {
+        QString tip = static_cast<QStatusTipEvent*>(event)->tip();
+        messagePane_->setText(tip.isEmpty() ? Text(ui_text::IdlePrompt) : tip);
+        return true;
+    }
+    return QMainWindow::event(event);
+}
+
+void CMainFrame::changeEvent(QEvent* event)
+{
+    if (event->type() == QEvent::ActivationChange) UpdateKeyIndicators();
+    QMainWindow::changeEvent(event);
+}
+
+}  // namespace tilvex::ui
+
+// Kept apart at the end: the X11 headers define macros that clash with Qt's names.
+#ifdef TILVEX_HAVE_X11
+#include <QGuiApplication>
+#include <X11/XKBlib.h>
+#include <X11/Xlib.h>
+#endif
+
+namespace tilvex::ui {
+namespace {
+
+std::array<bool, 3> KeyLockStates()
+{
+    std::array<bool, 3> on{};
+#ifdef TILVEX_HAVE_X11
+    auto* x11 = qGuiApp ? qGuiApp->nativeInterface<QNativeInterface::QX11Application>() : nullptr;
+    Display* display = x11 ? x11->display() : nullptr;
+    if (!display) return on;
+    const char* names[3] = {"Caps Lock", "Num Lock", "Scroll Lock"};
+    for (int i = 0; i < 3; ++i) {
+        Atom atom = XInternAtom(display, names[i], True);
+        Bool state = False;
+        if (atom != 0 && XkbGetNamedIndicator(display, atom, nullptr, &state, nullptr, nullptr)) on[i] = state;
+    }
+#endif
+    return on;
+}
+
+}  // namespace
+}  // namespace tilvex::ui

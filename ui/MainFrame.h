@@ -1,0 +1,85 @@
+#pragma once
+
+#include <QMainWindow>
+#include <QMap>
+#include <memory>
+
+#include "ui/CommandRouter.h"
+#include "ui/IdleDriver.h"
+
+class QAction;
+class QLabel;
+class QMenu;
+class QSettings;
+class QToolBar;
+
+namespace tilvex {
+class CTilvexApp;
+}
+
+namespace tilvex::ui {
+
+class CTilvexDoc;
+class CTilvexView;
+
+// The main window: menus, toolbar and status bar rendered from the command
+// table, the view as its client area, and the routing of every command.
+class CMainFrame : public QMainWindow, public CommandTarget {
+    Q_OBJECT
+public:
+    // The recent-file list is read from settings now and written back when
+    // the window closes.
+    CMainFrame(CTilvexApp& app, QSettings& settings, QWidget* parent = nullptr);
+    ~CMainFrame() override;
+
+    bool HandlesCommand(int id) const override;
+    void OnCommand(int id) override;
+
+    // Carries out a command as the menu would.
+    CommandHandler RunCommand(int id);
+
+    CTilvexDoc& Document() { return *doc_; }
+    CTilvexView& View() { return *view_; }
+    CommandRouter& Router() { return *router_; }
+    IdleDriver& Idle() { return idle_; }
+    RecentFileList& RecentFiles() { return recent_; }
+    QToolBar* ToolBar() const { return toolBar_; }
+    QLabel* MessagePane() const { return messagePane_; }
+    QLabel* Indicator(int index) const { return indicators_[index]; }
+    // The action of a command id (for the recent files: entry 1 ... 4); nullptr if none.
+    QAction* Action(int id) const { return actions_.value(id, nullptr); }
+    QString MessageText() const;
+
+    void UpdateCommandUi();
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+    bool event(QEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+    void changeEvent(QEvent* event) override;
+
+private:
+    QAction* MakeAction(int id);
+    void BuildMenus();
+    void BuildToolBar();
+    void BuildStatusBar();
+    void BuildAccelerators();
+    void UpdateRecentFileMenu();
+    void UpdateTitle();
+    void UpdateKeyIndicators();
+
+    CTilvexApp& app_;
+    QSettings& settings_;
+    IdleDriver idle_;
+    RecentFileList recent_;
+    CTilvexView* view_ = nullptr;
+    CTilvexDoc* doc_ = nullptr;
+    std::unique_ptr<AppCommandTarget> appTarget_;
+    std::unique_ptr<CommandRouter> router_;
+    QMap<int, QAction*> actions_;
+    QToolBar* toolBar_ = nullptr;
+    QLabel* messagePane_ = nullptr;
+    QLabel* indicators_[3] = {};
+};
+
+}  // namespace tilvex::ui

@@ -1,0 +1,58 @@
+#pragma once
+
+#include <QImage>
+#include <QWidget>
+
+#include "ui/CommandRouter.h"
+#include "ui/QtPaletteDisplay.h"
+
+namespace tilvex {
+class CTilvexApp;
+}
+
+namespace tilvex::ui {
+
+// Shows the quilt: the application's 8-bit image block, one tile painted
+// unscaled viewPeriod x viewPeriod times from the top-left corner. The image
+// is rebuilt from the grid only at a paint after a command asked for it.
+class CTilvexView : public QWidget, public CommandTarget {
+    Q_OBJECT
+public:
+    explicit CTilvexView(CTilvexApp& app, QWidget* parent = nullptr);
+    ~CTilvexView() override;
+
+    bool HandlesCommand(int id) const override;
+    void OnCommand(int id) override;
+
+    void OnRebuildView();
+    void OnRandomResetPalette();
+    void OnSelectPaletteColors();
+    void OnCycleDensityPalette();
+    void OnRandomDensityPalette();
+
+    QtPaletteDisplay& PaletteDisplayObject() { return paletteDisplay_; }
+    // Tiles painted by the latest paint: columns x rows (0 x 0 if none).
+    QSize LastTileGrid() const { return lastTileGrid_; }
+
+    int rebuildImage = 0;
+    int imageReady = 0;
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+
+private:
+    void OnDraw(QPainter& painter);
+    void RebuildAndInvalidate();
+    void AfterDensityPalette();
+    // Takes pixels and colour table from the image block (rows flipped).
+    bool TakeImage();
+
+    CTilvexApp& app_;
+    QtPaletteDisplay paletteDisplay_;
+    QImage indexed_;  // the tile as stored, top row first
+    QImage shown_;    // the same converted for painting
+    bool shownStale_ = true;
+    QSize lastTileGrid_;
+};
+
+}  // namespace tilvex::ui
