@@ -31,7 +31,7 @@ test-fuzz: deps
 	@cmake --build $(FUZZ_BUILD) --target session_fuzz tilvex-cli -j $(JOBS)
 	bash fuzz/run-session-fuzz.sh $(FUZZ_BUILD)/bin $(FUZZ_SECONDS)
 
-test: test-release test-asan test-fuzz
+test: test-release test-fuzz test-asan
 
 run: build
 	@bash scripts/run.sh $(BUILD)/bin "$(OUT)"
