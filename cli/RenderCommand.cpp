@@ -7,6 +7,7 @@
 
 #include "cli/CliInteraction.h"
 #include "cli/InfoCommand.h"
+#include "cli/PaletteOption.h"
 #include "cli/StateJson.h"
 #include "cli/WildCornerOption.h"
 #include "core/TilvexApp.h"
@@ -99,6 +100,7 @@ std::string Validate(const RenderOptions& o)
     if (o.corner && o.kind != "wild-corner") return "--corner needs --kind wild-corner";
     if (o.corner && (*o.corner < 3 || *o.corner > 42)) return "--corner must be between 3 and 42";
     if (o.period < 1 || o.period > 32) return "--period must be between 1 and 32";
+    if (std::string error; !ParsePaletteChoice(o.palette, error)) return error;
     return {};
 }
 
@@ -133,7 +135,8 @@ int RunRender(const RenderOptions& o)
     progress.Update(app);
     progress.Finish();
 
-    if (o.densityPalette) app.RandomDensityPalette();
+    std::string unused;
+    ApplyPaletteChoice(app, *ParsePaletteChoice(o.palette, unused));  // validated above
     const std::pair<const std::string*, ImageFormat> exports[] = {
         {&o.bmp, ImageFormat::Bmp}, {&o.pcx, ImageFormat::Pcx}, {&o.png, ImageFormat::Png}};
     for (const auto& [path, format] : exports) {
@@ -173,8 +176,8 @@ void AddRenderCommand(CLI::App& cli, RenderOptions& o)
     auto* load = render->add_option("--load", o.load, "Continue a saved session (.qlt) instead of a new quilt");
     render->add_option("--save", o.save, "Save the session (.qlt) when done");
     render->add_flag("--progress", o.progress, "Show a progress bar on stderr");
-    render->add_flag("--density-palette", o.densityPalette,
-                     "Colour by density (Random Density Palette) before exporting and saving");
+    render->add_option("--palette", o.palette,
+                       "Palette after generating: start, random, density or cycle:R,G,B:R,G,B:CYCLES");
     for (auto* opt : {kind, grid, detailed, depth, knot, corner}) load->excludes(opt);
 }
 

@@ -20,7 +20,7 @@ struct RenderOptions {
     std::string bmp, pcx, png;
     std::string load, save;
     bool progress = false;
-    bool densityPalette = false;
+    std::string palette = "start";
 };
 
 void AddRenderCommand(CLI::App& cli, RenderOptions& options);

@@ -8,7 +8,7 @@ if [ -n "${DISPLAY:-}${WAYLAND_DISPLAY:-}" ] && [ -x "$bin/tilvex" ]; then
     exec "$bin/tilvex"
 fi
 mkdir -p "$out"
-"$bin/tilvex-cli" render --seed 7 --period 2 --density-palette --bmp "$out/quilt.bmp" --png "$out/quilt.png" > "$out/quilt.json" || \
+"$bin/tilvex-cli" render --seed 7 --period 2 --palette density --bmp "$out/quilt.bmp" --png "$out/quilt.png" > "$out/quilt.json" || \
     "$bin/tilvex-cli" render --seed 7 > "$out/quilt.json"
 echo "No display: rendered a default quilt with tilvex-cli."
 echo "State: $out/quilt.json"
