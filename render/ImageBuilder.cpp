@@ -73,7 +73,11 @@ std::optional<GridCell> CellOf(CTilvexApp& app, PixelRule rule, int x, int y)
     }
     case PixelRule::SquareLattice: return SquareLatticeCell(app, x, y);
     }
-    return GridCell{TruncToInt(g * q.re), TruncToInt(g * q.im)};
+    // A pixel on the cell's far mirror line folds to exactly 1.0, one column or
+    // row past the grid, which would draw an empty seam through every tile; it
+    // shows the last column or row instead.
+    const int n = app.gridSize;
+    return GridCell{std::min(TruncToInt(g * q.re), n - 1), std::min(TruncToInt(g * q.im), n - 1)};
 }
 
 // Cells whose coordinates leave the 16-bit range are empty; the grid itself

@@ -291,5 +291,22 @@ TEST_F(ImageBuild, BuildRemovesTheFloor)
     EXPECT_EQ(*Pixel(app, 100, 0), 0);
 }
 
+TEST(PixelRules, TilingMirrorLinesShowTheLastGridColumnNotAnEmptySeam)
+{
+    CTilvexApp app(1.0);
+    UseGrid(app, 100);
+    app.kindFourEightEight = 1;
+    // Pixel column 100 folds to x = 1.0 exactly (the cell's right mirror line).
+    for (int y : {37, 50, 150}) {  // rows in the octagon band
+        auto cell = app.CellForPixel(100, y);
+        ASSERT_TRUE(cell);
+        EXPECT_EQ(cell->x, 99) << y;
+        EXPECT_LT(cell->y, 100) << y;
+    }
+    app.ClearKindFlags();
+    app.kindThreeTwelveTwelve = 1;
+    EXPECT_LT(app.CellForPixel(100, 20)->x, 100);
+}
+
 }  // namespace
 }  // namespace tilvex
