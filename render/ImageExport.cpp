@@ -93,6 +93,7 @@ std::string WriteQuiltImage(CTilvexApp& app, ImageFormat format, const std::stri
         if (std::string error = out.Open(path); !error.empty()) return error;
         PngImageFile file(out, width, height);
         ok = file.WriteHeader(app.paletteEntries) && file.WritePixels(rows);
+        if (!ok && !out.Failed() && !file.Error().empty()) return "Could not write \"" + path + "\": " + file.Error();
         break;
     }
     }

@@ -1,40 +1,53 @@
 #pragma once
 
-#include <cstddef>
 #include <cstdint>
+#include <string>
 #include <vector>
 
 #include "core/PaletteEntry.h"
 #include "render/ImageOutput.h"
 #include "render/QuiltRows.h"
 
+struct png_struct_def;
+struct png_info_def;
+
 namespace tilvex {
 
-std::uint32_t Crc32(std::uint32_t crc, const std::uint8_t* data, std::size_t size);  // start with 0
-std::uint32_t Adler32(std::uint32_t adler, const std::uint8_t* data, std::size_t size);  // start with 1
-
-// 8-bit palette PNG of the same picture as the BMP, top row first. The zlib
-// stream holds stored (uncompressed) deflate blocks, one IDAT chunk per row,
-// so rows stream out without holding the image.
+// 8-bit palette PNG of the same picture as the BMP, top row first, compressed
+// by libpng and written through `out` as it goes, so the image is never held.
 class PngImageFile {
 public:
     // width and height: 1 .. 65535.
     PngImageFile(ImageOutput& out, int width, int height);
+    PngImageFile(const PngImageFile&) = delete;
+    PngImageFile& operator=(const PngImageFile&) = delete;
+    ~PngImageFile();
 
     bool WriteHeader(const Palette& palette);  // signature, IHDR, PLTE
-    bool WritePixels(QuiltRows& rows);         // the IDAT chunks, then IEND
+    bool WritePixels(QuiltRows& rows);         // every row, then the end of the file
+
+    // libpng's message once it has refused the image; empty otherwise.
+    std::string Error() const { return error_; }
 
     int width;
     int height;
     int rowsWritten = 0;
 
 private:
-    bool WriteChunk(const char type[4], const std::uint8_t* data, std::size_t size);
-    bool EmitRow();
+    static void OnError(png_struct_def* png, const char* message);
+    static void OnWarning(png_struct_def* png, const char* message);
+    static void WriteData(png_struct_def* png, std::uint8_t* data, std::size_t size);
+    static void FlushData(png_struct_def* png);
+    void EmitHeader(const Palette& palette);
+    void EmitRows(QuiltRows& rows);
 
     ImageOutput& out_;
-    std::vector<std::uint8_t> chunk_;  // type, zlib bytes of one row
-    std::uint32_t adler_ = 1;
+    png_struct_def* png_ = nullptr;
+    png_info_def* info_ = nullptr;
+    std::vector<std::uint8_t> row_;
+    bool headerWritten_ = false;
+    bool failed_ = false;  // libpng cannot go on after an error
+    char error_[160] = {};
 };
 
 }  // namespace tilvex

@@ -7,7 +7,7 @@ packages=(
     build-essential cmake g++ make pkg-config
     libgtest-dev libbenchmark-dev
     qt6-base-dev libgl-dev
-    libcli11-dev nlohmann-json3-dev
+    libcli11-dev nlohmann-json3-dev libpng-dev
     clang libclang-rt-14-dev
     python3 python3-pil imagemagick netpbm
     xvfb xauth x11-utils xdotool fonts-dejavu-core

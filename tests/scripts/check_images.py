@@ -1,12 +1,14 @@
 """Reads exported quilt images with Pillow and checks that they agree.
 
 check_images.py square BMP PCX PNG SIZE
-    all three decode at SIZE x SIZE; the PNG shows the BMP's pixels, the PCX
-    shows them mirrored top to bottom, and the PCX palette trailer equals the
-    BMP colour table.
+    all three decode at SIZE x SIZE; the PNG is an 8-bit palette image with
+    the BMP's colour table and pixel indices, compressed to well under the
+    BMP's size; the PCX shows the pixels mirrored top to bottom, and the PCX
+    palette trailer equals the BMP colour table.
 check_images.py complete BMP PCX PNG
     every row of every file decodes and the three agree in size.
 """
+import os
 import sys
 
 from PIL import Image, ImageOps
@@ -50,6 +52,12 @@ def main(argv):
         bmp_rgb = bmp.convert("RGB")
         if bmp_rgb.tobytes() != png.convert("RGB").tobytes():
             fail("PNG pixels differ from the BMP pixels")
+        if png.mode != "P" or bytes(png.getpalette()) != colour_table(bmp_path):
+            fail("the PNG is not a palette image with the BMP colour table")
+        if png.tobytes() != bmp.tobytes():
+            fail("PNG palette indices differ from the BMP indices")
+        if os.path.getsize(png_path) * 2 > os.path.getsize(bmp_path):
+            fail("the PNG is not compressed: %d bytes" % os.path.getsize(png_path))
         if ImageOps.flip(bmp_rgb).tobytes() != pcx.convert("RGB").tobytes():
             fail("PCX pixels are not the BMP mirrored top to bottom")
         if list(bmp.getdata()) == [bmp.getdata()[0]] * (size * size):
