@@ -44,6 +44,8 @@ constexpr CommandInfo kCommands[] = {
 
     {cmd::ViewToolbar, "Toolbar", "&Toolbar", "Show or hide the toolbar", H::Frame},
     {cmd::ViewStatusBar, "Status Bar", "&Status Bar", "Show or hide the status bar", H::Frame},
+    {cmd::AutoRebuild, "Auto Rebuild", "&Auto Rebuild",
+     "Rebuild and view the Quilt about once a second while it is being built", H::Frame},
     {cmd::AppAbout, "About", "&About TILVEX...", "Display program information, version number and copyright",
      H::Application},
 
@@ -65,7 +67,8 @@ constexpr int kQuiltMenu[] = {
     cmd::SetViewPeriod,      cmd::Separator,            cmd::RandomResetPalette,  cmd::RandomDensityPalette,
     cmd::CycleDensityPalette, cmd::SelectPaletteColors, cmd::Separator,           cmd::SaveImagePcx,
     cmd::SaveImageBmp,       cmd::Separator,            cmd::IterationStatus};
-constexpr int kViewMenu[] = {cmd::ViewToolbar, cmd::ViewStatusBar};
+// Auto Rebuild goes last so the usual items keep their places.
+constexpr int kViewMenu[] = {cmd::ViewToolbar, cmd::ViewStatusBar, cmd::Separator, cmd::AutoRebuild};
 constexpr int kHelpMenu[] = {cmd::AppAbout};
 
 constexpr MenuInfo kMenus[] = {

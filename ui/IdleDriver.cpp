@@ -77,7 +77,8 @@ void IdleDriver::RunSlice()
     timer_.stop();
     inSlice_ = true;
     ClearUpperVectorState();
-    auto deadline = std::chrono::steady_clock::now() + slice_;
+    auto now = std::chrono::steady_clock::now();
+    const auto deadline = now + slice_;
     bool stopped = false;
     long long steps = 0;
     for (;;) {
@@ -89,10 +90,17 @@ void IdleDriver::RunSlice()
                 break;
             }
         }
-        if (stopped || holds_ > 0 || std::chrono::steady_clock::now() >= deadline) break;
+        if (stopped || holds_ > 0) break;
+        now = std::chrono::steady_clock::now();
+        if (now >= deadline) break;
     }
     steps_ += steps;
     inSlice_ = false;
+    // The last clock read is recent enough to pace the progress reports.
+    if (now - lastProgress_ >= progressInterval_) {
+        lastProgress_ = now;
+        emit progress();
+    }
     if (!stopped && holds_ == 0) {
         timer_.start();
         return;

@@ -33,10 +33,13 @@ public:
     // Seconds spent inside slices, the event loop between them included.
     double SecondsAsking() const;
     void SetSlice(std::chrono::microseconds slice) { slice_ = slice; }
+    void SetProgressInterval(std::chrono::microseconds interval) { progressInterval_ = interval; }
 
 signals:
     // Generation reached its limit; no more idle time is asked for.
     void generationStopped();
+    // At the end of a slice, at most once per progress interval.
+    void progress();
 
 private:
     void RunSlice();
@@ -44,6 +47,8 @@ private:
     CTilvexApp& app_;
     QTimer timer_;
     std::chrono::microseconds slice_{10000};
+    std::chrono::microseconds progressInterval_{250000};
+    std::chrono::steady_clock::time_point lastProgress_{};
     bool started_ = false;
     bool inSlice_ = false;
     int holds_ = 0;

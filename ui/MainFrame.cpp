@@ -6,11 +6,14 @@
 #include <QDir>
 #include <QKeySequence>
 #include <QLabel>
+#include <QLocale>
 #include <QMenuBar>
+#include <QProgressBar>
 #include <QSettings>
 #include <QStatusBar>
 #include <QStatusTipEvent>
 #include <QToolBar>
+#include <algorithm>
 #include <array>
 
 #include "core/TilvexApp.h"
@@ -23,6 +26,14 @@ namespace tilvex::ui {
 namespace {
 
 QString Text(std::string_view s) { return QString::fromUtf8(s.data(), static_cast<qsizetype>(s.size())); }
+
+QString ProgressText(int count, int limit, bool stopped)
+{
+    const QLocale locale;
+    QString text = locale.toString(count) + QStringLiteral(" / ") + locale.toString(limit);
+    if (stopped) text += QStringLiteral(" (stopped)");
+    return text;
+}
 
 // Caps Lock, Num Lock and Scroll Lock, when the platform can tell.
 std::array<bool, 3> KeyLockStates();
@@ -38,7 +49,12 @@ CMainFrame::CMainFrame(CTilvexApp& app, QSettings& settings, QWidget* parent)
     appTarget_ = std::make_unique<AppCommandTarget>(app_, recent_);
     appTarget_->viewChanged = [this] { view_->update(); };
     router_ = std::make_unique<CommandRouter>(view_, doc_, this, appTarget_.get(), &idle_);
-    router_->afterCommand = [this] { UpdateCommandUi(); };
+    router_->afterCommand = [this] {
+        UpdateCommandUi();
+        UpdateProgress();
+    };
+    connect(&idle_, &IdleDriver::progress, this, &CMainFrame::OnGenerationProgress);
+    connect(&idle_, &IdleDriver::generationStopped, this, &CMainFrame::OnGenerationStopped);
 
     setCentralWidget(view_);
     BuildMenus();
@@ -53,6 +69,7 @@ CMainFrame::CMainFrame(CTilvexApp& app, QSettings& settings, QWidget* parent)
     UpdateTitle();
     UpdateCommandUi();
     UpdateKeyIndicators();
+    UpdateProgress();
     qApp->installEventFilter(this);
     resize(640, 480);
 }
@@ -97,7 +114,7 @@ void CMainFrame::BuildMenus()
             }
         }
     }
-    for (int id : {cmd::ViewToolbar, cmd::ViewStatusBar}) actions_[id]->setCheckable(true);
+    for (int id : {cmd::ViewToolbar, cmd::ViewStatusBar, cmd::AutoRebuild}) actions_[id]->setCheckable(true);
 }
 
 void CMainFrame::BuildToolBar()
@@ -121,6 +138,10 @@ void CMainFrame::BuildStatusBar()
     messagePane_ = new QLabel(Text(ui_text::IdlePrompt), bar);
     messagePane_->setMinimumWidth(1);
     bar->addWidget(messagePane_, 1);
+    progressPane_ = new QProgressBar(bar);
+    progressPane_->setAlignment(Qt::AlignCenter);
+    progressPane_->setTextVisible(true);
+    bar->addPermanentWidget(progressPane_);
     for (int i = 0; i < 3; ++i) {
         auto* label = new QLabel(bar);
         label->setFrameStyle(QFrame::Panel | QFrame::Sunken);
@@ -148,7 +169,7 @@ QString CMainFrame::MessageText() const { return messagePane_->text(); }
 
 bool CMainFrame::HandlesCommand(int id) const
 {
-    return id == cmd::ViewToolbar || id == cmd::ViewStatusBar || id == cmd::AppExit;
+    return id == cmd::ViewToolbar || id == cmd::ViewStatusBar || id == cmd::AutoRebuild || id == cmd::AppExit;
 }
 
 void CMainFrame::OnCommand(int id)
@@ -156,6 +177,13 @@ void CMainFrame::OnCommand(int id)
     switch (id) {
     case cmd::ViewToolbar: toolBar_->setVisible(!toolBar_->isVisibleTo(this)); break;
     case cmd::ViewStatusBar: statusBar()->setVisible(!statusBar()->isVisibleTo(this)); break;
+    case cmd::AutoRebuild:
+        autoRebuild_ = !autoRebuild_;
+        // The first rebuild comes with the next progress report; a quilt
+        // already at its limit is left as it is.
+        lastAutoRebuild_ = {};
+        iterationsAtAutoRebuild_ = app_.iterationCount;
+        break;
     case cmd::AppExit: close(); break;
     default: break;
     }
@@ -172,6 +200,57 @@ void CMainFrame::UpdateCommandUi()
     }
     actions_[cmd::ViewToolbar]->setChecked(toolBar_->isVisibleTo(this));
     actions_[cmd::ViewStatusBar]->setChecked(statusBar()->isVisibleTo(this));
+    actions_[cmd::AutoRebuild]->setChecked(autoRebuild_);
+}
+
+void CMainFrame::UpdateProgress()
+{
+    const int count = app_.iterationCount;
+    const int limit = app_.maxIterations;
+    // A limit raised above the count resumes the generation: no longer stopped.
+    const int stopped = app_.limitReached && count > limit ? 1 : 0;
+    if (count == shownCount_ && limit == shownLimit_ && stopped == shownStopped_) return;
+    shownCount_ = count;
+    shownLimit_ = limit;
+    shownStopped_ = stopped;
+    const int top = std::max(limit, 1);
+    progressPane_->setRange(0, top);
+    progressPane_->setValue(std::clamp(count, 0, top));
+    const QString text = ProgressText(count, limit, stopped);
+    progressPane_->setFormat(text);
+    // Wide enough for the final text from the start: the pane does not grow as digits appear.
+    const QFontMetrics metrics = progressPane_->fontMetrics();
+    const int needed =
+        std::max(metrics.horizontalAdvance(text), metrics.horizontalAdvance(ProgressText(limit, limit, true))) + 16;
+    if (needed > progressPane_->minimumWidth()) progressPane_->setMinimumWidth(needed);
+}
+
+void CMainFrame::OnGenerationProgress()
+{
+    UpdateProgress();
+    if (GeneratedSinceAutoRebuild() &&
+        std::chrono::steady_clock::now() - lastAutoRebuild_ >= autoRebuildInterval_)
+        AutoRebuildNow();
+}
+
+void CMainFrame::OnGenerationStopped()
+{
+    UpdateProgress();
+    // Once more with the final counts.
+    if (GeneratedSinceAutoRebuild()) AutoRebuildNow();
+}
+
+// A slice that only finds the limit again (after any command) generated nothing.
+bool CMainFrame::GeneratedSinceAutoRebuild() const
+{
+    return autoRebuild_ && app_.iterationCount != iterationsAtAutoRebuild_;
+}
+
+void CMainFrame::AutoRebuildNow()
+{
+    lastAutoRebuild_ = std::chrono::steady_clock::now();
+    iterationsAtAutoRebuild_ = app_.iterationCount;
+    view_->OnRebuildView();
 }
 
 void CMainFrame::UpdateRecentFileMenu()

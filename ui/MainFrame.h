@@ -2,6 +2,7 @@
 
 #include <QMainWindow>
 #include <QMap>
+#include <chrono>
 #include <memory>
 
 #include "ui/CommandRouter.h"
@@ -10,6 +11,7 @@
 class QAction;
 class QLabel;
 class QMenu;
+class QProgressBar;
 class QSettings;
 class QToolBar;
 
@@ -46,6 +48,10 @@ public:
     QToolBar* ToolBar() const { return toolBar_; }
     QLabel* MessagePane() const { return messagePane_; }
     QLabel* Indicator(int index) const { return indicators_[index]; }
+    // Iteration count against the limit, before the key indicators.
+    QProgressBar* ProgressPane() const { return progressPane_; }
+    bool AutoRebuild() const { return autoRebuild_; }
+    void SetAutoRebuildInterval(std::chrono::milliseconds interval) { autoRebuildInterval_ = interval; }
     // The action of a command id (for the recent files: entry 1 ... 4); nullptr if none.
     QAction* Action(int id) const { return actions_.value(id, nullptr); }
     QString MessageText() const;
@@ -67,6 +73,11 @@ private:
     void UpdateRecentFileMenu();
     void UpdateTitle();
     void UpdateKeyIndicators();
+    void UpdateProgress();
+    void OnGenerationProgress();
+    void OnGenerationStopped();
+    bool GeneratedSinceAutoRebuild() const;
+    void AutoRebuildNow();
 
     CTilvexApp& app_;
     QSettings& settings_;
@@ -80,6 +91,15 @@ private:
     QToolBar* toolBar_ = nullptr;
     QLabel* messagePane_ = nullptr;
     QLabel* indicators_[3] = {};
+    QProgressBar* progressPane_ = nullptr;
+    int shownCount_ = -1;
+    int shownLimit_ = -1;
+    int shownStopped_ = -1;
+    // Auto Rebuild: a per-session toggle, off at start.
+    bool autoRebuild_ = false;
+    std::chrono::milliseconds autoRebuildInterval_{1000};
+    std::chrono::steady_clock::time_point lastAutoRebuild_{};
+    int iterationsAtAutoRebuild_ = -1;
 };
 
 }  // namespace tilvex::ui

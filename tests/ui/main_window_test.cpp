@@ -3,6 +3,8 @@
 #include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
+#include <QProgressBar>
+#include <QRegularExpression>
 #include <QSettings>
 #include <QStatusBar>
 #include <QStatusTipEvent>
@@ -10,6 +12,7 @@
 #include <QTest>
 #include <QToolBar>
 #include <algorithm>
+#include <chrono>
 #include <map>
 #include <memory>
 #include <set>
@@ -112,6 +115,10 @@ private slots:
     void idleGenerationStopsAtTheLimitAndResumes();
     void idleStepsMatchDirectSteps();
     void stepsDoNotNestInsideModalLoops();
+    void progressPaneShowsCountAgainstLimit();
+    void autoRebuildIsAnOptionalLastViewItem();
+    void autoRebuildOffLeavesTheViewAlone();
+    void autoRebuildRebuildsOnlyWhileGenerating();
 };
 
 void MainWindowTest::menusFollowTheCommandTable()
@@ -287,6 +294,7 @@ void MainWindowTest::everyCommandReachesItsHandler()
         {cmd::AppAbout, asks("about")},
         {cmd::ViewToolbar, [&f] { return !f.frame->ToolBar()->isVisible(); }},
         {cmd::ViewStatusBar, [&f] { return !f.frame->statusBar()->isVisible(); }},
+        {cmd::AutoRebuild, [&f] { return f.frame->AutoRebuild(); }},
         {cmd::AppExit, [&f] { return !f.frame->isVisible(); }},
     };
     for (const CommandInfo& c : Commands()) {
@@ -307,7 +315,7 @@ void MainWindowTest::everyCommandReachesItsHandler()
         view.rebuildImage = 0;
         f.Trigger(c.id);
         QVERIFY2(arrived[c.id](), qPrintable(name));
-        if (c.id == cmd::ViewToolbar || c.id == cmd::ViewStatusBar) f.Trigger(c.id);
+        if (c.id == cmd::ViewToolbar || c.id == cmd::ViewStatusBar || c.id == cmd::AutoRebuild) f.Trigger(c.id);
     }
     f.Trigger(cmd::AppExit);
     QVERIFY(arrived[cmd::AppExit]());
@@ -520,6 +528,191 @@ void MainWindowTest::stepsDoNotNestInsideModalLoops()
     QVERIFY(idle.IsAsking());
     const int after = f.app.iterationCount;
     QTRY_VERIFY(f.app.iterationCount > after);
+}
+
+namespace {
+
+// The progress pane's text: count, limit and whether it says stopped. Digits
+// are read whatever the locale's group separator.
+struct Progress {
+    long long count = -1, limit = -1;
+    bool stopped = false;
+};
+
+Progress ShownProgress(const CMainFrame& frame)
+{
+    static const QRegularExpression form(QStringLiteral("^(\\S+) / (\\S+)( \\(stopped\\))?$"));
+    static const QRegularExpression nonDigits(QStringLiteral("\\D"));
+    const QString text = frame.ProgressPane()->text();
+    QRegularExpressionMatch m = form.match(text);
+    Progress p;
+    if (!m.hasMatch()) return p;
+    p.count = m.captured(1).remove(nonDigits).toLongLong();
+    p.limit = m.captured(2).remove(nonDigits).toLongLong();
+    p.stopped = m.hasCaptured(3);
+    return p;
+}
+
+void ShowAndWait(Fixture& f)
+{
+    f.frame->show();
+    QVERIFY(QTest::qWaitForWindowExposed(f.frame.get()));
+}
+
+}  // namespace
+
+void MainWindowTest::progressPaneShowsCountAgainstLimit()
+{
+    Fixture f;
+    ShowAndWait(f);
+    QProgressBar* pane = f.frame->ProgressPane();
+    // Its own pane between the message pane and the key indicators, wide enough for its text.
+    QVERIFY(pane->x() > f.frame->MessagePane()->x());
+    QVERIFY(pane->x() + pane->width() <= f.frame->Indicator(0)->x());
+    QVERIFY(pane->width() >= pane->fontMetrics().horizontalAdvance(pane->text()));
+    Progress p = ShownProgress(*f.frame);
+    QCOMPARE(p.count, 0LL);
+    QCOMPARE(p.limit, 3500000LL);
+    QVERIFY(!p.stopped);
+
+    // While generating it follows the count, well before the limit.
+    f.frame->Idle().Start();
+    QTRY_VERIFY(ShownProgress(*f.frame).count > 0);
+    p = ShownProgress(*f.frame);
+    QVERIFY(!p.stopped);
+    QVERIFY(p.count <= f.app.iterationCount);
+    QCOMPARE(pane->value(), static_cast<int>(p.count));
+
+    // A lowered limit stops the generation; the pane says so and shows the full bar.
+    f.user.newMaxIterations = 40000;
+    f.Trigger(cmd::IterationStatus);
+    QTRY_VERIFY(ShownProgress(*f.frame).stopped);
+    p = ShownProgress(*f.frame);
+    QCOMPARE(p.count, static_cast<long long>(f.app.iterationCount));
+    QCOMPARE(p.limit, 40000LL);
+    QVERIFY(p.count > p.limit);
+    QCOMPARE(pane->value(), pane->maximum());
+
+    // A raised limit shows at once, and the count follows it up to the new limit.
+    const long long stoppedAt = p.count;
+    f.user.newMaxIterations = static_cast<std::uint32_t>(stoppedAt + 60000);
+    f.Trigger(cmd::IterationStatus);
+    p = ShownProgress(*f.frame);
+    QCOMPARE(p.limit, stoppedAt + 60000);
+    QVERIFY(!p.stopped);
+    QTRY_VERIFY(ShownProgress(*f.frame).stopped);
+    p = ShownProgress(*f.frame);
+    QCOMPARE(p.count, stoppedAt + 60001);
+    QCOMPARE(p.limit, stoppedAt + 60000);
+
+    // A new quilt starts the count over.
+    f.Trigger(cmd::RandomNewQuilt);
+    p = ShownProgress(*f.frame);
+    QVERIFY(!p.stopped);
+    QVERIFY(p.count < stoppedAt);
+}
+
+void MainWindowTest::autoRebuildIsAnOptionalLastViewItem()
+{
+    Fixture f;
+    QAction* toggle = f.frame->Action(cmd::AutoRebuild);
+    QVERIFY(toggle);
+    QVERIFY(toggle->isCheckable());
+    QVERIFY(!toggle->isChecked());
+    QVERIFY(!f.frame->AutoRebuild());
+    QVERIFY(toggle->isEnabled());
+    QVERIFY(!toggle->statusTip().isEmpty());
+    QCOMPARE(f.frame->Router().Route(cmd::AutoRebuild), CommandHandler::Frame);
+
+    // The View menu keeps its two items; the toggle follows after a separator,
+    // and it appears nowhere else.
+    const QList<QAction*> tops = f.frame->menuBar()->actions();
+    for (QAction* top : tops) {
+        const QList<QAction*> items = top->menu()->actions();
+        if (top->text() != QStringLiteral("&View")) {
+            QVERIFY(!items.contains(toggle));
+            continue;
+        }
+        QCOMPARE(items.size(), 4);
+        QCOMPARE(items[0]->data().toInt(), cmd::ViewToolbar);
+        QCOMPARE(items[1]->data().toInt(), cmd::ViewStatusBar);
+        QVERIFY(items[2]->isSeparator());
+        QCOMPARE(items[3], toggle);
+    }
+    QVERIFY(!f.frame->ToolBar()->actions().contains(toggle));
+
+    f.Trigger(cmd::AutoRebuild);
+    QVERIFY(toggle->isChecked() && f.frame->AutoRebuild());
+    f.Trigger(cmd::AutoRebuild);
+    QVERIFY(!toggle->isChecked() && !f.frame->AutoRebuild());
+}
+
+void MainWindowTest::autoRebuildOffLeavesTheViewAlone()
+{
+    Fixture f;
+    ShowAndWait(f);
+    f.frame->SetAutoRebuildInterval(std::chrono::milliseconds(0));
+    f.frame->Idle().SetProgressInterval(std::chrono::microseconds(0));
+    f.app.maxIterations = 300000;
+    f.frame->Idle().Start();
+    QTRY_VERIFY(f.app.limitReached == 1);
+    QTest::qWait(50);
+    QCOMPARE(f.frame->View().rebuildImage, 0);
+    QCOMPARE(f.app.imageBuilt, 0);
+}
+
+void MainWindowTest::autoRebuildRebuildsOnlyWhileGenerating()
+{
+    Fixture f;
+    ShowAndWait(f);
+    ui::IdleDriver& idle = f.frame->Idle();
+    ui::CTilvexView& view = f.frame->View();
+    f.frame->SetAutoRebuildInterval(std::chrono::milliseconds(20));
+    idle.SetProgressInterval(std::chrono::milliseconds(5));
+    f.app.maxIterations = 500000000;
+    f.Trigger(cmd::AutoRebuild);
+    idle.Start();
+
+    // The image gets built with no Rebuild command, and again as the quilt grows.
+    QTRY_COMPARE(f.app.imageBuilt, 1);
+    QVERIFY(!f.app.limitReached);
+    for (int round = 0; round < 2; ++round) {
+        const long long steps = idle.StepsTaken();
+        f.app.imageBuilt = 0;
+        QTRY_COMPARE(f.app.imageBuilt, 1);
+        QVERIFY(idle.StepsTaken() > steps);
+    }
+
+    // Stopping rebuilds once more with the final counts ...
+    f.user.newMaxIterations = 1;
+    f.Trigger(cmd::IterationStatus);
+    QTRY_VERIFY(f.app.limitReached == 1 && !idle.IsAsking());
+    QTRY_COMPARE(view.rebuildImage, 0);
+    const std::vector<std::uint8_t> shown = f.app.imageMemory;
+    f.app.BuildImage();
+    QVERIFY(f.app.imageMemory == shown);
+
+    // ... and then no more, not even after a command that wakes the generation.
+    f.app.imageBuilt = 0;
+    QTest::qWait(100);
+    f.Trigger(cmd::AppAbout);
+    QTRY_VERIFY(!idle.IsAsking());
+    QTest::qWait(100);
+    QCOMPARE(f.app.imageBuilt, 0);
+    QCOMPARE(view.rebuildImage, 0);
+
+    // A raised limit resumes both; switched off, the rebuilds end while generation goes on.
+    f.user.newMaxIterations = 500000000;
+    f.Trigger(cmd::IterationStatus);
+    QTRY_COMPARE(f.app.imageBuilt, 1);
+    f.Trigger(cmd::AutoRebuild);
+    QTRY_COMPARE(view.rebuildImage, 0);
+    f.app.imageBuilt = 0;
+    const long long steps = idle.StepsTaken();
+    QTest::qWait(100);
+    QVERIFY(idle.StepsTaken() > steps);
+    QCOMPARE(f.app.imageBuilt, 0);
+    QCOMPARE(view.rebuildImage, 0);
 }
 
 QTEST_MAIN(MainWindowTest)
