@@ -2,23 +2,9 @@
 
 #include <cstring>
 
+#include "render/DibLayout.h"
+
 namespace tilvex {
-
-namespace {
-
-void Put16(std::uint8_t* p, std::uint32_t v)
-{
-    p[0] = static_cast<std::uint8_t>(v);
-    p[1] = static_cast<std::uint8_t>(v >> 8);
-}
-
-void Put32(std::uint8_t* p, std::uint32_t v)
-{
-    Put16(p, v & 0xFFFF);
-    Put16(p + 2, v >> 16);
-}
-
-}  // namespace
 
 BmpImageFile::BmpImageFile(ImageOutput& out, int w, int h)
     : width(w),
@@ -35,24 +21,12 @@ bool BmpImageFile::WriteHeader(const Palette& palette)
     std::uint8_t header[14 + 40] = {};
     header[0] = 'B';
     header[1] = 'M';
-    Put32(header + 2, imageSize + headerAndPaletteSize + 14);
-    Put32(header + 10, headerAndPaletteSize + 14);
-    std::uint8_t* info = header + 14;
-    Put32(info, 40);
-    Put32(info + 4, static_cast<std::uint32_t>(width));
-    Put32(info + 8, static_cast<std::uint32_t>(height));
-    Put16(info + 12, 1);
-    Put16(info + 14, 8);
-    Put32(info + 20, imageSize);
-    Put32(info + 32, 256);
+    PutLe32(header + 2, imageSize + headerAndPaletteSize + 14);
+    PutLe32(header + 10, headerAndPaletteSize + 14);
+    PutDibInfoHeader(header + 14, width, height, imageSize, 0);
 
     std::uint8_t table[1024];
-    for (int i = 0; i < 256; ++i) {
-        table[4 * i] = palette[i].blue;
-        table[4 * i + 1] = palette[i].green;
-        table[4 * i + 2] = palette[i].red;
-        table[4 * i + 3] = 0;
-    }
+    PutDibColourTable(table, palette);
     return out_.Write(header, sizeof header) && out_.Write(table, sizeof table);
 }
 

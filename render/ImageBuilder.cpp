@@ -4,23 +4,12 @@
 #include <cstring>
 
 #include "core/TilvexApp.h"
+#include "render/DibLayout.h"
 #include "render/QuiltRows.h"
 
 namespace tilvex {
 
 namespace {
-
-void Put16(std::uint8_t* p, std::uint32_t v)
-{
-    p[0] = static_cast<std::uint8_t>(v);
-    p[1] = static_cast<std::uint8_t>(v >> 8);
-}
-
-void Put32(std::uint8_t* p, std::uint32_t v)
-{
-    Put16(p, v & 0xFFFF);
-    Put16(p + 2, v >> 16);
-}
 
 // Reduces a shifted square-lattice coordinate into 0 .. m - 1. A single wrap
 // is all the slant ever needs below an angle of nearly half a turn; steeper
@@ -148,22 +137,13 @@ int CTilvexApp::BuildImage()
     }
     TileSize tile = CurrentTileSize();
     const int width = std::max(tile.width, 0);
-    const std::size_t stride = (static_cast<std::size_t>(width) * 8 + 31) / 32 * 4;
+    const std::size_t stride = DibRowStride(width);
     // A tile taller than the block holds keeps its bottom rows only.
     std::size_t rows = static_cast<std::size_t>(std::max(tile.height, 0));
     if (stride > 0) rows = std::min(rows, (imageMemory.size() - 1064) / stride);
     const int height = static_cast<int>(rows);
 
-    std::uint8_t* header = imageMemory.data();
-    std::memset(header, 0, 40);
-    Put32(header, 40);
-    Put32(header + 4, static_cast<std::uint32_t>(width));
-    Put32(header + 8, static_cast<std::uint32_t>(height));
-    Put16(header + 12, 1);
-    Put16(header + 14, 8);
-    Put32(header + 20, static_cast<std::uint32_t>(stride * rows));
-    Put32(header + 32, 256);
-    Put32(header + 36, 256);
+    PutDibInfoHeader(imageMemory.data(), width, height, static_cast<std::uint32_t>(stride * rows), 256);
     RecolourImage();
 
     const PixelRule rule = PixelRuleOf(*this);

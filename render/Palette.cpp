@@ -3,6 +3,7 @@
 
 #include "core/StdRand.h"
 #include "core/TilvexApp.h"
+#include "render/DibLayout.h"
 #include "render/PaletteBuilders.h"
 
 namespace tilvex {
@@ -25,13 +26,7 @@ int CTilvexApp::ApplyPalette()
 void CTilvexApp::RecolourImage()
 {
     if (imageMemory.size() < 1064) return;
-    std::uint8_t* table = imageMemory.data() + 40;
-    for (int i = 0; i < 256; ++i) {
-        table[4 * i] = paletteEntries[i].blue;
-        table[4 * i + 1] = paletteEntries[i].green;
-        table[4 * i + 2] = paletteEntries[i].red;
-        table[4 * i + 3] = 0;
-    }
+    PutDibColourTable(imageMemory.data() + 40, paletteEntries);
 }
 
 void CTilvexApp::RandomResetPalette()

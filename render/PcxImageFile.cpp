@@ -1,18 +1,9 @@
 #include "render/PcxImageFile.h"
 
 #include "core/StdRand.h"
+#include "render/DibLayout.h"
 
 namespace tilvex {
-
-namespace {
-
-void Put16(std::uint8_t* p, unsigned v)
-{
-    p[0] = static_cast<std::uint8_t>(v);
-    p[1] = static_cast<std::uint8_t>(v >> 8);
-}
-
-}  // namespace
 
 int EncodePcxRow(const std::uint8_t* row, int width, std::uint8_t* out)
 {
@@ -55,15 +46,15 @@ PcxImageFile::PcxImageFile(ImageOutput& out, int w, int h)
     header[1] = 5;
     header[2] = 1;
     header[3] = 8;
-    Put16(header + 8, static_cast<unsigned>(w - 1));
-    Put16(header + 10, static_cast<unsigned>(h - 1));
+    PutLe16(header + 8, static_cast<unsigned>(w - 1));
+    PutLe16(header + 10, static_cast<unsigned>(h - 1));
     for (int i = 0; i < 16; ++i) {
         header[16 + i] = palette[i].red;
         header[32 + i] = palette[i].green;
         header[48 + i] = palette[i].blue;
     }
     header[65] = 1;
-    Put16(header + 66, static_cast<unsigned>(w));
+    PutLe16(header + 66, static_cast<unsigned>(w));
 }
 
 bool PcxImageFile::WriteHeader()
