@@ -78,6 +78,8 @@ public:
     void SetHexCoefficients();
     void SetWildCornerQuilt();
     void RandomHexQuilt();
+    // Grid scale, hex map geometry and tile size from the grid's width.
+    void ApplyHexGeometry();
     void ApplyGridWidth(int newWidth, double iterationFactor = 3500000.0);
     void RandomStartPoint();
     void MakeQuiltName();

@@ -143,11 +143,7 @@ void CTilvexApp::SetHexQuilt()
     detailedHex = hexMap.detailed = f.detailed;
     hexKnot = hexMap.knot = f.knot;
     ApplyGridWidth(static_cast<int>(f.size));
-    gridScale = grid.width;
-    gridScaleInverse = 1.0 / grid.width;
-    hexMap.SetGeometry(grid.width);
-    tileWidth = hexMap.tileWidth;
-    tileHeight = hexMap.tileHeight;
+    ApplyHexGeometry();
     imageBuilt = 0;
     if (f.useRandom) {
         RandomNewQuilt();
@@ -174,11 +170,7 @@ void CTilvexApp::SetHexCoefficients()
     detailedHex = hexMap.detailed = f.detailed;
     hexDetailDepth = hexMap.depth = f.depth;
     ApplyGridWidth(f.size);
-    gridScale = grid.width;
-    gridScaleInverse = 1.0 / grid.width;
-    hexMap.SetGeometry(grid.width);
-    tileWidth = hexMap.tileWidth;
-    tileHeight = hexMap.tileHeight;
+    ApplyHexGeometry();
     imageBuilt = 0;
     // Without random settings the iteration goes on with the new coefficients.
     if (f.useRandom) {

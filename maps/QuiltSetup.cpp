@@ -62,12 +62,17 @@ void CTilvexApp::RandomHexQuilt()
     else
         point = hexMap.FoldToCell(nextPoint);
     gridSize = grid.width;
+    ApplyHexGeometry();
+    ResetGeneration();
+}
+
+void CTilvexApp::ApplyHexGeometry()
+{
     gridScale = grid.width;
     gridScaleInverse = 1.0 / grid.width;
     hexMap.SetGeometry(grid.width);
     tileWidth = hexMap.tileWidth;
     tileHeight = hexMap.tileHeight;
-    ResetGeneration();
 }
 
 void CTilvexApp::ApplyGridWidth(int newWidth, double iterationFactor)
