@@ -133,25 +133,22 @@ void CTilvexApp::AdvancePoint()
             point = {plotX + 0.5 * plotY, hexMap.halfHeight * plotY};
         }
         break;
-    case QuiltKind::FourSixTwelve:
-    case QuiltKind::FourEightEight:
-    case QuiltKind::ThreeTwelveTwelve:
-    case QuiltKind::WildCorner: {
-        Complex r;
-        switch (Kind()) {
-        case QuiltKind::FourSixTwelve: r = fourSixTwelveMap.Iterate(point); break;
-        case QuiltKind::FourEightEight: r = fourEightEightMap.Iterate(point); break;
-        case QuiltKind::ThreeTwelveTwelve: r = threeTwelveTwelveMap.Iterate(point); break;
-        default: r = wildCornerMap.Iterate(point); break;
-        }
-        nextPoint = r;
-        plotX = r.re;
-        plotY = r.im;
-        WrapToUnitSquare();
-        point = {plotX, plotY};
-        break;
+    case QuiltKind::FourSixTwelve: PlotWrapped(fourSixTwelveMap.Iterate(point)); break;
+    case QuiltKind::FourEightEight: PlotWrapped(fourEightEightMap.Iterate(point)); break;
+    case QuiltKind::ThreeTwelveTwelve: PlotWrapped(threeTwelveTwelveMap.Iterate(point)); break;
+    case QuiltKind::WildCorner: PlotWrapped(wildCornerMap.Iterate(point)); break;
     }
-    }
+}
+
+// The unreduced step result is kept; the point wrapped into the unit square is
+// both counted and fed back.
+void CTilvexApp::PlotWrapped(Complex r)
+{
+    nextPoint = r;
+    plotX = r.re;
+    plotY = r.im;
+    WrapToUnitSquare();
+    point = {plotX, plotY};
 }
 
 void CTilvexApp::WrapToUnitSquare()

@@ -176,6 +176,7 @@ public:
 
 private:
     void CheckConvergence();
+    void PlotWrapped(Complex r);
     AcceptingInteraction ownUi;
 };
 
