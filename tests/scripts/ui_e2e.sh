@@ -80,7 +80,7 @@ status=$?
 [ "$status" -ne 0 ] || fail "start-up failure ended with status 0"
 app_pid=""
 
-"$app" > "$work/app.log" 2>&1 &
+"$app" --seed 7 > "$work/app.log" 2>&1 &
 app_pid=$!
 
 # File New at start-up asks for the square quilt's settings: accept them.
