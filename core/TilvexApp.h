@@ -100,6 +100,7 @@ public:
     std::optional<GridCell> CellForPixel(int x, int y);
     void SaveImageAsBmp();
     void SaveImageAsPcx();
+    void SaveImageAsPng();
 
     // ---- generation state ----
     int limitReached = 0;

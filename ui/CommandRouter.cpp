@@ -94,7 +94,8 @@ bool AppCommandTarget::HandlesCommand(int id) const
     case cmd::RandomNewQuilt:
     case cmd::ChooseQuiltFractal:
     case cmd::SaveImagePcx:
-    case cmd::SaveImageBmp: return true;
+    case cmd::SaveImageBmp:
+    case cmd::SaveImagePng: return true;
     default: break;
     }
     if (id >= cmd::FileMru1 && id <= cmd::FileMru4) return id - cmd::FileMru1 < recent_.Count();
@@ -118,6 +119,7 @@ void AppCommandTarget::OnCommand(int id)
     case cmd::ChooseQuiltFractal: app_.ChooseQuiltFractal(); return;
     case cmd::SaveImagePcx: app_.SaveImageAsPcx(); return;
     case cmd::SaveImageBmp: app_.SaveImageAsBmp(); return;
+    case cmd::SaveImagePng: app_.SaveImageAsPng(); return;
     default: break;
     }
     if (id >= cmd::FileMru1 && id <= cmd::FileMru4 && id - cmd::FileMru1 < recent_.Count())
