@@ -58,6 +58,8 @@ public:
     void OpenCommandLine(const std::string& text);
     void OnAppAbout();
     void OnOpenSession();
+    // File Open once the file is chosen; also for files dropped on the window.
+    void OpenSession(const std::string& path);
     void OnOpenRecent(const std::string& path);
     void OnIterationStatus();
     void OnSetViewPeriod();

@@ -33,8 +33,7 @@ CommandHandler CommandRouter::Route(int id) const
 CommandHandler CommandRouter::Dispatch(int id)
 {
     CommandHandler handler = CommandHandler::None;
-    {
-        IdleHold hold(idle_);
+    Run([&] {
         for (std::size_t i = 0; i < targets_.size(); ++i) {
             if (targets_[i] && targets_[i]->HandlesCommand(id)) {
                 targets_[i]->OnCommand(id);
@@ -42,9 +41,17 @@ CommandHandler CommandRouter::Dispatch(int id)
                 break;
             }
         }
+    });
+    return handler;
+}
+
+void CommandRouter::Run(const std::function<void()>& action)
+{
+    {
+        IdleHold hold(idle_);
+        action();
     }
     if (afterCommand) afterCommand();
-    return handler;
 }
 
 void RecentFileList::Load(QSettings& settings)

@@ -1,8 +1,10 @@
 #include <QAction>
+#include <QDropEvent>
 #include <QFileInfo>
 #include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
+#include <QMimeData>
 #include <QProgressBar>
 #include <QRegularExpression>
 #include <QSettings>
@@ -109,6 +111,7 @@ private slots:
     void viewMenuTogglesToolbarAndStatusBar();
     void everyCommandReachesItsHandler();
     void saveThenOpenRoundTrip();
+    void droppedFileOpensAsWithFileOpen();
     void pngCommandFollowsTheBmpFlow();
     void failedOrCancelledSaveKeepsTheTitle();
     void recentFilesAreKeptNewestFirstInTheProfile();
@@ -363,6 +366,56 @@ void MainWindowTest::saveThenOpenRoundTrip()
     // The loaded quilt goes on from where it was saved.
     f.Steps(1);
     QCOMPARE(f.app.iterationCount, saved.iterations + 1);
+}
+
+// Drags the files over the window and drops them; whether the window took them.
+bool Drop(CMainFrame& frame, const QStringList& paths)
+{
+    QMimeData data;
+    QList<QUrl> urls;
+    for (const QString& p : paths) urls.append(QUrl::fromLocalFile(p));
+    data.setUrls(urls);
+    QDragEnterEvent enter(QPoint(100, 100), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(&frame, &enter);
+    if (!enter.isAccepted()) return false;
+    QDropEvent drop(QPointF(100, 100), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(&frame, &drop);
+    QCoreApplication::processEvents();
+    return drop.isAccepted();
+}
+
+void MainWindowTest::droppedFileOpensAsWithFileOpen()
+{
+    Fixture f;
+    f.Steps(30000);
+    const QuiltState saved(f.app);
+    const QString session = f.File("dropped.qlt");
+    QVERIFY(f.app.TransferSession(session.toStdString(), 0));
+    f.Trigger(cmd::RandomNewQuilt);
+    f.Steps(5000);
+
+    QVERIFY(f.frame->acceptDrops());
+    QVERIFY(!Drop(*f.frame, {session, session}));  // one file at a time
+    QVERIFY(!(QuiltState(f.app) == saved));
+    QVERIFY(Drop(*f.frame, {session}));
+    QVERIFY(f.user.messages.empty());
+    QVERIFY(QuiltState(f.app) == saved);
+    QCOMPARE(f.frame->windowTitle(), QStringLiteral("Tilvex - TILVEX"));
+
+    // Something that is no session: the refusal File Open gives, and the quilt stays.
+    const QString junk = f.File("junk.qlt");
+    {
+        QFile file(junk);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write("no quilt in here");
+    }
+    f.user.openPath = junk.toStdString();
+    f.Trigger(cmd::FileOpen);
+    QCOMPARE(f.user.messages.size(), std::size_t{1});
+    QVERIFY(Drop(*f.frame, {junk}));
+    QCOMPARE(f.user.messages.size(), std::size_t{2});
+    QCOMPARE(f.user.messages[1], f.user.messages[0]);
+    QVERIFY(QuiltState(f.app) == saved);
 }
 
 // The PNG picture has the sizes of the BMP one: same chooser, same period question.
