@@ -260,6 +260,12 @@ QIcon CommandIcon(int id)
     return draw ? Render(draw) : QIcon();
 }
 
-QIcon ProgramIcon() { return Render(DrawPeriod); }
+QIcon ProgramIcon()
+{
+    QIcon icon;
+    for (int size : {16, 22, 24, 32, 48, 64, 128, 256})
+        icon.addFile(QStringLiteral(":/icons/tilvex-%1.png").arg(size), QSize(size, size));
+    return icon;
+}
 
 }  // namespace tilvex::ui
