@@ -92,6 +92,8 @@ int main(int argc, char** argv)
     QCoreApplication::setOrganizationName(QStringLiteral("Tilvex"));
     // The application title: message boxes carry it, and the profile is kept under it.
     QCoreApplication::setApplicationName(QString::fromUtf8(tilvex::ui_text::AppTitle));
+    // Lets the desktop match the window to its menu entry and icon.
+    QGuiApplication::setDesktopFileName(QStringLiteral("org.tilvex.Tilvex"));
 
     Options options;
     if (!ParseOptions(QCoreApplication::arguments(), options)) return 2;
