@@ -154,7 +154,7 @@ int RunRender(const RenderOptions& o)
     j["restarts"] = app.restarts - restartsBefore;
     j["seconds"] = seconds;
     j["stepsPerSecond"] = seconds > 0 ? static_cast<double>(steps) / seconds : 0.0;
-    std::cout << j.dump(2) << "\n";
+    std::cout << JsonText(j) << "\n";
     return 0;
 }
 

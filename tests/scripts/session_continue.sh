@@ -25,6 +25,13 @@ done
 # The first-half session stopped at its limit and says so.
 "$cli" info "$work/a.qlt" | grep -qF '"iterationCount": 200001' || fail "info on the first half"
 
+# A quilt name in another encoding (bytes 0xE9 0xFF) still gives valid JSON.
+cp "$work/b.qlt" "$work/latin.qlt"
+printf '\xe9\xff' | dd of="$work/latin.qlt" bs=1 seek=112 conv=notrunc status=none
+"$cli" info "$work/latin.qlt" > "$work/latin.json" || fail "info on a name that is not UTF-8"
+python3 -c 'import json, sys; json.load(open(sys.argv[1], encoding="utf-8"))' "$work/latin.json" ||
+    fail "info wrote invalid JSON for a name that is not UTF-8"
+
 head -c 5000 "$work/b.qlt" > "$work/short.qlt"
 if "$cli" info "$work/short.qlt" > /dev/null 2> "$work/err.txt"; then fail "info accepted a truncated file"; fi
 grep -q "shorter than its own fields say" "$work/err.txt" || fail "no reason for the truncated file: $(cat "$work/err.txt")"
