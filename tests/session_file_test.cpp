@@ -33,8 +33,8 @@ constexpr std::size_t kKindHexAt = 26, kKindReservedAt = 38, kKindFourSixTwelveA
 constexpr std::size_t kKindFourEightAt = 46, kKindThreeTwelveAt = 50;
 constexpr std::size_t kIterationCountAt = 62, kMaxIterationsAt = 66, kGridScaleAt = 70, kGridScaleInverseAt = 78;
 constexpr std::size_t kGridSizeAt = 86, kTileWidthAt = 88, kImageHeightAt = 108, kQuiltNameAt = 112;
-constexpr std::size_t kViewPeriodAt = 132, kHexSizeLimitAt = 134, kReserved1At = 138, kReserved3At = 146, kPlotXAt = 150;
-constexpr std::size_t kPointAt = 166, kNextPointAt = 182;
+constexpr std::size_t kViewPeriodAt = 132, kHexSizeLimitAt = 134, kReserved1At = 138, kReserved3At = 146;
+constexpr std::size_t kPlotXAt = 150, kPointAt = 166, kNextPointAt = 182;
 constexpr std::size_t kSquareAt = 198, kHexAt = 566, kGridAt = 4010;
 constexpr std::size_t kHexHalfHeightAt = kHexAt + 3184, kHexAlphaAt = kHexAt + 3264, kHexDepthAt = kHexAt + 3316;
 constexpr std::size_t kHexTileWidthAt = kHexAt + 3420, kHexSpareInt2At = kHexAt + 3440;
