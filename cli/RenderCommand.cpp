@@ -26,8 +26,6 @@ const std::map<std::string, int> kKindButtons = {
     {"wild-corner", ChooseMapModel::kWildCorner},
 };
 
-std::string infoPath;
-
 class ProgressBar {
 public:
     explicit ProgressBar(bool enabled) : enabled_(enabled) {}
@@ -87,8 +85,9 @@ void SetUpNewQuilt(CTilvexApp& app, CliInteraction& user, const RenderOptions& o
 std::string Validate(const RenderOptions& o)
 {
     if (!kKindButtons.count(o.kind)) return "unknown --kind '" + o.kind + "'";
-    if (o.grid && (*o.grid < 20 || *o.grid > maxGridSize - 1))
-        return "--grid must be between 20 and " + std::to_string(maxGridSize - 1);
+    // Before start-up, which may lower the capacity; the width is clamped to it then.
+    if (o.grid && (*o.grid < 20 || *o.grid > kDefaultMaxGridSize - 1))
+        return "--grid must be between 20 and " + std::to_string(kDefaultMaxGridSize - 1);
     if (o.maxIterations && *o.maxIterations < 1) return "--max-iterations must be positive";
     if (o.depth) {
         bool hexKind = o.kind == "hex";
@@ -181,16 +180,16 @@ void AddRenderCommand(CLI::App& cli, RenderOptions& o)
     for (auto* opt : {kind, grid, detailed, depth, knot, corner}) load->excludes(opt);
 }
 
-void AddInfoCommand(CLI::App& cli)
+void AddInfoCommand(CLI::App& cli, InfoOptions& o)
 {
     CLI::App* info = cli.add_subcommand("info", "Print the state of a saved session as JSON");
-    info->add_option("file", infoPath, "Session file (.qlt)")->required();
+    info->add_option("file", o.path, "Session file (.qlt)")->required();
 }
 
-int RunSelected(CLI::App& cli, const RenderOptions& options)
+int RunSelected(CLI::App& cli, const RenderOptions& render, const InfoOptions& info)
 {
-    if (cli.got_subcommand("render")) return RunRender(options);
-    if (cli.got_subcommand("info")) return RunInfo(infoPath);
+    if (cli.got_subcommand("render")) return RunRender(render);
+    if (cli.got_subcommand("info")) return RunInfo(info.path);
     return 2;
 }
 

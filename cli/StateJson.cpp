@@ -123,7 +123,7 @@ nlohmann::ordered_json StateJson(CTilvexApp& app)
     j["iterationCount"] = app.iterationCount;
     j["maxIterations"] = app.maxIterations;
     j["gridSize"] = app.gridSize;
-    j["maxGridSize"] = maxGridSize;
+    j["maxGridSize"] = app.maxGridSize;
     j["filledCells"] = app.grid.FilledCells();
     j["maxCount"] = app.grid.maxCount;
     j["limitReached"] = app.limitReached != 0;

@@ -4,6 +4,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <atomic>
 #include <cerrno>
 #include <cstring>
 #include <filesystem>
@@ -41,8 +42,9 @@ std::string Text(const char* what, long long value)
     return std::string(what) + " " + std::to_string(value);
 }
 
+// gridCapacity: the reading program's grid capacity, for the checks.
 template <class IO, class H>
-void TransferHeader(IO& io, H& h)
+void TransferHeader(IO& io, H& h, int gridCapacity)
 {
     io.Section("header");
     io.I32(h.limitReached);
@@ -82,13 +84,13 @@ void TransferHeader(IO& io, H& h)
     if constexpr (IO::kReading) {
         // Later commands copy the depth into the square map, whose tables hold 6.
         io.Check(h.squareDetailDepth <= 6, Text("its square detail depth is", h.squareDetailDepth) + ", above 6");
-        io.Check(h.gridSize >= 20 && h.gridSize < maxGridSize,
-                 Text("its grid size is", h.gridSize) + ", outside 20 to " + std::to_string(maxGridSize - 1));
+        io.Check(h.gridSize >= 20 && h.gridSize < gridCapacity,
+                 Text("its grid size is", h.gridSize) + ", outside 20 to " + std::to_string(gridCapacity - 1));
         // Cell indices are gridScale times a unit coordinate.
         io.Check(h.gridScale > 0.0 && h.gridScale <= 65535.0, "its grid scale is outside 0 to 65535");
-        io.Check(h.hexSizeLimit >= 0 && h.hexSizeLimit <= 2 * maxGridSize / 3,
+        io.Check(h.hexSizeLimit >= 0 && h.hexSizeLimit <= 2 * gridCapacity / 3,
                  Text("its hex size limit is", h.hexSizeLimit) + ", beyond this machine's " +
-                     std::to_string(2 * maxGridSize / 3));
+                     std::to_string(2 * gridCapacity / 3));
         io.Check(std::memchr(h.quiltName, 0, sizeof h.quiltName) != nullptr, "its quilt name has no end");
     }
 }
@@ -108,15 +110,15 @@ void WriteGrid(ByteWriter& io, QuiltMap& grid)
 }
 
 // With grid null only checks the record and steps over the counts.
-void ReadGrid(ByteReader& io, QuiltMap* grid, std::size_t storageCells)
+void ReadGrid(ByteReader& io, QuiltMap* grid, std::size_t storageCells, int gridCapacity)
 {
     io.Section("density grid");
     std::uint16_t maxCount = 0, minCount = 0, width = 0;
     io.U16(maxCount);
     io.U16(minCount);
     io.U16(width);
-    if (!io.Check(width >= 20 && width < maxGridSize,
-                  Text("its grid width is", width) + ", outside 20 to " + std::to_string(maxGridSize - 1)))
+    if (!io.Check(width >= 20 && width < gridCapacity,
+                  Text("its grid width is", width) + ", outside 20 to " + std::to_string(gridCapacity - 1)))
         return;
     std::size_t cells = static_cast<std::size_t>(width) * width;
     if (!io.Check(cells <= storageCells, "its grid does not fit this program's grid storage")) return;
@@ -168,12 +170,12 @@ struct LoadTargets {
 
 // Everything after item 1, in file order.
 template <class Header>
-void ReadBody(ByteReader& in, LoadTargets<Header> t, std::size_t gridStorageCells)
+void ReadBody(ByteReader& in, LoadTargets<Header> t, std::size_t gridStorageCells, int gridCapacity)
 {
-    TransferHeader(in, t.header);
+    TransferHeader(in, t.header, gridCapacity);
     TransferRecord(in, t.square);
     TransferRecord(in, t.hex);
-    ReadGrid(in, t.grid, gridStorageCells);
+    ReadGrid(in, t.grid, gridStorageCells, gridCapacity);
     TransferRecord(in, t.fourSixTwelve);
     TransferRecord(in, t.fourEight);
     TransferRecord(in, t.threeTwelve);
@@ -234,7 +236,7 @@ bool ReadsBackAs(int fd, const std::vector<std::uint8_t>& bytes)
     return back == bytes;
 }
 
-bool LoadFile(const std::string& path, std::vector<std::uint8_t>& bytes, std::string& error)
+bool LoadFile(const std::string& path, int gridCapacity, std::vector<std::uint8_t>& bytes, std::string& error)
 {
     std::error_code ec;
     if (std::filesystem::is_directory(path, ec)) {
@@ -247,7 +249,7 @@ bool LoadFile(const std::string& path, std::vector<std::uint8_t>& bytes, std::st
         return false;
     }
     // One byte past the largest valid file is enough to call it too long.
-    bytes.resize(MaxSessionBytes() + 1);
+    bytes.resize(MaxSessionBytes(gridCapacity) + 1);
     file.read(reinterpret_cast<char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
     if (file.bad()) {
         error = "Cannot read the session file \"" + path + "\".";
@@ -259,9 +261,9 @@ bool LoadFile(const std::string& path, std::vector<std::uint8_t>& bytes, std::st
 
 }  // namespace
 
-std::size_t MaxSessionBytes()
+std::size_t MaxSessionBytes(int gridCapacity)
 {
-    int widest = maxGridSize > 20 ? maxGridSize - 1 : 20;
+    int widest = gridCapacity > 20 ? gridCapacity - 1 : 20;
     return SessionFileBytes(widest, kWildCornerMaxN / 2 + 1, kWildCornerMaxDepth);
 }
 
@@ -270,9 +272,9 @@ std::vector<std::uint8_t> EncodeSession(CTilvexApp& app)
     std::vector<std::uint8_t> bytes;
     bytes.reserve(SessionFileBytes(app.grid.width, 0, 0) + 16 * 22 * 12);
     ByteWriter out(bytes);
-    int capacity = maxGridSize;
+    int capacity = app.maxGridSize;
     out.I32(capacity);
-    TransferHeader(out, app);
+    TransferHeader(out, app, app.maxGridSize);
     TransferRecord(out, app.squareMap);
     TransferRecord(out, app.hexMap);
     WriteGrid(out, app.grid);
@@ -293,7 +295,7 @@ std::optional<std::string> DecodeSession(CTilvexApp& app, const std::uint8_t* da
     int savedCapacity = 0;
     check.I32(savedCapacity);
     if (check.Truncated()) return RefusalReason(check);
-    if (savedCapacity > maxGridSize) return std::string(kNotEnoughMemoryToLoad);
+    if (savedCapacity > app.maxGridSize) return std::string(kNotEnoughMemoryToLoad);
 
     // First pass: into copies, so nothing changes unless every check passes.
     SessionHeader header;
@@ -306,7 +308,7 @@ std::optional<std::string> DecodeSession(CTilvexApp& app, const std::uint8_t* da
     Palette palette = app.paletteEntries;
     ReadBody(check, LoadTargets<SessionHeader>{header, square, hex, nullptr, fourSixTwelve, fourEight, threeTwelve,
                                                wildCorner, palette},
-             app.grid.StorageCells());
+             app.grid.StorageCells(), app.maxGridSize);
     if (!check.Ok()) return RefusalReason(check);
     if (check.Remaining() != 0)
         return "the file goes on after its last field (byte " + std::to_string(check.Position()) +
@@ -318,7 +320,7 @@ std::optional<std::string> DecodeSession(CTilvexApp& app, const std::uint8_t* da
     ReadBody(commit, LoadTargets<CTilvexApp>{app, app.squareMap, app.hexMap, &app.grid, app.fourSixTwelveMap,
                                              app.fourEightEightMap, app.threeTwelveTwelveMap, app.wildCornerMap,
                                              app.paletteEntries},
-             app.grid.StorageCells());
+             app.grid.StorageCells(), app.maxGridSize);
     return std::nullopt;
 }
 
@@ -339,7 +341,7 @@ std::optional<std::string> WriteFileReplacing(const std::string& path, const std
     bool replacing = ::stat(target.c_str(), &existing) == 0;
     if (replacing && S_ISDIR(existing.st_mode)) return "it is a folder";
 
-    static unsigned serial = 0;
+    static std::atomic<unsigned> serial = 0;  // several quilts may save at once
     fs::path temp;
     int fd = -1;
     for (int attempt = 0; attempt < 100 && fd < 0; ++attempt) {
@@ -392,7 +394,7 @@ bool CTilvexApp::TransferSession(const std::string& path, int mode)
 
     std::vector<std::uint8_t> bytes;
     std::string error;
-    if (!LoadFile(path, bytes, error)) {
+    if (!LoadFile(path, maxGridSize, bytes, error)) {
         ui->ShowMessage(error, MessageIcon::Error);
         return false;
     }

@@ -4,11 +4,8 @@
 #include <cmath>
 #include <cstring>
 
-#include "core/StdRand.h"
 
 namespace tilvex {
-
-int maxGridSize = kDefaultMaxGridSize;
 
 namespace {
 // Truncation toward zero. An orbit that escaped to infinity or NaN gives the
@@ -22,18 +19,18 @@ int TruncToCell(double v)
 }  // namespace
 
 CTilvexApp::CTilvexApp(std::optional<double> seed)
-    : anchorRed(11, 1), anchorGreen(11, 1), anchorBlue(11, 1), stepRed(11, 1), stepGreen(11, 1), stepBlue(11, 1)
+    : wildCornerMap(random),
+      anchorRed(11, 1), anchorGreen(11, 1), anchorBlue(11, 1), stepRed(11, 1), stepGreen(11, 1), stepBlue(11, 1)
 {
     ui = &ownUi;
     random.Seed(seed ? *seed : ClockSeed());
     for (int i = 0; i < 256; ++i) {
         PaletteEntry& e = paletteEntries[i];
-        e.red = static_cast<std::uint8_t>(rand() % 200 + 55);
-        e.green = static_cast<std::uint8_t>(rand() % 200 + 55);
-        e.blue = static_cast<std::uint8_t>(rand() % 200 + 55);
+        e.red = static_cast<std::uint8_t>(random.rand() % 200 + 55);
+        e.green = static_cast<std::uint8_t>(random.rand() % 200 + 55);
+        e.blue = static_cast<std::uint8_t>(random.rand() % 200 + 55);
         e.flags = i == 0 ? 0 : 1;
     }
-    maxGridSize = kDefaultMaxGridSize;
 }
 
 QuiltKind CTilvexApp::Kind() const

@@ -81,6 +81,8 @@ public:
     // Grid scale, hex map geometry and tile size from the grid's width.
     void ApplyHexGeometry();
     void ApplyGridWidth(int newWidth, double iterationFactor = 3500000.0);
+    // The hex dialogs' width limit: hexSizeLimit, or from the grid capacity when 0.
+    unsigned HexDialogSizeLimit() const;
     void RandomStartPoint();
     void MakeQuiltName();
     void FormatQuiltName();  // quiltName from quiltNumber and the kind flags
@@ -140,6 +142,7 @@ public:
     int imageWidth = 0, imageHeight = 0;
 
     // ---- owned objects ----
+    RandomSource random;  // before the maps: the Wild Corner map draws from it
     SqrMap squareMap;
     HexMap hexMap;
     MapSixFourTwelve fourSixTwelveMap;
@@ -159,7 +162,6 @@ public:
     double gridScaleInverse = 0.0;
     std::uint16_t gridSize = 100;
     QuiltMap grid;
-    RandomSource random;
     char quiltName[20] = {};
     Palette paletteEntries;
     std::vector<std::uint8_t> imageMemory;  // empty: none
@@ -169,6 +171,9 @@ public:
     int quiltNumber = 0;
 
     // ---- not part of the quilt ----
+    // The largest grid side the storage can hold: kDefaultMaxGridSize, lowered
+    // at start-up to fit the machine's memory. Every grid width stays below it.
+    int maxGridSize = kDefaultMaxGridSize;
     UserInteraction* ui = nullptr;  // never null; defaults to ownUi
     int restarts = 0;               // convergence restarts since construction
 

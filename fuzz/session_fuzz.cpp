@@ -6,7 +6,6 @@
 #include <vector>
 
 #include "core/SessionFile.h"
-#include "core/StdRand.h"
 #include "core/TilvexApp.h"
 
 namespace {
@@ -38,7 +37,7 @@ Bytes Snapshot(tilvex::CTilvexApp& app)
         s.insert(s.end(), p, p + sizeof v);
     };
     add(app.kindWildCorner);
-    add(tilvex::RandState());
+    add(app.random.RandState());
     add(app.random.state0), add(app.random.state1), add(app.random.state2);
     for (int k = 0; k < 256; ++k) add(app.grid.histogram[k]);
     const tilvex::WildCornerMap& w = app.wildCornerMap;

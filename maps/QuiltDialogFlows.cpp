@@ -119,10 +119,15 @@ void CTilvexApp::SetSquareCoefficients()
     ResetGeneration();
 }
 
+unsigned CTilvexApp::HexDialogSizeLimit() const
+{
+    return static_cast<unsigned>(hexSizeLimit != 0 ? hexSizeLimit : 2 * maxGridSize / 3);
+}
+
 void CTilvexApp::SetHexQuilt()
 {
     HexQuiltFields f;
-    f.sizeLimit = static_cast<unsigned>(hexSizeLimit);
+    f.sizeLimit = HexDialogSizeLimit();
     f.alphaRe = hexMap.alpha.re;
     f.alphaIm = hexMap.alpha.im;
     f.lambdaRe = hexMap.lambda.re;
@@ -156,7 +161,7 @@ void CTilvexApp::SetHexCoefficients()
 {
     HexDetailFields f;
     for (int k = 0; k < 12; ++k) f.coef[k] = hexMap.GetDetailCoefficient(k);
-    f.sizeLimit = static_cast<unsigned>(hexSizeLimit);
+    f.sizeLimit = HexDialogSizeLimit();
     f.useRandom = useRandomSettings;
     f.knot = hexKnot;
     f.size = grid.width;

@@ -2,7 +2,6 @@
 #include <cmath>
 #include <cstdio>
 
-#include "core/StdRand.h"
 #include "core/TilvexApp.h"
 
 namespace tilvex {
@@ -37,7 +36,7 @@ void CTilvexApp::RandomNewQuilt()
         MakeQuiltName();
         return;
     } else if (kindWildCorner) {
-        wildCornerMap.Randomize(rand() % 11 + 3, 11, random);
+        wildCornerMap.Randomize(random.rand() % 11 + 3, 11, random);
         double x = random.RandomUnit();
         double y = random.RandomUnit();
         point = {x, y};

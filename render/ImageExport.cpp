@@ -84,7 +84,7 @@ std::string WriteQuiltImage(CTilvexApp& app, ImageFormat format, const std::stri
     }
     case ImageFormat::Pcx: {
         // The writer draws its header palette before the file is opened.
-        PcxImageFile file(out, width, height);
+        PcxImageFile file(out, width, height, app.random.ints);
         if (std::string error = out.Open(path); !error.empty()) return error;
         ok = file.WriteHeader() && file.WritePixels(app.paletteEntries, rows);
         break;

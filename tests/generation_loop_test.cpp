@@ -4,7 +4,6 @@
 #include <cmath>
 #include <limits>
 
-#include "core/StdRand.h"
 #include "core/TilvexApp.h"
 
 using namespace tilvex;
@@ -150,7 +149,6 @@ TEST(GenerationLoop, IdleBusyGuardsAgainstReentry)
 
 TEST(StartUp, PaletteFollowsTheWildCornerDrawAndIsTheSameEveryStart)
 {
-    tilvex::srand(1);
     CTilvexApp a(1.0);
     // rand from state 1: 41 (Wild Corner), 18467, 6334, 26500, ...
     EXPECT_EQ(a.paletteEntries[0].red, 18467 % 200 + 55);
@@ -158,7 +156,6 @@ TEST(StartUp, PaletteFollowsTheWildCornerDrawAndIsTheSameEveryStart)
     EXPECT_EQ(a.paletteEntries[0].blue, 26500 % 200 + 55);
     EXPECT_EQ(a.paletteEntries[0].flags, 0);
     EXPECT_EQ(a.paletteEntries[1].flags, 1);
-    tilvex::srand(1);
     CTilvexApp b(2.0);
     for (int i = 0; i < 256; ++i) {
         ASSERT_EQ(a.paletteEntries[i].red, b.paletteEntries[i].red);
@@ -171,7 +168,6 @@ TEST(StartUp, PaletteFollowsTheWildCornerDrawAndIsTheSameEveryStart)
 TEST(StartUp, SameSeedSameQuilt)
 {
     auto run = [](double seed) {
-        tilvex::srand(1);
         CTilvexApp app(seed);
         EXPECT_TRUE(app.InitInstance(kPlentyOfMemory));
         for (int i = 0; i < 50000; ++i) app.OnIdle();
@@ -187,14 +183,14 @@ TEST(StartUp, GridCapacityFitsTheAvailableMemory)
     {
         CTilvexApp app(1.0);
         ASSERT_TRUE(app.InitInstance(2770675));
-        EXPECT_EQ(maxGridSize, 601);
+        EXPECT_EQ(app.maxGridSize, 601);
         EXPECT_EQ(app.hexSizeLimit, 400);
         EXPECT_EQ(app.imageMemory.size(), 1448272u);
     }
     {
         CTilvexApp app(1.0);
         ASSERT_TRUE(app.InitInstance(2770674));
-        EXPECT_EQ(maxGridSize, 540);
+        EXPECT_EQ(app.maxGridSize, 540);
         EXPECT_EQ(app.grid.StorageCells(), 540u * 540u + 2u);
     }
     {
@@ -205,5 +201,4 @@ TEST(StartUp, GridCapacityFitsTheAvailableMemory)
         ASSERT_EQ(user.messages.size(), 1u);
         EXPECT_EQ(user.messages[0], "Not Enouth non-Virtual Memory free for Startup");
     }
-    maxGridSize = kDefaultMaxGridSize;
 }

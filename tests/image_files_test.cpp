@@ -253,7 +253,8 @@ TEST(PcxEncoding, RowsAreRefusedBeforeTheHeaderAndAfterTheLast)
     TempDir dir;
     ImageOutput out;
     ASSERT_EQ(out.Open((dir / "r.pcx").string()), "");
-    PcxImageFile file(out, 3, 2);
+    StdRand ints;
+    PcxImageFile file(out, 3, 2, ints);
     EXPECT_EQ(file.WriteRow(), -1);
     ASSERT_TRUE(file.WriteHeader());
     std::uint8_t* row = file.RowBuffer();
@@ -348,9 +349,9 @@ TEST_F(Export, PaddedRowsForWidthsOffTheFourByteGrid)
 TEST_F(Export, PcxMatchesTheBmpRowForRow)
 {
     ASSERT_EQ(Write(ImageFormat::Bmp, "q.bmp", 2), "");
-    srand(4321);
+    app.random.srand(4321);
     ASSERT_EQ(Write(ImageFormat::Pcx, "q.pcx", 2), "");
-    std::uint32_t afterExport = RandState();
+    std::uint32_t afterExport = app.random.RandState();
     Bytes f = ReadAll(dir / "q.pcx");
     EXPECT_EQ(f[0], 10);
     EXPECT_EQ(f[1], 5);
@@ -363,16 +364,17 @@ TEST_F(Export, PcxMatchesTheBmpRowForRow)
     for (int k = 70; k < 128; ++k) EXPECT_EQ(f[k], 0);
 
     // The header's 16 colours are the writer's own start-up style draws: 768 in all.
-    srand(4321);
+    StdRand replay;
+    replay.srand(4321);
     for (int i = 0; i < 256; ++i) {
-        int r = rand() % 200 + 55, g = rand() % 200 + 55, b = rand() % 200 + 55;
+        int r = replay.rand() % 200 + 55, g = replay.rand() % 200 + 55, b = replay.rand() % 200 + 55;
         if (i < 16) {
             EXPECT_EQ(f[16 + i], r);
             EXPECT_EQ(f[32 + i], g);
             EXPECT_EQ(f[48 + i], b);
         }
     }
-    EXPECT_EQ(RandState(), afterExport);
+    EXPECT_EQ(replay.State(), afterExport);
 
     Pcx pcx = ParsePcx(f);
     Bmp bmp = ParseBmp(ReadAll(dir / "q.bmp"));

@@ -58,12 +58,7 @@ bool Cancel(F&)
     return false;
 }
 
-// rand's state as at program start, before the maps are constructed.
-struct RandAtStart {
-    RandAtStart() { tilvex::srand(1); }
-};
-
-struct StartedQuilt : RandAtStart {
+struct StartedQuilt {
     explicit StartedQuilt(double seed = 5) : app(seed)
     {
         app.ui = &user;
@@ -186,9 +181,10 @@ TEST(RandomNewQuilt, WildCornerTakesCornerFromRandAndDepthEleven)
     app.kindWildCorner = 1;
     app.wildCornerMap.depth = 5;
 
-    tilvex::srand(4242);
-    int expectedCorner = tilvex::rand() % 11 + 3;
-    tilvex::srand(4242);
+    StdRand replayInts;
+    replayInts.srand(4242);
+    int expectedCorner = replayInts.rand() % 11 + 3;
+    app.random.srand(4242);
     RandomSource replay = app.random;
     app.RandomNewQuilt();
     for (int i = 0; i < 24; ++i) replay.RandomUnit();
@@ -328,8 +324,8 @@ TEST(GridWidth, DirectChangesClearOnlyWhenTheWidthChanges)
     EXPECT_EQ(app.maxIterations, 152000000);  // 4.00^2 * 9500000
     // Widths the storage cannot hold are brought inside it.
     app.ApplyGridWidth(100000);
-    EXPECT_EQ(app.grid.width, maxGridSize - 1);
-    EXPECT_EQ(app.gridSize, maxGridSize - 1);
+    EXPECT_EQ(app.grid.width, app.maxGridSize - 1);
+    EXPECT_EQ(app.gridSize, app.maxGridSize - 1);
     app.ApplyGridWidth(0);
     EXPECT_EQ(app.grid.width, 20);
     app.ApplyGridWidth(-5);
@@ -362,7 +358,7 @@ TEST(SquareFlows, PlainDialogIsFilledAndWrittenBack)
 
     ASSERT_EQ(s.user.squareShown.size(), 1u);
     const SquareQuiltFields& shown = s.user.squareShown[0];
-    EXPECT_EQ(shown.sizeLimit, static_cast<unsigned>(maxGridSize - 1));
+    EXPECT_EQ(shown.sizeLimit, static_cast<unsigned>(app.maxGridSize - 1));
     EXPECT_EQ(shown.emm, -1);
     EXPECT_EQ(shown.offset, 1);
     EXPECT_EQ(shown.size, 100u);
@@ -408,7 +404,7 @@ TEST(SquareFlows, CoefficientDialogShowsTheMatrixAndTakesEdits)
     const AllCoefficientsFields& shown = s.user.allShown[0];
     for (int i = 0; i < 6; ++i)
         for (int j = 0; j < 6; ++j) EXPECT_EQ(shown.coef[i][j], 0.01 * i - 0.001 * j) << i << "," << j;
-    EXPECT_EQ(shown.sizeLimit, static_cast<unsigned>(maxGridSize - 1));
+    EXPECT_EQ(shown.sizeLimit, static_cast<unsigned>(app.maxGridSize - 1));
     EXPECT_EQ(shown.depth, 5u);
     EXPECT_EQ(shown.emm, 1);
     EXPECT_EQ(shown.offset, 0);
@@ -762,7 +758,7 @@ TEST(WildCornerFlow, WidthUsesItsOwnIterationFactorAndSetsNoKind)
     // The dialog puts no bound on the width; the grid stays inside its storage.
     s.user.corner = [](CornerWildFields& f) { return f.size = 5000, true; };
     app.SetWildCornerQuilt();
-    EXPECT_EQ(app.grid.width, maxGridSize - 1);
+    EXPECT_EQ(app.grid.width, app.maxGridSize - 1);
 }
 
 TEST(WildCornerFlow, NewRandomSettingsDiscardTypedCoefficients)

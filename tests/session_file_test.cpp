@@ -13,7 +13,6 @@
 #include <limits>
 
 #include "core/SessionFile.h"
-#include "core/StdRand.h"
 #include "core/TilvexApp.h"
 
 using namespace tilvex;
@@ -151,7 +150,7 @@ Bytes Snapshot(CTilvexApp& app)
         s.insert(s.end(), p, p + sizeof v);
     };
     add(app.kindWildCorner);
-    add(RandState());
+    add(app.random.RandState());
     add(app.random.state0), add(app.random.state1), add(app.random.state2), add(app.random.lastValue);
     add(app.grid.width), add(app.grid.maxCount);
     for (int k = 0; k < 256; ++k) add(app.grid.histogram[k]);
@@ -160,11 +159,6 @@ Bytes Snapshot(CTilvexApp& app)
     for (int i = 0; i < 36; ++i) add(app.squareMap.coef[i]);
     return s;
 }
-
-struct CapacityGuard {
-    int saved = maxGridSize;
-    ~CapacityGuard() { maxGridSize = saved; }
-};
 
 const QuiltKind kAllKinds[] = {QuiltKind::Square,         QuiltKind::Hex,
                                QuiltKind::FourSixTwelve,  QuiltKind::FourEightEight,
@@ -231,7 +225,7 @@ TEST(SessionFile, FieldsSitWhereTheLayoutPutsThem)
     app.wildCornerMap.amplitudes[12 * 2 + 3] = {0.125, -0.25};
 
     Bytes f = q.Save(dir / "a.qlt");
-    EXPECT_EQ(GetI32(f, kCapacityAt), maxGridSize);
+    EXPECT_EQ(GetI32(f, kCapacityAt), app.maxGridSize);
     EXPECT_EQ(GetI32(f, kIterationCountAt), 123456789);
     EXPECT_EQ(GetI32(f, kMaxIterationsAt), 987654321);
     EXPECT_EQ(GetU16(f, kSquareDetailDepthAt), 5u);
@@ -369,14 +363,13 @@ TEST(SessionFile, TheWildCornerFlagIsNotStoredAndKeepsItsValue)
 
 TEST(SessionFile, AGridCapacityAboveThisMachinesIsRefusedWithTheMessage)
 {
-    CapacityGuard guard;
     TempDir dir;
     Quilt a(QuiltKind::Hex, 3, 5000);
     Bytes f = a.Save(dir / "a.qlt");
     ASSERT_EQ(GetI32(f, kCapacityAt), 601);
 
     Quilt b(QuiltKind::Square, 8, 5000);
-    maxGridSize = 600;
+    b.app.maxGridSize = 600;
     Bytes before = Snapshot(b.app);
     EXPECT_FALSE(b.app.TransferSession((dir / "a.qlt").string(), 1));
     ASSERT_EQ(b.ui.messages.size(), 1u);

@@ -16,7 +16,6 @@
 
 #include "core/DialogRules.h"
 #include "core/GridCapacity.h"
-#include "core/StdRand.h"
 #include "core/TilvexApp.h"
 #include "ui/QtInteraction.h"
 #include "ui/dialogs/TilvexDialog.h"
@@ -182,9 +181,7 @@ class FlowsTest : public QObject {
 private slots:
     void init()
     {
-        maxGridSize = kDefaultMaxGridSize;
         ui::CTilvexDialog::SetInvalidInputReporter(nullptr);  // the real message box
-        tilvex::srand(1);
         owner_ = std::make_unique<QWidget>();
         ui_ = std::make_unique<QtInteraction>(owner_.get());
         user_ = std::make_unique<ScriptedUser>();

@@ -18,7 +18,6 @@
 #include <set>
 
 #include "core/CommandTable.h"
-#include "core/StdRand.h"
 #include "core/TilvexApp.h"
 #include "tests/ui/TestInteraction.h"
 #include "ui/MainFrame.h"
@@ -33,13 +32,8 @@ namespace {
 
 QString Q(std::string_view s) { return QString::fromUtf8(s.data(), static_cast<qsizetype>(s.size())); }
 
-// The rand state is part of every quilt: reset it before the application draws its palette.
-struct RandReset {
-    RandReset() { tilvex::srand(1); }
-};
-
 // One application with a scripted user and a private profile, and its window.
-struct Fixture : RandReset {
+struct Fixture {
     explicit Fixture(const QStringList& recent = {})
     {
         app.ui = &user;
