@@ -69,11 +69,11 @@ void SetUpNewQuilt(CTilvexApp& app, CliInteraction& user, const RenderOptions& o
         else
             app.squareDetailDepth = static_cast<std::uint16_t>(*o.depth);
     }
-    app.squareMap.detailed = app.detailedSquare;
-    app.squareMap.depth = app.squareDetailDepth;
-    app.hexMap.detailed = app.detailedHex;
-    app.hexMap.depth = app.hexDetailDepth;
-    if (o.knot) app.hexKnot = app.hexMap.knot = 1;
+    app.maps.square.detailed = app.detailedSquare;
+    app.maps.square.depth = app.squareDetailDepth;
+    app.maps.hex.detailed = app.detailedHex;
+    app.maps.hex.depth = app.hexDetailDepth;
+    if (o.knot) app.hexKnot = app.maps.hex.knot = 1;
 
     user.wantedKindButton = kKindButtons.at(o.kind);
     user.detailedSquare = app.detailedSquare;

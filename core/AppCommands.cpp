@@ -69,10 +69,10 @@ void CTilvexApp::OnUseDetail()
     hexDetailDepth = static_cast<int>(f.hexDepth);
     detailedSquare = f.useSquare;
     squareDetailDepth = static_cast<std::uint16_t>(f.squareDepth);
-    hexMap.detailed = detailedHex;
-    hexMap.depth = hexDetailDepth;
-    squareMap.depth = squareDetailDepth;
-    squareMap.detailed = detailedSquare;
+    maps.hex.detailed = detailedHex;
+    maps.hex.depth = hexDetailDepth;
+    maps.square.depth = squareDetailDepth;
+    maps.square.detailed = detailedSquare;
     ChooseQuiltFractal();
 }
 

@@ -275,13 +275,13 @@ std::vector<std::uint8_t> EncodeSession(CTilvexApp& app)
     int capacity = app.maxGridSize;
     out.I32(capacity);
     TransferHeader(out, app, app.maxGridSize);
-    TransferRecord(out, app.squareMap);
-    TransferRecord(out, app.hexMap);
+    TransferRecord(out, app.maps.square);
+    TransferRecord(out, app.maps.hex);
     WriteGrid(out, app.grid);
-    TransferRecord(out, app.fourSixTwelveMap);
-    TransferRecord(out, app.fourEightEightMap);
-    TransferRecord(out, app.threeTwelveTwelveMap);
-    TransferRecord(out, app.wildCornerMap);
+    TransferRecord(out, app.maps.fourSixTwelve);
+    TransferRecord(out, app.maps.fourEightEight);
+    TransferRecord(out, app.maps.threeTwelveTwelve);
+    TransferRecord(out, app.maps.wildCorner);
     TransferPalette(out, app.paletteEntries);
     out.Pad(kClosingBytes);
     return bytes;
@@ -299,12 +299,12 @@ std::optional<std::string> DecodeSession(CTilvexApp& app, const std::uint8_t* da
 
     // First pass: into copies, so nothing changes unless every check passes.
     SessionHeader header;
-    SqrMap square = app.squareMap;
-    HexMap hex = app.hexMap;
-    MapSixFourTwelve fourSixTwelve = app.fourSixTwelveMap;
-    MapFourEight fourEight = app.fourEightEightMap;
-    MapThreeTwelve threeTwelve = app.threeTwelveTwelveMap;
-    WildCornerMap wildCorner = app.wildCornerMap;
+    SqrMap square = app.maps.square;
+    HexMap hex = app.maps.hex;
+    MapSixFourTwelve fourSixTwelve = app.maps.fourSixTwelve;
+    MapFourEight fourEight = app.maps.fourEightEight;
+    MapThreeTwelve threeTwelve = app.maps.threeTwelveTwelve;
+    WildCornerMap wildCorner = app.maps.wildCorner;
     Palette palette = app.paletteEntries;
     ReadBody(check, LoadTargets<SessionHeader>{header, square, hex, nullptr, fourSixTwelve, fourEight, threeTwelve,
                                                wildCorner, palette},
@@ -317,8 +317,8 @@ std::optional<std::string> DecodeSession(CTilvexApp& app, const std::uint8_t* da
     // Second pass: the same bytes through the same checks, into the program.
     ByteReader commit(data, size);
     commit.I32(savedCapacity);
-    ReadBody(commit, LoadTargets<CTilvexApp>{app, app.squareMap, app.hexMap, &app.grid, app.fourSixTwelveMap,
-                                             app.fourEightEightMap, app.threeTwelveTwelveMap, app.wildCornerMap,
+    ReadBody(commit, LoadTargets<CTilvexApp>{app, app.maps.square, app.maps.hex, &app.grid, app.maps.fourSixTwelve,
+                                             app.maps.fourEightEight, app.maps.threeTwelveTwelve, app.maps.wildCorner,
                                              app.paletteEntries},
              app.grid.StorageCells(), app.maxGridSize);
     return std::nullopt;

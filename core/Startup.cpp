@@ -66,8 +66,8 @@ bool CTilvexApp::InitInstance(std::uint64_t availableBytes)
     }
     hexSizeLimit = 2 * n / 3;
 
-    hexMap.Randomize(random, detailedHex);
-    squareMap.Randomize(random);
+    maps.hex.Randomize(random, detailedHex);
+    maps.square.Randomize(random);
     RandomStartPoint();
     ResetGeneration();
     RandomNewQuilt();

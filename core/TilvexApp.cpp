@@ -19,7 +19,7 @@ int TruncToCell(double v)
 }  // namespace
 
 CTilvexApp::CTilvexApp(std::optional<double> seed)
-    : wildCornerMap(random),
+    : maps{{}, {}, {}, {}, {}, WildCornerMap(random)},
       anchorRed(11, 1), anchorGreen(11, 1), anchorBlue(11, 1), stepRed(11, 1), stepGreen(11, 1), stepBlue(11, 1)
 {
     ui = &ownUi;
@@ -107,7 +107,7 @@ void CTilvexApp::AdvancePoint()
 {
     switch (Kind()) {
     case QuiltKind::Square: {
-        Complex r = squareMap.Iterate(point);
+        Complex r = maps.square.Iterate(point);
         nextPoint = r;
         plotX = r.re;
         plotY = r.im;
@@ -116,24 +116,24 @@ void CTilvexApp::AdvancePoint()
     }
     case QuiltKind::Hex:
         if (hexKnot == 0) {
-            Complex r = hexMap.Iterate(point);
+            Complex r = maps.hex.Iterate(point);
             nextPoint = r;
             plotX = r.re;
             plotY = r.im;
             point = r;
         } else {
-            Complex r = hexMap.IterateKnot(point);
+            Complex r = maps.hex.IterateKnot(point);
             plotX = r.re;
             plotY = r.im;
             WrapToUnitSquare();
             nextPoint = {plotX, plotY};
-            point = {plotX + 0.5 * plotY, hexMap.halfHeight * plotY};
+            point = {plotX + 0.5 * plotY, maps.hex.halfHeight * plotY};
         }
         break;
-    case QuiltKind::FourSixTwelve: PlotWrapped(fourSixTwelveMap.Iterate(point)); break;
-    case QuiltKind::FourEightEight: PlotWrapped(fourEightEightMap.Iterate(point)); break;
-    case QuiltKind::ThreeTwelveTwelve: PlotWrapped(threeTwelveTwelveMap.Iterate(point)); break;
-    case QuiltKind::WildCorner: PlotWrapped(wildCornerMap.Iterate(point)); break;
+    case QuiltKind::FourSixTwelve: PlotWrapped(maps.fourSixTwelve.Iterate(point)); break;
+    case QuiltKind::FourEightEight: PlotWrapped(maps.fourEightEight.Iterate(point)); break;
+    case QuiltKind::ThreeTwelveTwelve: PlotWrapped(maps.threeTwelveTwelve.Iterate(point)); break;
+    case QuiltKind::WildCorner: PlotWrapped(maps.wildCorner.Iterate(point)); break;
     }
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
@@ -12,24 +13,11 @@
 #include "core/QuiltMap.h"
 #include "core/RandomSource.h"
 #include "core/UserInteraction.h"
-#include "maps/HexMap.h"
-#include "maps/MapFourEight.h"
-#include "maps/MapSixFourTwelve.h"
-#include "maps/MapThreeTwelve.h"
-#include "maps/SqrMap.h"
-#include "maps/WildCornerMap.h"
+#include "maps/QuiltKind.h"
+#include "maps/QuiltMaps.h"
+#include "render/QuiltSnapshot.h"
 
 namespace tilvex {
-
-enum class QuiltKind { Square, Hex, FourSixTwelve, FourEightEight, ThreeTwelveTwelve, WildCorner };
-
-struct GridCell {
-    int x = 0, y = 0;
-};
-
-struct TileSize {
-    int width = 0, height = 0;
-};
 
 // All quilt state of the program and the operations on it. The desktop
 // program owns one and calls OnIdle from its idle time; the command-line
@@ -96,6 +84,9 @@ public:
     void SelectPaletteColors();
 
     // ---- image ----
+    // A copy of everything a picture is made from, for renderers anywhere.
+    std::shared_ptr<const QuiltSnapshot> TakeSnapshot() const;
+    // Removes the grid's floor, then builds the image block from a snapshot.
     int BuildImage();
     TileSize CurrentTileSize() const;
     int PixelIndex(std::uint16_t count) const;
@@ -143,12 +134,7 @@ public:
 
     // ---- owned objects ----
     RandomSource random;  // before the maps: the Wild Corner map draws from it
-    SqrMap squareMap;
-    HexMap hexMap;
-    MapSixFourTwelve fourSixTwelveMap;
-    MapFourEight fourEightEightMap;
-    MapThreeTwelve threeTwelveTwelveMap;
-    WildCornerMap wildCornerMap;
+    QuiltMaps maps;
     std::uint16_t densityCycles = 3;
     CWordArray anchorRed, anchorGreen, anchorBlue;
     CintArray stepRed, stepGreen, stepBlue;

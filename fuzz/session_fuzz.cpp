@@ -40,7 +40,7 @@ Bytes Snapshot(tilvex::CTilvexApp& app)
     add(app.random.RandState());
     add(app.random.state0), add(app.random.state1), add(app.random.state2);
     for (int k = 0; k < 256; ++k) add(app.grid.histogram[k]);
-    const tilvex::WildCornerMap& w = app.wildCornerMap;
+    const tilvex::WildCornerMap& w = app.maps.wildCorner;
     for (int i = 0; i < w.amplitudes.GetSize(); ++i) add(w.amplitudes[i]);
     for (int i = 0; i < w.frequencies.GetSize(); ++i) add(w.frequencies[i]);
     return s;

@@ -131,7 +131,7 @@ TEST(GenerationLoop, AnEscapedOrbitIsCountedWithoutUndefinedConversions)
 {
     StartedApp s;
     CTilvexApp& app = s.app;
-    app.squareMap.lambda = std::numeric_limits<double>::quiet_NaN();
+    app.maps.square.lambda = std::numeric_limits<double>::quiet_NaN();
     app.iterationCount = 5000;
     for (int i = 0; i < 100; ++i) app.OnIdle();
     EXPECT_FALSE(std::isfinite(app.plotX));

@@ -202,9 +202,9 @@ void UseHex(CTilvexApp& app)
 {
     app.ClearKindFlags();
     app.kindHex = 1;
-    app.hexMap.SetGeometry(100);
-    app.hexMap.tileWidth = 300.0;  // what the geometry gives for N = 100
-    app.hexMap.tileHeight = 173.205;
+    app.maps.hex.SetGeometry(100);
+    app.maps.hex.tileWidth = 300.0;  // what the geometry gives for N = 100
+    app.maps.hex.tileHeight = 173.205;
 }
 
 Bytes EncodeRow(Bytes row)
@@ -328,8 +328,8 @@ TEST_F(Export, PeriodsRepeatTheTileAcrossAndUp)
 TEST_F(Export, PaddedRowsForWidthsOffTheFourByteGrid)
 {
     app.kindFourSixTwelve = 1;
-    app.fourSixTwelveMap.dodecagonCenter = {0.5773512, 0.0};
-    app.fourSixTwelveMap.upperDodecagonCenter = {0.0, 1.0000009};
+    app.maps.fourSixTwelve.dodecagonCenter = {0.5773512, 0.0};
+    app.maps.fourSixTwelve.upperDodecagonCenter = {0.0, 1.0000009};
     ASSERT_EQ(Write(ImageFormat::Bmp, "q.bmp", 1), "");
     EXPECT_EQ(app.tileWidth, 114.0);
     EXPECT_EQ(app.tileHeight, 200.0);
@@ -431,7 +431,9 @@ TEST_F(Export, PngOfANoisyPictureAndItsFailedWrites)
     // are being compressed, and the writer stops there.
     ImageOutput out;
     ASSERT_EQ(out.Open("/dev/full"), "");
-    QuiltRows rows(app, 2, 300, 300);
+    auto quilt = app.TakeSnapshot();
+    QuiltMaps fold = quilt->maps;
+    QuiltRows rows(*quilt, fold, 2, 300, 300);
     PngImageFile file(out, 600, 600);
     ASSERT_TRUE(file.WriteHeader(app.paletteEntries));
     EXPECT_FALSE(file.WritePixels(rows));
@@ -462,14 +464,16 @@ TEST(PngWriter, RefusalsAndLibpngErrorsLeaveNoFile)
 
     CTilvexApp app{1.0};
     UseGrid(app, 10);
-    QuiltRows rows(app, 1, 20, 20);
+    auto quilt = app.TakeSnapshot();
+    QuiltMaps fold = quilt->maps;
+    QuiltRows rows(*quilt, fold, 1, 20, 20);
     ImageOutput out;
     ASSERT_EQ(out.Open((dir / "r.png").string()), "");
     PngImageFile file(out, 20, 20);
     EXPECT_FALSE(file.WritePixels(rows));  // before the header
     ASSERT_TRUE(file.WriteHeader(palette));
     EXPECT_FALSE(file.WriteHeader(palette));
-    QuiltRows taller(app, 1, 20, 21);
+    QuiltRows taller(*quilt, fold, 1, 20, 21);
     EXPECT_FALSE(file.WritePixels(taller));
     EXPECT_EQ(file.rowsWritten, 0);
     ASSERT_TRUE(file.WritePixels(rows));

@@ -154,9 +154,9 @@ Bytes Snapshot(CTilvexApp& app)
     add(app.random.state0), add(app.random.state1), add(app.random.state2), add(app.random.lastValue);
     add(app.grid.width), add(app.grid.maxCount);
     for (int k = 0; k < 256; ++k) add(app.grid.histogram[k]);
-    for (int i = 0; i < app.wildCornerMap.amplitudes.GetSize(); ++i) add(app.wildCornerMap.amplitudes[i]);
-    for (int i = 0; i < app.wildCornerMap.frequencies.GetSize(); ++i) add(app.wildCornerMap.frequencies[i]);
-    for (int i = 0; i < 36; ++i) add(app.squareMap.coef[i]);
+    for (int i = 0; i < app.maps.wildCorner.amplitudes.GetSize(); ++i) add(app.maps.wildCorner.amplitudes[i]);
+    for (int i = 0; i < app.maps.wildCorner.frequencies.GetSize(); ++i) add(app.maps.wildCorner.frequencies[i]);
+    for (int i = 0; i < 36; ++i) add(app.maps.square.coef[i]);
     return s;
 }
 
@@ -174,12 +174,12 @@ TEST(SessionFile, LengthFollowsTheGridWidthAndTheWildCornerTable)
     for (QuiltKind kind : kAllKinds) {
         Quilt q(kind, 5, 4000, widths[i++]);
         Bytes file = q.Save(dir / "a.qlt");
-        const WildCornerMap& w = q.app.wildCornerMap;
+        const WildCornerMap& w = q.app.maps.wildCorner;
         EXPECT_EQ(file.size(), ExpectedSize(q.app.grid.width, w.rowCount, w.depth)) << static_cast<int>(kind);
     }
     // The largest table the dialog allows, with only four terms per row stored.
     Quilt q(QuiltKind::WildCorner, 5, 100);
-    q.app.wildCornerMap.Randomize(42, 4, q.app.random);
+    q.app.maps.wildCorner.Randomize(42, 4, q.app.random);
     Bytes file = q.Save(dir / "b.qlt");
     EXPECT_EQ(file.size(), ExpectedSize(100, 22, 4));
     EXPECT_EQ(GetI32(file, WildCornerAt(100) + 4), 22);
@@ -203,26 +203,26 @@ TEST(SessionFile, FieldsSitWhereTheLayoutPutsThem)
     app.tileWidth = 12.5;
     app.imageHeight = -480;
     std::memcpy(app.quiltName, "Qs000042\0xxxxxxxxxx", 20);
-    app.squareMap.lambda = 0.0625;
-    app.squareMap.twoPi = 6.283185307;
-    app.squareMap.detailed = 1;
-    app.squareMap.depth = 4;
-    app.squareMap.SetCoef(2, 5, -0.75);
-    app.hexMap.alpha = {0.01, -0.02};
-    app.hexMap.depth = 7;
-    app.hexMap.tileWidth = 99.5;
-    app.hexMap.spareInt2 = 77;
-    app.fourSixTwelveMap.squareRadial[1] = {1.5, -2.5};
-    app.fourSixTwelveMap.spareFlag1 = 42;
-    app.fourEightEightMap.octagonAngular[0] = {3.5, 4.5};
-    app.threeTwelveTwelveMap.triangleRadial[0] = {-5.5, 6.5};
+    app.maps.square.lambda = 0.0625;
+    app.maps.square.twoPi = 6.283185307;
+    app.maps.square.detailed = 1;
+    app.maps.square.depth = 4;
+    app.maps.square.SetCoef(2, 5, -0.75);
+    app.maps.hex.alpha = {0.01, -0.02};
+    app.maps.hex.depth = 7;
+    app.maps.hex.tileWidth = 99.5;
+    app.maps.hex.spareInt2 = 77;
+    app.maps.fourSixTwelve.squareRadial[1] = {1.5, -2.5};
+    app.maps.fourSixTwelve.spareFlag1 = 42;
+    app.maps.fourEightEight.octagonAngular[0] = {3.5, 4.5};
+    app.maps.threeTwelveTwelve.triangleRadial[0] = {-5.5, 6.5};
     app.grid.Clear();
     app.grid.SetCount(3, 7, 5);
     app.grid.SetCount(7, 3, 9);
     app.grid.maxCount = 9;
     app.paletteEntries[5] = {1, 2, 3, 4};
-    app.wildCornerMap.Randomize(9, 6, app.random);
-    app.wildCornerMap.amplitudes[12 * 2 + 3] = {0.125, -0.25};
+    app.maps.wildCorner.Randomize(9, 6, app.random);
+    app.maps.wildCorner.amplitudes[12 * 2 + 3] = {0.125, -0.25};
 
     Bytes f = q.Save(dir / "a.qlt");
     EXPECT_EQ(GetI32(f, kCapacityAt), app.maxGridSize);
@@ -255,7 +255,7 @@ TEST(SessionFile, FieldsSitWhereTheLayoutPutsThem)
     EXPECT_EQ(GetI32(f, kHexDepthAt), 7);
     EXPECT_EQ(GetF64(f, kHexTileWidthAt), 99.5);
     EXPECT_EQ(GetI32(f, kHexSpareInt2At), 77);
-    EXPECT_EQ(GetF64(f, kHexHalfHeightAt), app.hexMap.halfHeight);
+    EXPECT_EQ(GetF64(f, kHexHalfHeightAt), app.maps.hex.halfHeight);
 
     // Counts row by row: y outer, x inner.
     EXPECT_EQ(GetU16(f, kGridAt), 9u);
@@ -272,8 +272,8 @@ TEST(SessionFile, FieldsSitWhereTheLayoutPutsThem)
     EXPECT_EQ(GetI32(f, w), 9);
     EXPECT_EQ(GetI32(f, w + 4), 5);
     EXPECT_EQ(GetI32(f, w + 8), 6);
-    EXPECT_EQ(GetF64(f, w + 12), app.wildCornerMap.sinTheta);
-    EXPECT_EQ(GetF64(f, w + 28), app.wildCornerMap.theta);
+    EXPECT_EQ(GetF64(f, w + 12), app.maps.wildCorner.sinTheta);
+    EXPECT_EQ(GetF64(f, w + 28), app.maps.wildCorner.theta);
     EXPECT_EQ(GetF64(f, w + 36 + 16 * (2 * 6 + 3)), 0.125);
 
     std::size_t palette = f.size() - 1026;
@@ -353,7 +353,7 @@ TEST(SessionFile, TheWildCornerFlagIsNotStoredAndKeepsItsValue)
     Quilt wild(QuiltKind::WildCorner, 12, 100);
     ASSERT_TRUE(wild.app.TransferSession((dir / "a.qlt").string(), 1));
     EXPECT_EQ(wild.app.Kind(), QuiltKind::WildCorner);
-    EXPECT_EQ(wild.app.wildCornerMap.cornerN, a.app.wildCornerMap.cornerN);
+    EXPECT_EQ(wild.app.maps.wildCorner.cornerN, a.app.maps.wildCorner.cornerN);
 
     Quilt hex(QuiltKind::Hex, 12, 100);
     ASSERT_TRUE(hex.app.TransferSession((dir / "a.qlt").string(), 1));
@@ -569,13 +569,13 @@ TEST(SessionFile, SquareCoefficientsOutsideTheMatrixAreZeroInTheFileAndSkippedOn
 {
     TempDir dir;
     Quilt a(QuiltKind::Square, 3, 100);
-    a.app.squareMap.coefRows = a.app.squareMap.coefCols = 4;
+    a.app.maps.square.coefRows = a.app.maps.square.coefCols = 4;
     Bytes f = a.Save(dir / "a.qlt");
     for (int i = 0; i < 6; ++i) {
         for (int j = 0; j < 6; ++j) {
             double stored = GetF64(f, kSquareAt + 80 + 8 * (6 * i + j));
             if (i < 4 && j < 4)
-                EXPECT_EQ(stored, a.app.squareMap.coef[i + 4 * j]);
+                EXPECT_EQ(stored, a.app.maps.square.coef[i + 4 * j]);
             else
                 EXPECT_EQ(stored, 0.0) << i << "," << j;
         }
@@ -584,27 +584,27 @@ TEST(SessionFile, SquareCoefficientsOutsideTheMatrixAreZeroInTheFileAndSkippedOn
     Quilt full(QuiltKind::Square, 5, 100);
     Bytes g = full.Save(dir / "b.qlt");
     Quilt b(QuiltKind::Square, 8, 100);
-    b.app.squareMap.coefRows = b.app.squareMap.coefCols = 4;
-    for (int k = 16; k < 36; ++k) b.app.squareMap.coef[k] = 7.0;
+    b.app.maps.square.coefRows = b.app.maps.square.coefCols = 4;
+    for (int k = 16; k < 36; ++k) b.app.maps.square.coef[k] = 7.0;
     ASSERT_TRUE(b.app.TransferSession((dir / "b.qlt").string(), 1));
     for (int i = 0; i < 4; ++i)
-        for (int j = 0; j < 4; ++j) EXPECT_EQ(b.app.squareMap.Coef(i, j), GetF64(g, kSquareAt + 80 + 8 * (6 * i + j)));
-    for (int k = 16; k < 36; ++k) EXPECT_EQ(b.app.squareMap.coef[k], 7.0);
+        for (int j = 0; j < 4; ++j) EXPECT_EQ(b.app.maps.square.Coef(i, j), GetF64(g, kSquareAt + 80 + 8 * (6 * i + j)));
+    for (int k = 16; k < 36; ++k) EXPECT_EQ(b.app.maps.square.coef[k], 7.0);
 }
 
 TEST(SessionFile, WildCornerTablesAreRebuiltFromTheStoredAnglesKeepingUnstoredAmplitudes)
 {
     TempDir dir;
     Quilt a(QuiltKind::WildCorner, 3, 100, 30);
-    a.app.wildCornerMap.Randomize(7, 5, a.app.random);
+    a.app.maps.wildCorner.Randomize(7, 5, a.app.random);
     Bytes f = a.Save(dir / "a.qlt");
 
     Quilt b(QuiltKind::WildCorner, 8, 100);
-    b.app.wildCornerMap.Randomize(12, 11, b.app.random);
-    const WildCornerMap before = b.app.wildCornerMap;
+    b.app.maps.wildCorner.Randomize(12, 11, b.app.random);
+    const WildCornerMap before = b.app.maps.wildCorner;
     ASSERT_TRUE(b.app.TransferSession((dir / "a.qlt").string(), 1));
-    const WildCornerMap& got = b.app.wildCornerMap;
-    const WildCornerMap& want = a.app.wildCornerMap;
+    const WildCornerMap& got = b.app.maps.wildCorner;
+    const WildCornerMap& want = a.app.maps.wildCorner;
     ASSERT_EQ(got.rowCount, 4);
     ASSERT_EQ(got.frequencies.GetSize(), 48);
     for (int i = 0; i < 4; ++i) {
@@ -632,7 +632,7 @@ TEST(SessionFile, AWildCornerMapNeverSetUpLoadsAsNeverSetUp)
 {
     TempDir dir;
     Quilt a(QuiltKind::Square, 3, 100);
-    ASSERT_EQ(a.app.wildCornerMap.sinTheta, 0.0);
+    ASSERT_EQ(a.app.maps.wildCorner.sinTheta, 0.0);
     Bytes f = a.Save(dir / "a.qlt");
 
     Quilt b(QuiltKind::WildCorner, 8, 100);
