@@ -6,6 +6,7 @@
 
 #include "cli/CliInteraction.h"
 #include "cli/StateJson.h"
+#include "core/QuiltControl.h"
 #include "core/TilvexApp.h"
 
 namespace tilvex::cli {
@@ -29,9 +30,9 @@ int RunInfo(const std::string& path)
     // The seed does not matter: the load replaces everything it describes.
     CTilvexApp app(1.0);
     CliInteraction user;
-    app.ui = &user;
+    ScopedInteraction atTheTerminal(app, user);
     if (!app.InitInstance(AvailablePhysicalMemory())) return 1;
-    if (!app.TransferSession(path, 1)) return 1;
+    if (!app.LoadSession(path)) return 1;
     nlohmann::ordered_json j = StateJson(app);
     j["maxGridSize"] = SavedCapacity(path);
     std::cout << j.dump(2) << "\n";

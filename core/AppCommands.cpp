@@ -17,7 +17,7 @@ void CTilvexApp::OpenCommandLine(const std::string& text)
 {
     if (text.empty()) return;
     if (FileExists(text))
-        TransferSession(text, 1);
+        LoadSession(text);
     else
         ui->ShowMessage(text, MessageIcon::Question);
 }
@@ -27,13 +27,13 @@ void CTilvexApp::OnAppAbout() { ui->ShowAbout(); }
 void CTilvexApp::OnOpenSession()
 {
     FileDialogRequest request{"File Open", ".qlt", "", "Session (*.qlt)", true};
-    if (auto path = ui->AskOpenFile(request)) TransferSession(*path, 1);
+    if (auto path = ui->AskOpenFile(request)) LoadSession(*path);
 }
 
 void CTilvexApp::OnOpenRecent(const std::string& path)
 {
     if (FileExists(path))
-        TransferSession(path, 1);
+        LoadSession(path);
     else
         ui->ShowMessage(path, MessageIcon::Question);
 }

@@ -379,19 +379,20 @@ std::optional<std::string> WriteFileReplacing(const std::string& path, const std
     return std::nullopt;
 }
 
-bool CTilvexApp::TransferSession(const std::string& path, int mode)
+bool CTilvexApp::SaveSession(const std::string& path)
 {
     WaitCursor wait(*ui);
-    if (mode == 0) {
-        std::vector<std::uint8_t> bytes = EncodeSession(*this);
-        if (auto error = WriteFileReplacing(path, bytes)) {
-            ui->ShowMessage("Cannot save the session file \"" + path + "\": " + *error + ".", MessageIcon::Error);
-            return false;
-        }
-        return true;
+    std::vector<std::uint8_t> bytes = EncodeSession(*this);
+    if (auto error = WriteFileReplacing(path, bytes)) {
+        ui->ShowMessage("Cannot save the session file \"" + path + "\": " + *error + ".", MessageIcon::Error);
+        return false;
     }
-    if (mode != 1) return false;
+    return true;
+}
 
+bool CTilvexApp::LoadSession(const std::string& path)
+{
+    WaitCursor wait(*ui);
     std::vector<std::uint8_t> bytes;
     std::string error;
     if (!LoadFile(path, maxGridSize, bytes, error)) {

@@ -54,8 +54,9 @@ public:
     void OnSetMapping();
 
     // ---- session file ----
-    // mode 0 saves, 1 loads. False when the operation failed (already reported).
-    bool TransferSession(const std::string& path, int mode);
+    // False when the operation failed (already reported to the user).
+    bool SaveSession(const std::string& path);
+    bool LoadSession(const std::string& path);
 
     // ---- choosing and setting up a quilt ----
     void RandomNewQuilt();

@@ -4,6 +4,7 @@
 #include <thread>
 #include <vector>
 
+#include "core/QuiltControl.h"
 #include "core/SessionFile.h"
 #include "core/TilvexApp.h"
 
@@ -11,18 +12,15 @@ using namespace tilvex;
 
 namespace {
 
-// A quilt from start-up to its session bytes; hex quilts are chosen the way
-// the random choice after start-up would make them.
-std::vector<std::uint8_t> MakeQuilt(double seed, bool hex)
+// A quilt from start-up to its session bytes, as the command line makes it.
+std::vector<std::uint8_t> MakeQuilt(double seed, QuiltKind kind)
 {
     CTilvexApp app(seed);
     EXPECT_TRUE(app.InitInstance(1ull << 32));
-    if (hex) {
-        app.ClearKindFlags();
-        app.kindHex = 1;
-        app.RandomNewQuilt();
-    }
-    for (int i = 0; i < 300000; ++i) app.OnIdle();
+    NewQuiltRequest request;
+    request.kind = kind;
+    ConfigureNewQuilt(app, request);
+    EXPECT_EQ(RunSteps(app, 300000), 300000);
     return EncodeSession(app);
 }
 
@@ -32,11 +30,11 @@ std::vector<std::uint8_t> MakeQuilt(double seed, bool hex)
 // give exactly the quilts each gives alone.
 TEST(ConcurrentQuilts, TwoThreadsGiveTheQuiltsMadeAlone)
 {
-    const auto squareAlone = MakeQuilt(7, false);
-    const auto hexAlone = MakeQuilt(3, true);
+    const auto squareAlone = MakeQuilt(7, QuiltKind::Square);
+    const auto hexAlone = MakeQuilt(3, QuiltKind::Hex);
     std::vector<std::uint8_t> square, hex;
-    std::thread a([&] { square = MakeQuilt(7, false); });
-    std::thread b([&] { hex = MakeQuilt(3, true); });
+    std::thread a([&] { square = MakeQuilt(7, QuiltKind::Square); });
+    std::thread b([&] { hex = MakeQuilt(3, QuiltKind::Hex); });
     a.join();
     b.join();
     EXPECT_EQ(square, squareAlone);

@@ -3,7 +3,9 @@
 #include <climits>
 #include <cmath>
 #include <limits>
+#include <vector>
 
+#include "core/QuiltControl.h"
 #include "core/TilvexApp.h"
 
 using namespace tilvex;
@@ -201,4 +203,21 @@ TEST(StartUp, GridCapacityFitsTheAvailableMemory)
         ASSERT_EQ(user.messages.size(), 1u);
         EXPECT_EQ(user.messages[0], "Not Enouth non-Virtual Memory free for Startup");
     }
+}
+
+TEST(StepRuns, ProgressSeesEveryIntervalAndCanCancel)
+{
+    StartedApp s;
+    std::vector<int> seen;
+    auto watch = [&seen](const CTilvexApp& app) {
+        seen.push_back(app.iterationCount);
+        return seen.size() < 2;
+    };
+    EXPECT_EQ(RunSteps(s.app, 10000, watch, 1000), 2000);
+    EXPECT_EQ(seen, (std::vector<int>{1000, 2000}));
+
+    SetIterationLimit(s.app, 2500);
+    EXPECT_EQ(RunToLimit(s.app), 502);  // 500 steps, then the call that finds the limit passed
+    EXPECT_EQ(s.app.iterationCount, 2501);
+    EXPECT_EQ(s.app.limitReached, 1);
 }

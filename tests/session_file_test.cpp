@@ -134,7 +134,7 @@ struct Quilt {
     }
     Bytes Save(const fs::path& p)
     {
-        EXPECT_TRUE(app.TransferSession(p.string(), 0));
+        EXPECT_TRUE(app.SaveSession(p.string()));
         return ReadFile(p);
     }
     RecordingUi ui;
@@ -292,7 +292,7 @@ TEST(SessionFile, SaveLoadSaveGivesTheSameBytesForEveryKind)
         Bytes first = a.Save(dir / "a.qlt");
         Quilt b(QuiltKind::Hex, 17, 5000, 150);
         b.app.kindWildCorner = a.app.kindWildCorner;
-        ASSERT_TRUE(b.app.TransferSession((dir / "a.qlt").string(), 1));
+        ASSERT_TRUE(b.app.LoadSession((dir / "a.qlt").string()));
         EXPECT_EQ(b.app.Kind(), kind);
         EXPECT_EQ(b.app.grid.width, 64);
         EXPECT_EQ(b.Save(dir / "b.qlt"), first) << static_cast<int>(kind);
@@ -308,7 +308,7 @@ TEST(SessionFile, ALoadedSessionContinuesLikeTheOneThatWasSaved)
         a.Save(dir / "a.qlt");
         Quilt b(QuiltKind::Square, 29, 3000);
         b.app.kindWildCorner = a.app.kindWildCorner;
-        ASSERT_TRUE(b.app.TransferSession((dir / "a.qlt").string(), 1));
+        ASSERT_TRUE(b.app.LoadSession((dir / "a.qlt").string()));
         EXPECT_EQ(b.app.generating, 1);
         EXPECT_EQ(b.app.limitReached, 0);
         int restartsA = a.app.restarts, restartsB = b.app.restarts;
@@ -331,7 +331,7 @@ TEST(SessionFile, ASessionSavedAtItsLimitStaysStoppedUntilTheLimitIsRaised)
     a.Save(dir / "a.qlt");
 
     Quilt b(QuiltKind::Square, 8, 2000);
-    ASSERT_TRUE(b.app.TransferSession((dir / "a.qlt").string(), 1));
+    ASSERT_TRUE(b.app.LoadSession((dir / "a.qlt").string()));
     EXPECT_EQ(b.app.limitReached, 1);
     EXPECT_EQ(b.app.generating, 0);
     b.Run(10);
@@ -351,12 +351,12 @@ TEST(SessionFile, TheWildCornerFlagIsNotStoredAndKeepsItsValue)
         EXPECT_EQ(GetI32(f, at), 0) << at;
 
     Quilt wild(QuiltKind::WildCorner, 12, 100);
-    ASSERT_TRUE(wild.app.TransferSession((dir / "a.qlt").string(), 1));
+    ASSERT_TRUE(wild.app.LoadSession((dir / "a.qlt").string()));
     EXPECT_EQ(wild.app.Kind(), QuiltKind::WildCorner);
     EXPECT_EQ(wild.app.maps.wildCorner.cornerN, a.app.maps.wildCorner.cornerN);
 
     Quilt hex(QuiltKind::Hex, 12, 100);
-    ASSERT_TRUE(hex.app.TransferSession((dir / "a.qlt").string(), 1));
+    ASSERT_TRUE(hex.app.LoadSession((dir / "a.qlt").string()));
     EXPECT_EQ(hex.app.Kind(), QuiltKind::Square);
     EXPECT_EQ(hex.app.kindWildCorner, 0);
 }
@@ -371,7 +371,7 @@ TEST(SessionFile, AGridCapacityAboveThisMachinesIsRefusedWithTheMessage)
     Quilt b(QuiltKind::Square, 8, 5000);
     b.app.maxGridSize = 600;
     Bytes before = Snapshot(b.app);
-    EXPECT_FALSE(b.app.TransferSession((dir / "a.qlt").string(), 1));
+    EXPECT_FALSE(b.app.LoadSession((dir / "a.qlt").string()));
     ASSERT_EQ(b.ui.messages.size(), 1u);
     EXPECT_EQ(b.ui.messages[0], "Not Enouth Memory free to load this Quilt");
     EXPECT_EQ(b.ui.icons[0], MessageIcon::Error);
@@ -380,7 +380,7 @@ TEST(SessionFile, AGridCapacityAboveThisMachinesIsRefusedWithTheMessage)
     // Equal to the running capacity loads.
     PutI32(f, kCapacityAt, 600);
     WriteFile(dir / "b.qlt", f);
-    EXPECT_TRUE(b.app.TransferSession((dir / "b.qlt").string(), 1));
+    EXPECT_TRUE(b.app.LoadSession((dir / "b.qlt").string()));
     EXPECT_EQ(b.app.Kind(), QuiltKind::Hex);
     EXPECT_EQ(b.ui.messages.size(), 1u);
 }
@@ -447,7 +447,7 @@ TEST(SessionFile, ARefusedFileLeavesEverythingAsItWas)
         Quilt b(QuiltKind::Square, 8, 3000);
         b.app.kindWildCorner = 1;
         Bytes before = Snapshot(b.app);
-        EXPECT_FALSE(b.app.TransferSession((dir / "bad.qlt").string(), 1)) << c.name;
+        EXPECT_FALSE(b.app.LoadSession((dir / "bad.qlt").string())) << c.name;
         ASSERT_EQ(b.ui.messages.size(), 1u) << c.name;
         EXPECT_NE(b.ui.messages[0].find(c.said), std::string::npos) << c.name << ": " << b.ui.messages[0];
         EXPECT_EQ(b.ui.icons[0], MessageIcon::Error) << c.name;
@@ -456,7 +456,7 @@ TEST(SessionFile, ARefusedFileLeavesEverythingAsItWas)
     }
     // The untouched file does load into the same program.
     Quilt b(QuiltKind::Square, 8, 3000);
-    EXPECT_TRUE(b.app.TransferSession((dir / "good.qlt").string(), 1));
+    EXPECT_TRUE(b.app.LoadSession((dir / "good.qlt").string()));
 }
 
 TEST(SessionFile, AFileThatCannotBeReadIsReported)
@@ -468,7 +468,7 @@ TEST(SessionFile, AFileThatCannotBeReadIsReported)
     for (const auto& [p, said] : cases) {
         b.ui.messages.clear();
         b.ui.icons.clear();
-        EXPECT_FALSE(b.app.TransferSession(p.string(), 1));
+        EXPECT_FALSE(b.app.LoadSession(p.string()));
         ASSERT_EQ(b.ui.messages.size(), 1u) << p;
         EXPECT_NE(b.ui.messages[0].find("Cannot open the session file \"" + p.string()), std::string::npos)
             << b.ui.messages[0];
@@ -493,7 +493,7 @@ TEST(SessionFile, AFailedSaveKeepsTheEarlierFile)
     rlimit small = saved;
     small.rlim_cur = 8192;
     ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &small), 0);
-    bool saved1 = q.app.TransferSession(file.string(), 0);
+    bool saved1 = q.app.SaveSession(file.string());
     ::setrlimit(RLIMIT_FSIZE, &saved);
     std::signal(SIGXFSZ, oldHandler);
     EXPECT_FALSE(saved1);
@@ -510,7 +510,7 @@ TEST(SessionFile, AFailedSaveKeepsTheEarlierFile)
     fs::permissions(locked, fs::perms::owner_read | fs::perms::owner_exec);
     fs::path target = ::access(locked.c_str(), W_OK) == 0 ? fs::path("/proc/version") : locked / "q.qlt";
     Bytes targetBefore = ReadFile(target);
-    EXPECT_FALSE(q.app.TransferSession(target.string(), 0)) << target;
+    EXPECT_FALSE(q.app.SaveSession(target.string())) << target;
     EXPECT_EQ(ReadFile(target), targetBefore);
     EXPECT_EQ(q.ui.messages.size(), 2u);
     EXPECT_EQ(q.ui.waitDepth, 0);
@@ -551,7 +551,7 @@ TEST(SessionFile, LoadingRebuildsTheGridFromItsRecord)
 
     Quilt b(QuiltKind::Square, 8, 60000, 200);
     ASSERT_GT(b.app.grid.CountAt(150, 150) + b.app.grid.CountAt(120, 30), 0);
-    ASSERT_TRUE(b.app.TransferSession((dir / "a.qlt").string(), 1));
+    ASSERT_TRUE(b.app.LoadSession((dir / "a.qlt").string()));
     EXPECT_EQ(b.app.grid.width, 40);
     EXPECT_EQ(b.app.grid.maxCount, realMax);
     for (int x = 0; x < 40; ++x)
@@ -586,7 +586,7 @@ TEST(SessionFile, SquareCoefficientsOutsideTheMatrixAreZeroInTheFileAndSkippedOn
     Quilt b(QuiltKind::Square, 8, 100);
     b.app.maps.square.coefRows = b.app.maps.square.coefCols = 4;
     for (int k = 16; k < 36; ++k) b.app.maps.square.coef[k] = 7.0;
-    ASSERT_TRUE(b.app.TransferSession((dir / "b.qlt").string(), 1));
+    ASSERT_TRUE(b.app.LoadSession((dir / "b.qlt").string()));
     for (int i = 0; i < 4; ++i)
         for (int j = 0; j < 4; ++j) EXPECT_EQ(b.app.maps.square.Coef(i, j), GetF64(g, kSquareAt + 80 + 8 * (6 * i + j)));
     for (int k = 16; k < 36; ++k) EXPECT_EQ(b.app.maps.square.coef[k], 7.0);
@@ -602,7 +602,7 @@ TEST(SessionFile, WildCornerTablesAreRebuiltFromTheStoredAnglesKeepingUnstoredAm
     Quilt b(QuiltKind::WildCorner, 8, 100);
     b.app.maps.wildCorner.Randomize(12, 11, b.app.random);
     const WildCornerMap before = b.app.maps.wildCorner;
-    ASSERT_TRUE(b.app.TransferSession((dir / "a.qlt").string(), 1));
+    ASSERT_TRUE(b.app.LoadSession((dir / "a.qlt").string()));
     const WildCornerMap& got = b.app.maps.wildCorner;
     const WildCornerMap& want = a.app.maps.wildCorner;
     ASSERT_EQ(got.rowCount, 4);
@@ -622,7 +622,7 @@ TEST(SessionFile, WildCornerTablesAreRebuiltFromTheStoredAnglesKeepingUnstoredAm
     PutF64(f, wc + 20, std::cos(0.5));
     PutF64(f, wc + 28, 0.5);
     WriteFile(dir / "b.qlt", f);
-    ASSERT_TRUE(b.app.TransferSession((dir / "b.qlt").string(), 1));
+    ASSERT_TRUE(b.app.LoadSession((dir / "b.qlt").string()));
     EXPECT_EQ(got.cornerN, 7);
     EXPECT_DOUBLE_EQ(got.rotations[1].re, std::cos(-1.0));
     EXPECT_DOUBLE_EQ(got.basisW.im, 1.0 / std::sin(0.5));
@@ -636,7 +636,7 @@ TEST(SessionFile, AWildCornerMapNeverSetUpLoadsAsNeverSetUp)
     Bytes f = a.Save(dir / "a.qlt");
 
     Quilt b(QuiltKind::WildCorner, 8, 100);
-    ASSERT_TRUE(b.app.TransferSession((dir / "a.qlt").string(), 1));
+    ASSERT_TRUE(b.app.LoadSession((dir / "a.qlt").string()));
     EXPECT_EQ(b.Save(dir / "b.qlt"), f);
     // Such a map sends every point to the centre, as it did when saved.
     b.Run(10);
@@ -657,7 +657,7 @@ TEST(SessionFile, CommittedSessionsOfEveryKindLoadAndSaveUnchanged)
         ASSERT_FALSE(stored.empty()) << file;
         Quilt b(QuiltKind::FourSixTwelve, 8, 100);
         b.app.kindWildCorner = kind == QuiltKind::WildCorner;
-        ASSERT_TRUE(b.app.TransferSession(file.string(), 1)) << name;
+        ASSERT_TRUE(b.app.LoadSession(file.string())) << name;
         EXPECT_EQ(b.app.Kind(), kind) << name;
         EXPECT_EQ(b.app.iterationCount, 20001) << name;
         EXPECT_EQ(b.app.limitReached, 1) << name;

@@ -62,7 +62,7 @@ bool CTilvexDoc::DoSave(const QString& path)
     return true;
 }
 
-bool CTilvexDoc::OnSaveDocument(const QString& path) { return app_.TransferSession(path.toStdString(), 0); }
+bool CTilvexDoc::OnSaveDocument(const QString& path) { return app_.SaveSession(path.toStdString()); }
 
 void CTilvexDoc::SetPathName(const QString& path)
 {
