@@ -69,4 +69,11 @@ int CTilvexApp::BuildImage()
     return ApplyPalette();
 }
 
+int CTilvexApp::BuildScreenImage()
+{
+    int shown = BuildImage();
+    imageBuilt = 1;
+    return shown;
+}
+
 }  // namespace tilvex

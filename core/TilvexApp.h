@@ -89,6 +89,14 @@ public:
     std::shared_ptr<const QuiltSnapshot> TakeSnapshot() const;
     // Removes the grid's floor, then builds the image block from a snapshot.
     int BuildImage();
+    // BuildImage for the screen: the block then counts as built (imageBuilt).
+    int BuildScreenImage();
+    // The palette shown on screen; Detach only lets go of the one attached.
+    void AttachPaletteDisplay(PaletteDisplay* display) { displayPalette = display; }
+    void DetachPaletteDisplay(const PaletteDisplay* display)
+    {
+        if (displayPalette == display) displayPalette = nullptr;
+    }
     TileSize CurrentTileSize() const;
     int PixelIndex(std::uint16_t count) const;
     std::optional<GridCell> CellForPixel(int x, int y);
