@@ -5,7 +5,7 @@
 #include <cmath>
 #include <vector>
 
-#include "core/TilvexApp.h"
+#include "engine/TilvexApp.h"
 
 using namespace tilvex;
 

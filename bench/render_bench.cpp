@@ -4,8 +4,8 @@
 #include <filesystem>
 #include <memory>
 
-#include "core/TilvexApp.h"
-#include "render/QuiltExport.h"
+#include "engine/TilvexApp.h"
+#include "engine/QuiltExport.h"
 
 namespace tilvex {
 namespace {

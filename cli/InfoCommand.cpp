@@ -6,8 +6,8 @@
 
 #include "cli/CliInteraction.h"
 #include "cli/StateJson.h"
-#include "core/QuiltControl.h"
-#include "core/TilvexApp.h"
+#include "engine/QuiltControl.h"
+#include "engine/TilvexApp.h"
 
 namespace tilvex::cli {
 

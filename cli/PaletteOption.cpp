@@ -3,8 +3,8 @@
 #include <sstream>
 #include <vector>
 
-#include "core/QuiltControl.h"
-#include "core/TilvexApp.h"
+#include "engine/QuiltControl.h"
+#include "engine/TilvexApp.h"
 
 namespace tilvex::cli {
 

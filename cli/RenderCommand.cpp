@@ -9,9 +9,9 @@
 #include "cli/InfoCommand.h"
 #include "cli/PaletteOption.h"
 #include "cli/StateJson.h"
-#include "core/QuiltControl.h"
-#include "core/TilvexApp.h"
-#include "render/QuiltExport.h"
+#include "engine/QuiltControl.h"
+#include "engine/TilvexApp.h"
+#include "engine/QuiltExport.h"
 
 namespace tilvex::cli {
 

@@ -5,8 +5,8 @@
 #include <cstdlib>
 #include <vector>
 
-#include "core/SessionFile.h"
-#include "core/TilvexApp.h"
+#include "engine/SessionFile.h"
+#include "engine/TilvexApp.h"
 
 namespace {
 

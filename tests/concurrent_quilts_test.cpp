@@ -4,9 +4,9 @@
 #include <thread>
 #include <vector>
 
-#include "core/QuiltControl.h"
-#include "core/SessionFile.h"
-#include "core/TilvexApp.h"
+#include "engine/QuiltControl.h"
+#include "engine/SessionFile.h"
+#include "engine/TilvexApp.h"
 
 using namespace tilvex;
 

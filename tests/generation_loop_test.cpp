@@ -5,8 +5,8 @@
 #include <limits>
 #include <vector>
 
-#include "core/QuiltControl.h"
-#include "core/TilvexApp.h"
+#include "engine/QuiltControl.h"
+#include "engine/TilvexApp.h"
 
 using namespace tilvex;
 

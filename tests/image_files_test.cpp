@@ -12,11 +12,11 @@
 #include <sys/resource.h>
 
 #include "core/StdRand.h"
-#include "core/TilvexApp.h"
+#include "engine/TilvexApp.h"
 #include "render/ImageOutput.h"
 #include "render/PcxImageFile.h"
 #include "render/PngImageFile.h"
-#include "render/QuiltExport.h"
+#include "engine/QuiltExport.h"
 
 namespace tilvex {
 namespace {

@@ -3,7 +3,7 @@
 #include <cmath>
 #include <cstring>
 
-#include "core/TilvexApp.h"
+#include "engine/TilvexApp.h"
 
 namespace tilvex {
 namespace {

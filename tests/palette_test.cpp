@@ -3,7 +3,7 @@
 #include <set>
 
 #include "core/StdRand.h"
-#include "core/TilvexApp.h"
+#include "engine/TilvexApp.h"
 #include "render/PaletteBuilders.h"
 
 namespace tilvex {

@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "core/StdRand.h"
-#include "core/TilvexApp.h"
+#include "engine/TilvexApp.h"
 
 using namespace tilvex;
 

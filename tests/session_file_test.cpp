@@ -12,8 +12,8 @@
 #include <functional>
 #include <limits>
 
-#include "core/SessionFile.h"
-#include "core/TilvexApp.h"
+#include "engine/SessionFile.h"
+#include "engine/TilvexApp.h"
 
 using namespace tilvex;
 namespace fs = std::filesystem;

@@ -2,7 +2,7 @@
 
 #include <QFileInfo>
 
-#include "core/TilvexApp.h"
+#include "engine/TilvexApp.h"
 
 namespace tilvex::ui {
 

@@ -5,7 +5,7 @@
 #include <algorithm>
 #include <cstring>
 
-#include "core/TilvexApp.h"
+#include "engine/TilvexApp.h"
 
 namespace tilvex::ui {
 

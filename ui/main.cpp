@@ -10,8 +10,8 @@
 #include <optional>
 
 #include "core/CommandTable.h"
-#include "core/QuiltControl.h"
-#include "core/TilvexApp.h"
+#include "engine/QuiltControl.h"
+#include "engine/TilvexApp.h"
 #include "ui/MainFrame.h"
 #include "ui/QtInteraction.h"
 #include "ui/TilvexDoc.h"

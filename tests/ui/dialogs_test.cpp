@@ -17,7 +17,7 @@
 #include <memory>
 
 #include "core/GridCapacity.h"
-#include "core/TilvexApp.h"
+#include "engine/TilvexApp.h"
 #include "ui/QtInteraction.h"
 #include "ui/dialogs/Dialogs.h"
 

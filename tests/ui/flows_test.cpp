@@ -16,7 +16,7 @@
 
 #include "core/DialogRules.h"
 #include "core/GridCapacity.h"
-#include "core/TilvexApp.h"
+#include "engine/TilvexApp.h"
 #include "ui/QtInteraction.h"
 #include "ui/dialogs/TilvexDialog.h"
 

@@ -18,7 +18,7 @@
 #include <set>
 
 #include "core/CommandTable.h"
-#include "core/TilvexApp.h"
+#include "engine/TilvexApp.h"
 #include "tests/ui/TestInteraction.h"
 #include "ui/MainFrame.h"
 #include "ui/TilvexDoc.h"

@@ -5,7 +5,7 @@
 #include <set>
 
 #include "core/CommandTable.h"
-#include "core/TilvexApp.h"
+#include "engine/TilvexApp.h"
 #include "tests/ui/TestInteraction.h"
 #include "ui/TilvexView.h"
 

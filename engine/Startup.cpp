@@ -3,7 +3,7 @@
 #include <new>
 #include <sstream>
 
-#include "core/TilvexApp.h"
+#include "engine/TilvexApp.h"
 
 namespace tilvex {
 

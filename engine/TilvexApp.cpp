@@ -1,9 +1,10 @@
-#include "core/TilvexApp.h"
+#include "engine/TilvexApp.h"
 
 #include <climits>
 #include <cmath>
 #include <cstring>
 
+#include "maps/QuiltStep.h"
 
 namespace tilvex {
 
@@ -103,56 +104,9 @@ void CTilvexApp::CheckConvergence()
     }
 }
 
-void CTilvexApp::AdvancePoint()
-{
-    switch (Kind()) {
-    case QuiltKind::Square: {
-        Complex r = maps.square.Iterate(point);
-        nextPoint = r;
-        plotX = r.re;
-        plotY = r.im;
-        point = r;
-        break;
-    }
-    case QuiltKind::Hex:
-        if (hexKnot == 0) {
-            Complex r = maps.hex.Iterate(point);
-            nextPoint = r;
-            plotX = r.re;
-            plotY = r.im;
-            point = r;
-        } else {
-            Complex r = maps.hex.IterateKnot(point);
-            plotX = r.re;
-            plotY = r.im;
-            WrapToUnitSquare();
-            nextPoint = {plotX, plotY};
-            point = {plotX + 0.5 * plotY, maps.hex.halfHeight * plotY};
-        }
-        break;
-    case QuiltKind::FourSixTwelve: PlotWrapped(maps.fourSixTwelve.Iterate(point)); break;
-    case QuiltKind::FourEightEight: PlotWrapped(maps.fourEightEight.Iterate(point)); break;
-    case QuiltKind::ThreeTwelveTwelve: PlotWrapped(maps.threeTwelveTwelve.Iterate(point)); break;
-    case QuiltKind::WildCorner: PlotWrapped(maps.wildCorner.Iterate(point)); break;
-    }
-}
+void CTilvexApp::AdvancePoint() { AdvanceOrbit(Kind(), hexKnot, maps, *this); }
 
-// The unreduced step result is kept; the point wrapped into the unit square is
-// both counted and fed back.
-void CTilvexApp::PlotWrapped(Complex r)
-{
-    nextPoint = r;
-    plotX = r.re;
-    plotY = r.im;
-    WrapToUnitSquare();
-    point = {plotX, plotY};
-}
-
-void CTilvexApp::WrapToUnitSquare()
-{
-    plotX = ReduceToUnit(plotX);
-    plotY = ReduceToUnit(plotY);
-}
+void CTilvexApp::WrapToUnitSquare() { tilvex::WrapToUnitSquare(*this); }
 
 void CTilvexApp::ResetGeneration()
 {

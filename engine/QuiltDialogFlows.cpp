@@ -1,6 +1,6 @@
 #include <cmath>
 
-#include "core/TilvexApp.h"
+#include "engine/TilvexApp.h"
 
 namespace tilvex {
 

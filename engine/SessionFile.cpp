@@ -1,4 +1,4 @@
-#include "core/SessionFile.h"
+#include "engine/SessionFile.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -11,7 +11,7 @@
 #include <fstream>
 
 #include "core/SessionRecords.h"
-#include "core/TilvexApp.h"
+#include "engine/TilvexApp.h"
 
 namespace tilvex {
 

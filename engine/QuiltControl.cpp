@@ -1,4 +1,4 @@
-#include "core/QuiltControl.h"
+#include "engine/QuiltControl.h"
 
 namespace tilvex {
 

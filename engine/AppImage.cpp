@@ -1,6 +1,6 @@
 #include <memory>
 
-#include "core/TilvexApp.h"
+#include "engine/TilvexApp.h"
 #include "render/PixelRules.h"
 #include "render/QuiltRows.h"
 

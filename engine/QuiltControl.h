@@ -3,7 +3,7 @@
 #include <functional>
 #include <optional>
 
-#include "core/TilvexApp.h"
+#include "engine/TilvexApp.h"
 #include "core/UserInteraction.h"
 #include "maps/QuiltKind.h"
 

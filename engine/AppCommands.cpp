@@ -1,7 +1,7 @@
 #include <cmath>
 #include <filesystem>
 
-#include "core/TilvexApp.h"
+#include "engine/TilvexApp.h"
 
 namespace tilvex {
 

@@ -1,7 +1,7 @@
 #include <algorithm>
 #include <cmath>
 
-#include "core/TilvexApp.h"
+#include "engine/TilvexApp.h"
 #include "render/DibLayout.h"
 #include "render/PaletteBuilders.h"
 

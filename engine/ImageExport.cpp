@@ -3,9 +3,9 @@
 #include <filesystem>
 #include <memory>
 
-#include "core/TilvexApp.h"
+#include "engine/TilvexApp.h"
 #include "render/PixelRules.h"
-#include "render/QuiltExport.h"
+#include "engine/QuiltExport.h"
 #include "render/QuiltImageFile.h"
 
 namespace tilvex {

@@ -2,7 +2,7 @@
 #include <cmath>
 #include <cstdio>
 
-#include "core/TilvexApp.h"
+#include "engine/TilvexApp.h"
 
 namespace tilvex {
 

@@ -176,7 +176,6 @@ public:
 
 private:
     void CheckConvergence();
-    void PlotWrapped(Complex r);
     AcceptingInteraction ownUi;
 };
 
