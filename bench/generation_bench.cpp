@@ -5,7 +5,7 @@
 #include <cmath>
 #include <vector>
 
-#include "core/TilvexApp.h"
+#include "engine/TilvexApp.h"
 
 using namespace tilvex;
 
@@ -14,8 +14,8 @@ namespace {
 void PrepareSquare(CTilvexApp& app, int detailed)
 {
     app.InitInstance(1ull << 32);
-    app.detailedSquare = app.squareMap.detailed = detailed;
-    app.squareMap.depth = 6;
+    app.detailedSquare = app.maps.square.detailed = detailed;
+    app.maps.square.depth = 6;
     app.RandomNewQuilt();
     app.maxIterations = INT_MAX - 1;
 }

@@ -3,7 +3,6 @@
 #include <benchmark/benchmark.h>
 
 #include "core/RandomSource.h"
-#include "core/StdRand.h"
 #include "maps/SqrMap.h"
 #include "maps/HexMap.h"
 
@@ -12,7 +11,6 @@ namespace {
 
 HexMap MakeMap(int detailed)
 {
-    srand(1);
     RandomSource random;
     random.Seed(3.0);
     HexMap map;

@@ -4,8 +4,8 @@
 #include <filesystem>
 #include <memory>
 
-#include "core/TilvexApp.h"
-#include "render/QuiltExport.h"
+#include "engine/TilvexApp.h"
+#include "engine/QuiltExport.h"
 
 namespace tilvex {
 namespace {
@@ -28,7 +28,7 @@ std::unique_ptr<CTilvexApp> MakeApp(QuiltKind kind, int n)
     switch (kind) {
     case QuiltKind::Hex:
         app->kindHex = 1;
-        app->hexMap.SetGeometry(n);
+        app->maps.hex.SetGeometry(n);
         break;
     case QuiltKind::FourSixTwelve: app->kindFourSixTwelve = 1; break;
     case QuiltKind::FourEightEight: app->kindFourEightEight = 1; break;

@@ -6,7 +6,8 @@
 
 #include "cli/CliInteraction.h"
 #include "cli/StateJson.h"
-#include "core/TilvexApp.h"
+#include "engine/QuiltControl.h"
+#include "engine/TilvexApp.h"
 
 namespace tilvex::cli {
 
@@ -29,9 +30,9 @@ int RunInfo(const std::string& path)
     // The seed does not matter: the load replaces everything it describes.
     CTilvexApp app(1.0);
     CliInteraction user;
-    app.ui = &user;
+    ScopedInteraction atTheTerminal(app, user);
     if (!app.InitInstance(AvailablePhysicalMemory())) return 1;
-    if (!app.TransferSession(path, 1)) return 1;
+    if (!app.LoadSession(path)) return 1;
     nlohmann::ordered_json j = StateJson(app);
     j["maxGridSize"] = SavedCapacity(path);
     std::cout << JsonText(j) << "\n";

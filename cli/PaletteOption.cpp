@@ -3,7 +3,8 @@
 #include <sstream>
 #include <vector>
 
-#include "core/TilvexApp.h"
+#include "engine/QuiltControl.h"
+#include "engine/TilvexApp.h"
 
 namespace tilvex::cli {
 
@@ -88,11 +89,9 @@ void ApplyPaletteChoice(CTilvexApp& app, const PaletteChoice& choice)
     case PaletteChoice::Kind::Random: app.RandomResetPalette(); break;
     case PaletteChoice::Kind::Density: app.RandomDensityPalette(); break;
     case PaletteChoice::Kind::Cycle: {
-        UserInteraction* outer = app.ui;
-        CycleAnswer answer(*outer, choice.cycle);
-        app.ui = &answer;
+        CycleAnswer answer(*app.ui, choice.cycle);
+        ScopedInteraction scripted(app, answer);
         app.CycleDensityPalette();
-        app.ui = outer;
         break;
     }
     }

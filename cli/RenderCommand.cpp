@@ -9,24 +9,22 @@
 #include "cli/InfoCommand.h"
 #include "cli/PaletteOption.h"
 #include "cli/StateJson.h"
-#include "cli/WildCornerOption.h"
-#include "core/TilvexApp.h"
-#include "render/QuiltExport.h"
+#include "engine/QuiltControl.h"
+#include "engine/TilvexApp.h"
+#include "engine/QuiltExport.h"
 
 namespace tilvex::cli {
 
 namespace {
 
-const std::map<std::string, int> kKindButtons = {
-    {"square", ChooseMapModel::kSquare},
-    {"hex", ChooseMapModel::kHex},
-    {"4-6-12", ChooseMapModel::kFourSixTwelve},
-    {"4-8-8", ChooseMapModel::kFourEightEight},
-    {"3-12-12", ChooseMapModel::kThreeTwelveTwelve},
-    {"wild-corner", ChooseMapModel::kWildCorner},
+const std::map<std::string, QuiltKind> kKinds = {
+    {"square", QuiltKind::Square},
+    {"hex", QuiltKind::Hex},
+    {"4-6-12", QuiltKind::FourSixTwelve},
+    {"4-8-8", QuiltKind::FourEightEight},
+    {"3-12-12", QuiltKind::ThreeTwelveTwelve},
+    {"wild-corner", QuiltKind::WildCorner},
 };
-
-std::string infoPath;
 
 class ProgressBar {
 public:
@@ -53,43 +51,25 @@ private:
     int shown_ = -1;
 };
 
-// Sets up a new quilt the way a user would: grid width and detail settings,
-// then "Choose Map" with the kind picked and "Use Random Settings" ticked.
-void SetUpNewQuilt(CTilvexApp& app, CliInteraction& user, const RenderOptions& o)
+NewQuiltRequest RequestOf(const RenderOptions& o)
 {
-    if (o.grid) app.ApplyGridWidth(*o.grid);
-    bool hexKind = o.kind == "hex";
-    if (o.detailed) {
-        if (hexKind)
-            app.detailedHex = 1;
-        else
-            app.detailedSquare = 1;
-    }
-    if (o.depth) {
-        if (hexKind)
-            app.hexDetailDepth = *o.depth;
-        else
-            app.squareDetailDepth = static_cast<std::uint16_t>(*o.depth);
-    }
-    app.squareMap.detailed = app.detailedSquare;
-    app.squareMap.depth = app.squareDetailDepth;
-    app.hexMap.detailed = app.detailedHex;
-    app.hexMap.depth = app.hexDetailDepth;
-    if (o.knot) app.hexKnot = app.hexMap.knot = 1;
-
-    user.wantedKindButton = kKindButtons.at(o.kind);
-    user.detailedSquare = app.detailedSquare;
-    user.detailedHex = app.detailedHex;
-    app.OnSetMapping();
-    if (o.corner) SetWildCorner(app, *o.corner);
+    NewQuiltRequest r;
+    r.kind = kKinds.at(o.kind);
+    r.detailed = o.detailed;
+    r.depth = o.depth;
+    r.knot = o.knot;
+    r.cornerN = o.corner;
+    r.gridWidth = o.grid;
+    return r;
 }
 
 std::string Validate(const RenderOptions& o)
 {
-    if (!kKindButtons.count(o.kind)) return "unknown --kind '" + o.kind + "'";
+    if (!kKinds.count(o.kind)) return "unknown --kind '" + o.kind + "'";
     if (o.seed && !IsAcceptedSeed(*o.seed)) return "--seed must be a whole number between 0 and 4294967295";
-    if (o.grid && (*o.grid < 20 || *o.grid > maxGridSize - 1))
-        return "--grid must be between 20 and " + std::to_string(maxGridSize - 1);
+    // Before start-up, which may lower the capacity; the width is clamped to it then.
+    if (o.grid && (*o.grid < 20 || *o.grid > kDefaultMaxGridSize - 1))
+        return "--grid must be between 20 and " + std::to_string(kDefaultMaxGridSize - 1);
     if (o.maxIterations && (*o.maxIterations < 1 || *o.maxIterations > 1000000000))
         return "--max-iterations must be between 1 and 1000000000";
     if (o.depth) {
@@ -114,27 +94,24 @@ int RunRender(const RenderOptions& o)
     }
     CTilvexApp app(o.seed);
     CliInteraction user;
-    app.ui = &user;
+    ScopedInteraction atTheTerminal(app, user);
     if (!app.InitInstance(AvailablePhysicalMemory())) return 1;
 
     if (!o.load.empty()) {
-        if (!app.TransferSession(o.load, 1)) return 1;
+        if (!app.LoadSession(o.load)) return 1;
     } else {
-        SetUpNewQuilt(app, user, o);
+        ConfigureNewQuilt(app, RequestOf(o));
     }
-    if (o.maxIterations) app.maxIterations = *o.maxIterations;
+    if (o.maxIterations) SetIterationLimit(app, *o.maxIterations);
 
     ProgressBar progress(o.progress);
     auto start = std::chrono::steady_clock::now();
-    long long steps = 0;
     int restartsBefore = app.restarts;
-    // At least one step: a session loaded at its limit resumes when the limit was raised.
-    do {
-        app.OnIdle();
-        if ((++steps & 0xFFFF) == 0) progress.Update(app);
-    } while (!app.limitReached);
+    long long steps = RunToLimit(app, [&progress](const CTilvexApp& state) {
+        progress.Update(state);
+        return true;
+    });
     double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-    progress.Update(app);
     progress.Finish();
 
     std::string unused;
@@ -148,7 +125,7 @@ int RunRender(const RenderOptions& o)
             return 1;
         }
     }
-    if (!o.save.empty() && !app.TransferSession(o.save, 0)) return 1;
+    if (!o.save.empty() && !app.SaveSession(o.save)) return 1;
 
     nlohmann::ordered_json j = StateJson(app);
     j["restarts"] = app.restarts - restartsBefore;
@@ -183,16 +160,16 @@ void AddRenderCommand(CLI::App& cli, RenderOptions& o)
     for (auto* opt : {kind, grid, detailed, depth, knot, corner}) load->excludes(opt);
 }
 
-void AddInfoCommand(CLI::App& cli)
+void AddInfoCommand(CLI::App& cli, InfoOptions& o)
 {
     CLI::App* info = cli.add_subcommand("info", "Print the state of a saved session as JSON");
-    info->add_option("file", infoPath, "Session file (.qlt)")->required();
+    info->add_option("file", o.path, "Session file (.qlt)")->required();
 }
 
-int RunSelected(CLI::App& cli, const RenderOptions& options)
+int RunSelected(CLI::App& cli, const RenderOptions& render, const InfoOptions& info)
 {
-    if (cli.got_subcommand("render")) return RunRender(options);
-    if (cli.got_subcommand("info")) return RunInfo(infoPath);
+    if (cli.got_subcommand("render")) return RunRender(render);
+    if (cli.got_subcommand("info")) return RunInfo(info.path);
     return 2;
 }
 

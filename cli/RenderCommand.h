@@ -23,8 +23,12 @@ struct RenderOptions {
     std::string palette = "start";
 };
 
+struct InfoOptions {
+    std::string path;
+};
+
 void AddRenderCommand(CLI::App& cli, RenderOptions& options);
-void AddInfoCommand(CLI::App& cli);
-int RunSelected(CLI::App& cli, const RenderOptions& options);
+void AddInfoCommand(CLI::App& cli, InfoOptions& options);
+int RunSelected(CLI::App& cli, const RenderOptions& render, const InfoOptions& info);
 
 }  // namespace tilvex::cli

@@ -82,10 +82,10 @@ nlohmann::ordered_json CoefficientsJson(CTilvexApp& app)
 {
     nlohmann::ordered_json j;
     switch (app.Kind()) {
-    case QuiltKind::Square: return SquareCoefficients(app.squareMap);
-    case QuiltKind::Hex: return HexCoefficients(app.hexMap);
+    case QuiltKind::Square: return SquareCoefficients(app.maps.square);
+    case QuiltKind::Hex: return HexCoefficients(app.maps.hex);
     case QuiltKind::FourSixTwelve: {
-        const MapSixFourTwelve& m = app.fourSixTwelveMap;
+        const MapSixFourTwelve& m = app.maps.fourSixTwelve;
         j["squareRadial"] = Pairs(m.squareRadial, 4);
         j["squareAngular"] = Pairs(m.squareAngular, 4);
         j["hexRadial"] = Pairs(m.hexRadial, 4);
@@ -95,7 +95,7 @@ nlohmann::ordered_json CoefficientsJson(CTilvexApp& app)
         return j;
     }
     case QuiltKind::FourEightEight: {
-        const MapFourEight& m = app.fourEightEightMap;
+        const MapFourEight& m = app.maps.fourEightEight;
         j["squareRadial"] = Pairs(m.squareRadial, 4);
         j["squareAngular"] = Pairs(m.squareAngular, 4);
         j["octagonRadial"] = Pairs(m.octagonRadial, 4);
@@ -103,14 +103,14 @@ nlohmann::ordered_json CoefficientsJson(CTilvexApp& app)
         return j;
     }
     case QuiltKind::ThreeTwelveTwelve: {
-        const MapThreeTwelve& m = app.threeTwelveTwelveMap;
+        const MapThreeTwelve& m = app.maps.threeTwelveTwelve;
         j["triangleRadial"] = Pairs(m.triangleRadial, 4);
         j["triangleAngular"] = Pairs(m.triangleAngular, 4);
         j["dodecagonRadial"] = Pairs(m.dodecagonRadial, 4);
         j["dodecagonAngular"] = Pairs(m.dodecagonAngular, 4);
         return j;
     }
-    case QuiltKind::WildCorner: return WildCornerCoefficients(app.wildCornerMap);
+    case QuiltKind::WildCorner: return WildCornerCoefficients(app.maps.wildCorner);
     }
     return j;
 }
@@ -123,7 +123,7 @@ nlohmann::ordered_json StateJson(CTilvexApp& app)
     j["iterationCount"] = app.iterationCount;
     j["maxIterations"] = app.maxIterations;
     j["gridSize"] = app.gridSize;
-    j["maxGridSize"] = maxGridSize;
+    j["maxGridSize"] = app.maxGridSize;
     j["filledCells"] = app.grid.FilledCells();
     j["maxCount"] = app.grid.maxCount;
     j["limitReached"] = app.limitReached != 0;

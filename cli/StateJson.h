@@ -2,7 +2,7 @@
 
 #include <nlohmann/json.hpp>
 
-#include "core/TilvexApp.h"
+#include "engine/TilvexApp.h"
 
 namespace tilvex::cli {
 

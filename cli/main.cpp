@@ -11,12 +11,13 @@ int main(int argc, char** argv)
     cli.require_subcommand(1);
     tilvex::cli::RenderOptions render;
     tilvex::cli::AddRenderCommand(cli, render);
-    tilvex::cli::AddInfoCommand(cli);
+    tilvex::cli::InfoOptions info;
+    tilvex::cli::AddInfoCommand(cli, info);
     try {
         cli.parse(argc, argv);
     } catch (const CLI::ParseError& e) {
         int code = cli.exit(e);
         return code == 0 ? 0 : 2;
     }
-    return tilvex::cli::RunSelected(cli, render);
+    return tilvex::cli::RunSelected(cli, render, info);
 }

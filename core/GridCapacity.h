@@ -2,9 +2,8 @@
 
 namespace tilvex {
 
-// The largest grid side the storage can hold: 601, lowered at start-up to fit
-// the machine's memory, never raised. Every grid width stays below it.
-extern int maxGridSize;
+// The largest grid side the storage can hold, before start-up fits it to the
+// machine's memory (never raised). Every grid width stays below the capacity.
 constexpr int kDefaultMaxGridSize = 601;
 
 }  // namespace tilvex

@@ -7,6 +7,25 @@ namespace tilvex {
 
 QuiltMap::QuiltMap() : histogram(256, 10) {}
 
+QuiltMap::QuiltMap(const QuiltMap& other)
+    : maxCount(other.maxCount),
+      minCount(other.minCount),
+      width(other.width),
+      lastIndex(other.lastIndex),
+      histogram(other.histogram),
+      storageCells_(other.cells_ ? other.storageCells_ : 0)
+{
+    if (!other.cells_) return;
+    cells_ = std::make_unique_for_overwrite<std::uint16_t[]>(storageCells_);
+    std::copy_n(other.cells_.get(), storageCells_, cells_.get());
+}
+
+QuiltMap& QuiltMap::operator=(const QuiltMap& other)
+{
+    if (this != &other) *this = QuiltMap(other);
+    return *this;
+}
+
 void QuiltMap::AttachStorage(int capacity)
 {
     // Two spare cells stand for the 4 spare bytes after the counts.

@@ -13,6 +13,11 @@ namespace tilvex {
 class QuiltMap {
 public:
     QuiltMap();
+    // Copies take the counts and the whole storage, so every read answers alike.
+    QuiltMap(const QuiltMap& other);
+    QuiltMap& operator=(const QuiltMap& other);
+    QuiltMap(QuiltMap&&) noexcept = default;
+    QuiltMap& operator=(QuiltMap&&) noexcept = default;
 
     // Attaches zero-filled storage for capacity x capacity cells plus 4 spare bytes.
     void AttachStorage(int capacity);

@@ -1,5 +1,9 @@
 #pragma once
 
+#include <cstdint>
+
+#include "core/StdRand.h"
+
 namespace tilvex {
 
 // Three chained linear congruential generators whose constants are picked
@@ -14,6 +18,11 @@ public:
     // The leading digits of a draw read as a decimal fraction in [0, 1].
     double RandomUnit();
 
+    // The integer generator kept with this source; Seed leaves it alone.
+    int rand() { return ints.rand(); }
+    void srand(std::uint32_t seed) { ints.srand(seed); }
+    std::uint32_t RandState() const { return ints.State(); }
+
     double state0 = 0.0, state1 = 0.0, state2 = 0.0;
     double lastValue = 0.0;
     double moduli[10];
@@ -21,6 +30,7 @@ public:
     double multipliers[10];
     double tableRows = 10.0;
     int row0 = 0, row1 = 0, row2 = 0;
+    StdRand ints;
 
 private:
     int RowOf(double v) const;

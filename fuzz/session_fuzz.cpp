@@ -12,10 +12,9 @@
 #include <vector>
 
 #include "cli/StateJson.h"
-#include "core/SessionFile.h"
-#include "core/StdRand.h"
-#include "core/TilvexApp.h"
-#include "render/QuiltExport.h"
+#include "engine/QuiltExport.h"
+#include "engine/SessionFile.h"
+#include "engine/TilvexApp.h"
 
 namespace {
 
@@ -60,10 +59,10 @@ Bytes Snapshot(tilvex::CTilvexApp& app)
         s.insert(s.end(), p, p + sizeof v);
     };
     add(app.kindWildCorner);
-    add(tilvex::RandState());
+    add(app.random.RandState());
     add(app.random.state0), add(app.random.state1), add(app.random.state2);
     for (int k = 0; k < 256; ++k) add(app.grid.histogram[k]);
-    const tilvex::WildCornerMap& w = app.wildCornerMap;
+    const tilvex::WildCornerMap& w = app.maps.wildCorner;
     for (int i = 0; i < w.amplitudes.GetSize(); ++i) add(w.amplitudes[i]);
     for (int i = 0; i < w.frequencies.GetSize(); ++i) add(w.frequencies[i]);
     return s;

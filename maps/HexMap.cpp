@@ -2,7 +2,6 @@
 
 #include <cmath>
 
-#include "core/StdRand.h"
 #include "maps/SegmentsIntersect.h"
 
 namespace tilvex {
@@ -106,7 +105,7 @@ void HexMap::Randomize(RandomSource& random, int detailFlag)
     hAlpha = 0.19 * RandomUnit(random) - 0.15;
     w.re = RandomUnit(random);
     w.im = RandomUnit(random);
-    hEmm = rand() % 2 == 1 ? 1.0 : 0.0;
+    hEmm = random.rand() % 2 == 1 ? 1.0 : 0.0;
     for (int k = 0; k < kHarmonics; ++k) {
         double re = 0.6 * RandomUnit(random) - 0.3;
         double im = 0.6 * RandomUnit(random) - 0.3;

@@ -2,7 +2,6 @@
 
 #include <cmath>
 
-#include "core/StdRand.h"
 
 namespace tilvex {
 
@@ -107,12 +106,12 @@ void SqrMap::Randomize(RandomSource& random)
     beta = 0.8 * random.RandomUnit() - 0.6;
     gamma = 0.161 * random.RandomUnit() - 0.05;
     omega = 0.02 * random.RandomUnit() - 0.01;
-    int first = rand() % 3;
-    int second = rand() % 3;
+    int first = random.rand() % 3;
+    int second = random.rand() % 3;
     emm = static_cast<double>(first - second);
     x = random.RandomUnit();
     y = random.RandomUnit();
-    double shift = (rand() % 2 == 0) ? 0.5 : 0.0;
+    double shift = (random.rand() % 2 == 0) ? 0.5 : 0.0;
     shiftX = shiftY = shift;
     for (int i = 0; i < 6; ++i)
         for (int j = 0; j < 6; ++j) SetCoef(i, j, 0.8 * random.RandomUnit() - 0.4);

@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <cmath>
 
-#include "core/StdRand.h"
 
 namespace tilvex {
 
@@ -21,9 +20,9 @@ constexpr Term kTermTable[WildCornerMap::kTerms] = {
 
 }  // namespace
 
-WildCornerMap::WildCornerMap()
+WildCornerMap::WildCornerMap(RandomSource& random)
 {
-    cornerN = rand() % 11 + 3;
+    cornerN = random.rand() % 11 + 3;
     rowCount = cornerN / 2 + 1;
     SizeTables();
 }

@@ -9,12 +9,13 @@ namespace tilvex {
 // The Wild Corner map: a sum of sine waves around the centre of the unit
 // square, one row of twelve terms repeated in copies turned by multiples of
 // 2pi/N. Row i of the tables is row 0 turned by -i*theta.
-// Construction makes one call of the program's rand, before the start-up palette.
+// Construction makes one call of the given source's rand (in the application
+// state, before the start-up palette).
 class WildCornerMap {
 public:
     static constexpr int kTerms = 12;  // terms per row; Iterate never uses more
 
-    WildCornerMap();
+    explicit WildCornerMap(RandomSource& random);
 
     void Randomize(int n, int k, RandomSource& random);
     Complex Iterate(Complex p);

@@ -17,12 +17,12 @@ struct Draw {
 };
 
 // Three draws; the builders use them as red = c1, green = c3, blue = c2.
-Draw DrawColour()
+Draw DrawColour(StdRand& ints)
 {
     Draw d{};
-    d.c1 = rand() % 256;
-    d.c2 = rand() % 256;
-    d.c3 = rand() % 256;
+    d.c1 = ints.rand() % 256;
+    d.c2 = ints.rand() % 256;
+    d.c3 = ints.rand() % 256;
     return d;
 }
 
@@ -61,25 +61,25 @@ void BlendSpan(Palette& p, int lo, int hi)
     }
 }
 
-void Sprinkle(Palette& p, int startRange, int strideRange, int strideMin)
+void Sprinkle(StdRand& ints, Palette& p, int startRange, int strideRange, int strideMin)
 {
-    Draw d = DrawColour();
-    int i = rand() % startRange;
+    Draw d = DrawColour(ints);
+    int i = ints.rand() % startRange;
     while (i < 256) {
         SetEntry(p[i], d.c1, d.c3, d.c2);
-        i = i + rand() % strideRange + strideMin;
+        i = i + ints.rand() % strideRange + strideMin;
     }
 }
 
-void PerturbAndBlend(Palette& p, int n)
+void PerturbAndBlend(StdRand& ints, Palette& p, int n)
 {
     int step = n / 8;
     if (step <= 1 || n <= 0) return;
     // pos stays inside the palette for every n the program uses (n = 256).
     for (int pos = 0; pos < n && pos < 256;) {
-        int inc = rand() % 50 + 30;
-        int other = rand() % 30;
-        int ch = rand() % 3;
+        int inc = ints.rand() % 50 + 30;
+        int other = ints.rand() % 30;
+        int ch = ints.rand() % 3;
         int next = pos + step;
         int tgt = std::min(next, 255);
         for (int c = 0; c < 3; ++c) {
@@ -91,28 +91,28 @@ void PerturbAndBlend(Palette& p, int n)
     }
 }
 
-void LocalBlends(Palette& p)
+void LocalBlends(StdRand& ints, Palette& p)
 {
     for (int round = 0; round < 1000; ++round) {
-        Draw d = DrawColour();
-        int i = rand() % 256;
+        Draw d = DrawColour(ints);
+        int i = ints.rand() % 256;
         SetEntry(p[i], d.c1, d.c3, d.c2);
-        int r = rand() % 128;
-        int g = rand() % 128;
-        int b = rand() % 128;
-        int j = i + rand() % 11 + 1;
-        if (j > 255) j = i - rand() % 12;
+        int r = ints.rand() % 128;
+        int g = ints.rand() % 128;
+        int b = ints.rand() % 128;
+        int j = i + ints.rand() % 11 + 1;
+        if (j > 255) j = i - ints.rand() % 12;
         SetEntry(p[j], Mod256(d.c1 + r), Mod256(d.c3 + g), Mod256(d.c2 + b));
         if (j != i) BlendSpan(p, std::min(i, j), std::max(i, j));
     }
 }
 
-void AnchorBlend(Palette& p, AnchorRule rule)
+void AnchorBlend(StdRand& ints, Palette& p, AnchorRule rule)
 {
-    Draw d = DrawColour();
+    Draw d = DrawColour(ints);
     int idx[10];
     idx[0] = 0;
-    for (int m = 1; m < 10; ++m) idx[m] = rand() % 256;
+    for (int m = 1; m < 10; ++m) idx[m] = ints.rand() % 256;
     for (int m = 1; m < 10; ++m)
         if (idx[m - 1] == idx[m]) idx[m] = (idx[m] + 1) % 256;
     std::sort(idx, idx + 10);

@@ -1,11 +1,12 @@
 #pragma once
 
 #include "core/PaletteEntry.h"
+#include "core/StdRand.h"
 
 namespace tilvex {
 
-// Building blocks of the random palettes. Colours come from the program's
-// rand(); every builder draws in a fixed order, so a seed gives one palette.
+// Building blocks of the random palettes. Colours come from the given
+// generator; every builder draws in a fixed order, so a seed gives one palette.
 
 // A positive addend saturates the channel; otherwise subtract with wrap-around.
 int AddChannel(int c, int v);
@@ -15,18 +16,18 @@ int AddChannel(int c, int v);
 void BlendSpan(Palette& p, int lo, int hi);
 
 // One random colour dotted over the palette at random strides.
-void Sprinkle(Palette& p, int startRange, int strideRange, int strideMin);
+void Sprinkle(StdRand& ints, Palette& p, int startRange, int strideRange, int strideMin);
 
 // Perturbs every n/8-th entry from its predecessor, then blends the spans.
-void PerturbAndBlend(Palette& p, int n);
+void PerturbAndBlend(StdRand& ints, Palette& p, int n);
 
 // 1000 random colour pairs a few entries apart, blended in between.
-void LocalBlends(Palette& p);
+void LocalBlends(StdRand& ints, Palette& p);
 
 enum class AnchorRule { ColourComplement, ColourBlack, ThreePhase };
 
 // Ten random anchors coloured by the rule and blended in between.
-void AnchorBlend(Palette& p, AnchorRule rule);
+void AnchorBlend(StdRand& ints, Palette& p, AnchorRule rule);
 
 // Always 0-255, also for negative v.
 inline int Mod256(long long v)

@@ -1,6 +1,5 @@
 #include "render/PcxImageFile.h"
 
-#include "core/StdRand.h"
 #include "render/DibLayout.h"
 
 namespace tilvex {
@@ -28,7 +27,7 @@ int EncodePcxRow(const std::uint8_t* row, int width, std::uint8_t* out)
     return n;
 }
 
-PcxImageFile::PcxImageFile(ImageOutput& out, int w, int h)
+PcxImageFile::PcxImageFile(ImageOutput& out, int w, int h, StdRand& ints)
     : width(w),
       height(h),
       out_(out),
@@ -37,9 +36,9 @@ PcxImageFile::PcxImageFile(ImageOutput& out, int w, int h)
 {
     for (int i = 0; i < 256; ++i) {
         PaletteEntry& e = palette[i];
-        e.red = static_cast<std::uint8_t>(rand() % 200 + 55);
-        e.green = static_cast<std::uint8_t>(rand() % 200 + 55);
-        e.blue = static_cast<std::uint8_t>(rand() % 200 + 55);
+        e.red = static_cast<std::uint8_t>(ints.rand() % 200 + 55);
+        e.green = static_cast<std::uint8_t>(ints.rand() % 200 + 55);
+        e.blue = static_cast<std::uint8_t>(ints.rand() % 200 + 55);
         e.flags = i == 0 ? 0 : 1;
     }
     header[0] = 10;

@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "core/PaletteEntry.h"
+#include "core/StdRand.h"
 #include "render/ImageOutput.h"
 #include "render/QuiltRows.h"
 
@@ -18,9 +19,9 @@ int EncodePcxRow(const std::uint8_t* row, int width, std::uint8_t* out);
 // are produced (tile row 0 first), 256-colour palette after the marker 12.
 class PcxImageFile {
 public:
-    // width and height: 0 .. 65535. Draws the writer's own palette with rand(),
-    // like the start-up palette; its first 16 colours fill the header field.
-    PcxImageFile(ImageOutput& out, int width, int height);
+    // width and height: 0 .. 65535. Draws the writer's own palette from rand, like
+    // the start-up palette; its first 16 colours fill the header field.
+    PcxImageFile(ImageOutput& out, int width, int height, StdRand& ints);
 
     bool WriteHeader();
     // Takes the quilt's palette for the trailer, then writes every row; after

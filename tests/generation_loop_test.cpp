@@ -3,9 +3,10 @@
 #include <climits>
 #include <cmath>
 #include <limits>
+#include <vector>
 
-#include "core/StdRand.h"
-#include "core/TilvexApp.h"
+#include "engine/QuiltControl.h"
+#include "engine/TilvexApp.h"
 
 using namespace tilvex;
 
@@ -132,7 +133,7 @@ TEST(GenerationLoop, AnEscapedOrbitIsCountedWithoutUndefinedConversions)
 {
     StartedApp s;
     CTilvexApp& app = s.app;
-    app.squareMap.lambda = std::numeric_limits<double>::quiet_NaN();
+    app.maps.square.lambda = std::numeric_limits<double>::quiet_NaN();
     app.iterationCount = 5000;
     for (int i = 0; i < 100; ++i) app.OnIdle();
     EXPECT_FALSE(std::isfinite(app.plotX));
@@ -150,7 +151,6 @@ TEST(GenerationLoop, IdleBusyGuardsAgainstReentry)
 
 TEST(StartUp, PaletteFollowsTheWildCornerDrawAndIsTheSameEveryStart)
 {
-    tilvex::srand(1);
     CTilvexApp a(1.0);
     // rand from state 1: 41 (Wild Corner), 18467, 6334, 26500, ...
     EXPECT_EQ(a.paletteEntries[0].red, 18467 % 200 + 55);
@@ -158,7 +158,6 @@ TEST(StartUp, PaletteFollowsTheWildCornerDrawAndIsTheSameEveryStart)
     EXPECT_EQ(a.paletteEntries[0].blue, 26500 % 200 + 55);
     EXPECT_EQ(a.paletteEntries[0].flags, 0);
     EXPECT_EQ(a.paletteEntries[1].flags, 1);
-    tilvex::srand(1);
     CTilvexApp b(2.0);
     for (int i = 0; i < 256; ++i) {
         ASSERT_EQ(a.paletteEntries[i].red, b.paletteEntries[i].red);
@@ -171,7 +170,6 @@ TEST(StartUp, PaletteFollowsTheWildCornerDrawAndIsTheSameEveryStart)
 TEST(StartUp, SameSeedSameQuilt)
 {
     auto run = [](double seed) {
-        tilvex::srand(1);
         CTilvexApp app(seed);
         EXPECT_TRUE(app.InitInstance(kPlentyOfMemory));
         for (int i = 0; i < 50000; ++i) app.OnIdle();
@@ -187,14 +185,14 @@ TEST(StartUp, GridCapacityFitsTheAvailableMemory)
     {
         CTilvexApp app(1.0);
         ASSERT_TRUE(app.InitInstance(2770675));
-        EXPECT_EQ(maxGridSize, 601);
+        EXPECT_EQ(app.maxGridSize, 601);
         EXPECT_EQ(app.hexSizeLimit, 400);
         EXPECT_EQ(app.imageMemory.size(), 1448272u);
     }
     {
         CTilvexApp app(1.0);
         ASSERT_TRUE(app.InitInstance(2770674));
-        EXPECT_EQ(maxGridSize, 540);
+        EXPECT_EQ(app.maxGridSize, 540);
         EXPECT_EQ(app.grid.StorageCells(), 540u * 540u + 2u);
     }
     {
@@ -205,7 +203,23 @@ TEST(StartUp, GridCapacityFitsTheAvailableMemory)
         ASSERT_EQ(user.messages.size(), 1u);
         EXPECT_EQ(user.messages[0], "Not Enouth non-Virtual Memory free for Startup");
     }
-    maxGridSize = kDefaultMaxGridSize;
+}
+
+TEST(StepRuns, ProgressSeesEveryIntervalAndCanCancel)
+{
+    StartedApp s;
+    std::vector<int> seen;
+    auto watch = [&seen](const CTilvexApp& app) {
+        seen.push_back(app.iterationCount);
+        return seen.size() < 2;
+    };
+    EXPECT_EQ(RunSteps(s.app, 10000, watch, 1000), 2000);
+    EXPECT_EQ(seen, (std::vector<int>{1000, 2000}));
+
+    SetIterationLimit(s.app, 2500);
+    EXPECT_EQ(RunToLimit(s.app), 502);  // 500 steps, then the call that finds the limit passed
+    EXPECT_EQ(s.app.iterationCount, 2501);
+    EXPECT_EQ(s.app.limitReached, 1);
 }
 
 TEST(GenerationLoop, TheCounterStopsAtTheTopOfItsRange)

@@ -278,7 +278,6 @@ TEST(HexMapRandomize, DrawOrderAndCount)
     double u[31];
     for (double& v : u) v = expected.RandomUnit();
 
-    srand(1);
     HexMap map;
     map.Randomize(random, 1);
     EXPECT_EQ(random.state0, expected.state0);
@@ -286,10 +285,9 @@ TEST(HexMapRandomize, DrawOrderAndCount)
     EXPECT_EQ(random.state2, expected.state2);
     EXPECT_EQ(random.lastValue, expected.lastValue);
     // Exactly one rand call, whose parity gives hEmm.
-    const std::uint32_t after = RandState();
-    srand(1);
-    const int first = rand();
-    EXPECT_EQ(RandState(), after);
+    StdRand fresh;
+    const int first = fresh.rand();
+    EXPECT_EQ(random.RandState(), fresh.State());
     EXPECT_EQ(map.hEmm, first % 2 == 1 ? 1.0 : 0.0);
 
     // The draws' order: lambda, alpha, hAlpha, w, then the twelve harmonics.
@@ -318,7 +316,6 @@ TEST(HexMapRandomize, Ranges)
     const double damping[12] = {1, 1, 1, 9, 16, 16, 25, 36, 36, 36, 49, 49};
     RandomSource random;
     random.Seed(77);
-    srand(1);
     HexMap map;
     int emmOnes = 0;
     for (int i = 0; i < 300; ++i) {

@@ -12,11 +12,11 @@
 #include <sys/resource.h>
 
 #include "core/StdRand.h"
-#include "core/TilvexApp.h"
+#include "engine/TilvexApp.h"
 #include "render/ImageOutput.h"
 #include "render/PcxImageFile.h"
 #include "render/PngImageFile.h"
-#include "render/QuiltExport.h"
+#include "engine/QuiltExport.h"
 
 namespace tilvex {
 namespace {
@@ -202,9 +202,9 @@ void UseHex(CTilvexApp& app)
 {
     app.ClearKindFlags();
     app.kindHex = 1;
-    app.hexMap.SetGeometry(100);
-    app.hexMap.tileWidth = 300.0;  // what the geometry gives for N = 100
-    app.hexMap.tileHeight = 173.205;
+    app.maps.hex.SetGeometry(100);
+    app.maps.hex.tileWidth = 300.0;  // what the geometry gives for N = 100
+    app.maps.hex.tileHeight = 173.205;
 }
 
 Bytes EncodeRow(Bytes row)
@@ -253,7 +253,8 @@ TEST(PcxEncoding, RowsAreRefusedBeforeTheHeaderAndAfterTheLast)
     TempDir dir;
     ImageOutput out;
     ASSERT_EQ(out.Open((dir / "r.pcx").string()), "");
-    PcxImageFile file(out, 3, 2);
+    StdRand ints;
+    PcxImageFile file(out, 3, 2, ints);
     EXPECT_EQ(file.WriteRow(), -1);
     ASSERT_TRUE(file.WriteHeader());
     std::uint8_t* row = file.RowBuffer();
@@ -327,8 +328,8 @@ TEST_F(Export, PeriodsRepeatTheTileAcrossAndUp)
 TEST_F(Export, PaddedRowsForWidthsOffTheFourByteGrid)
 {
     app.kindFourSixTwelve = 1;
-    app.fourSixTwelveMap.dodecagonCenter = {0.5773512, 0.0};
-    app.fourSixTwelveMap.upperDodecagonCenter = {0.0, 1.0000009};
+    app.maps.fourSixTwelve.dodecagonCenter = {0.5773512, 0.0};
+    app.maps.fourSixTwelve.upperDodecagonCenter = {0.0, 1.0000009};
     ASSERT_EQ(Write(ImageFormat::Bmp, "q.bmp", 1), "");
     EXPECT_EQ(app.tileWidth, 114.0);
     EXPECT_EQ(app.tileHeight, 200.0);
@@ -348,9 +349,9 @@ TEST_F(Export, PaddedRowsForWidthsOffTheFourByteGrid)
 TEST_F(Export, PcxMatchesTheBmpRowForRow)
 {
     ASSERT_EQ(Write(ImageFormat::Bmp, "q.bmp", 2), "");
-    srand(4321);
+    app.random.srand(4321);
     ASSERT_EQ(Write(ImageFormat::Pcx, "q.pcx", 2), "");
-    std::uint32_t afterExport = RandState();
+    std::uint32_t afterExport = app.random.RandState();
     Bytes f = ReadAll(dir / "q.pcx");
     EXPECT_EQ(f[0], 10);
     EXPECT_EQ(f[1], 5);
@@ -363,16 +364,17 @@ TEST_F(Export, PcxMatchesTheBmpRowForRow)
     for (int k = 70; k < 128; ++k) EXPECT_EQ(f[k], 0);
 
     // The header's 16 colours are the writer's own start-up style draws: 768 in all.
-    srand(4321);
+    StdRand replay;
+    replay.srand(4321);
     for (int i = 0; i < 256; ++i) {
-        int r = rand() % 200 + 55, g = rand() % 200 + 55, b = rand() % 200 + 55;
+        int r = replay.rand() % 200 + 55, g = replay.rand() % 200 + 55, b = replay.rand() % 200 + 55;
         if (i < 16) {
             EXPECT_EQ(f[16 + i], r);
             EXPECT_EQ(f[32 + i], g);
             EXPECT_EQ(f[48 + i], b);
         }
     }
-    EXPECT_EQ(RandState(), afterExport);
+    EXPECT_EQ(replay.State(), afterExport);
 
     Pcx pcx = ParsePcx(f);
     Bmp bmp = ParseBmp(ReadAll(dir / "q.bmp"));
@@ -429,7 +431,9 @@ TEST_F(Export, PngOfANoisyPictureAndItsFailedWrites)
     // are being compressed, and the writer stops there.
     ImageOutput out;
     ASSERT_EQ(out.Open("/dev/full"), "");
-    QuiltRows rows(app, 2, 300, 300);
+    auto quilt = app.TakeSnapshot();
+    QuiltMaps fold = quilt->maps;
+    QuiltRows rows(*quilt, fold, 2, 300, 300);
     PngImageFile file(out, 600, 600);
     ASSERT_TRUE(file.WriteHeader(app.paletteEntries));
     EXPECT_FALSE(file.WritePixels(rows));
@@ -460,14 +464,16 @@ TEST(PngWriter, RefusalsAndLibpngErrorsLeaveNoFile)
 
     CTilvexApp app{1.0};
     UseGrid(app, 10);
-    QuiltRows rows(app, 1, 20, 20);
+    auto quilt = app.TakeSnapshot();
+    QuiltMaps fold = quilt->maps;
+    QuiltRows rows(*quilt, fold, 1, 20, 20);
     ImageOutput out;
     ASSERT_EQ(out.Open((dir / "r.png").string()), "");
     PngImageFile file(out, 20, 20);
     EXPECT_FALSE(file.WritePixels(rows));  // before the header
     ASSERT_TRUE(file.WriteHeader(palette));
     EXPECT_FALSE(file.WriteHeader(palette));
-    QuiltRows taller(app, 1, 20, 21);
+    QuiltRows taller(*quilt, fold, 1, 20, 21);
     EXPECT_FALSE(file.WritePixels(taller));
     EXPECT_EQ(file.rowsWritten, 0);
     ASSERT_TRUE(file.WritePixels(rows));

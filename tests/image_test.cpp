@@ -3,7 +3,7 @@
 #include <cmath>
 #include <cstring>
 
-#include "core/TilvexApp.h"
+#include "engine/TilvexApp.h"
 
 namespace tilvex {
 namespace {
@@ -88,8 +88,8 @@ TEST(PixelRules, TileSizesPerKind)
     app.ClearKindFlags();
 
     app.kindHex = 1;
-    app.hexMap.tileWidth = 300.0;
-    app.hexMap.tileHeight = 173.205;
+    app.maps.hex.tileWidth = 300.0;
+    app.maps.hex.tileHeight = 173.205;
     EXPECT_EQ(app.CurrentTileSize().width, 300);
     EXPECT_EQ(app.CurrentTileSize().height, 173);
     app.ClearKindFlags();
@@ -98,23 +98,23 @@ TEST(PixelRules, TileSizesPerKind)
     app.ClearKindFlags();
 
     app.kindFourSixTwelve = 1;
-    app.fourSixTwelveMap.dodecagonCenter = {0.5773512, 0.0};
-    app.fourSixTwelveMap.upperDodecagonCenter = {0.0, 1.0000009};
+    app.maps.fourSixTwelve.dodecagonCenter = {0.5773512, 0.0};
+    app.maps.fourSixTwelve.upperDodecagonCenter = {0.0, 1.0000009};
     EXPECT_EQ(app.CurrentTileSize().width, 114);
     EXPECT_EQ(app.CurrentTileSize().height, 200);
     app.ClearKindFlags();
 
     app.kindThreeTwelveTwelve = 1;
-    app.threeTwelveTwelveMap.rightDodecagonCenter = {1.0, 0.0};
-    app.threeTwelveTwelveMap.topDodecagonCenter = {0.5, 0.8660254};
+    app.maps.threeTwelveTwelve.rightDodecagonCenter = {1.0, 0.0};
+    app.maps.threeTwelveTwelve.topDodecagonCenter = {0.5, 0.8660254};
     EXPECT_EQ(app.CurrentTileSize().width, 200);
     EXPECT_EQ(app.CurrentTileSize().height, 172);
 
     // Nonsense geometry never turns into an undefined size.
     app.ClearKindFlags();
     app.kindHex = 1;
-    app.hexMap.tileWidth = std::nan("");
-    app.hexMap.tileHeight = 1e300;
+    app.maps.hex.tileWidth = std::nan("");
+    app.maps.hex.tileHeight = 1e300;
     EXPECT_EQ(app.CurrentTileSize().width, 0);
     EXPECT_GT(app.CurrentTileSize().height, 0);
 }
@@ -124,7 +124,7 @@ TEST(PixelRules, HexCellsOutsideTheGridAreEmpty)
     CTilvexApp app(1.0);
     UseGrid(app, 60);
     app.kindHex = 1;
-    app.hexMap.SetGeometry(60);
+    app.maps.hex.SetGeometry(60);
     for (int knot : {0, 1}) {
         app.hexKnot = knot;
         for (int y = 0; y < 200; y += 7) {
@@ -225,8 +225,8 @@ TEST_F(ImageBuild, TransformationShiftsByHalfATileThenShears)
 TEST_F(ImageBuild, RowsArePaddedWithZeros)
 {
     app.kindFourSixTwelve = 1;
-    app.fourSixTwelveMap.dodecagonCenter = {0.5773512, 0.0};
-    app.fourSixTwelveMap.upperDodecagonCenter = {0.0, 1.0000009};
+    app.maps.fourSixTwelve.dodecagonCenter = {0.5773512, 0.0};
+    app.maps.fourSixTwelve.upperDodecagonCenter = {0.0, 1.0000009};
     app.grid.maxCount = 1;  // nearly every cell at 255
     app.BuildImage();
     const std::uint8_t* info = app.imageMemory.data();
@@ -242,8 +242,8 @@ TEST_F(ImageBuild, ATileLargerThanTheBlockKeepsItsBottomRows)
 {
     app.imageMemory.assign(ImageBlockSize(100), 0);  // 1064 + 200 * 200 bytes
     app.kindHex = 1;
-    app.hexMap.tileWidth = 900.0;  // a hex tile for N = 300 on a block for 100
-    app.hexMap.tileHeight = 519.6;
+    app.maps.hex.tileWidth = 900.0;  // a hex tile for N = 300 on a block for 100
+    app.maps.hex.tileHeight = 519.6;
     app.BuildImage();
     const std::uint8_t* info = app.imageMemory.data();
     EXPECT_EQ(Le32(info + 4), 900u);
@@ -252,7 +252,7 @@ TEST_F(ImageBuild, ATileLargerThanTheBlockKeepsItsBottomRows)
     EXPECT_LE(1064 + Le32(info + 20), app.imageMemory.size());
     EXPECT_EQ(Le32(info + 20), 900u * rows);
 
-    app.hexMap.tileWidth = 1e7;  // not even one row fits
+    app.maps.hex.tileWidth = 1e7;  // not even one row fits
     app.BuildImage();
     EXPECT_EQ(Le32(info + 8), 0u);
 }

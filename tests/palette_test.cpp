@@ -3,7 +3,7 @@
 #include <set>
 
 #include "core/StdRand.h"
-#include "core/TilvexApp.h"
+#include "engine/TilvexApp.h"
 #include "render/PaletteBuilders.h"
 
 namespace tilvex {
@@ -34,11 +34,12 @@ struct ColourDraw {
 // The first three draws after srand(seed), as every builder takes them.
 ColourDraw FirstColour(std::uint32_t seed)
 {
-    srand(seed);
+    StdRand r;
+    r.srand(seed);
     ColourDraw d{};
-    d.c1 = rand() % 256;
-    d.c2 = rand() % 256;
-    d.c3 = rand() % 256;
+    d.c1 = r.rand() % 256;
+    d.c2 = r.rand() % 256;
+    d.c3 = r.rand() % 256;
     return d;
 }
 
@@ -114,8 +115,9 @@ TEST(PaletteBuilders, SprinkleDotsOneColourAtItsStrides)
     const std::uint32_t seed = 4242;
     ColourDraw d = FirstColour(seed);
     Palette p = Uniform(1, 2, 3);
-    srand(seed);
-    Sprinkle(p, 10, 6, 4);
+    StdRand r;
+    r.srand(seed);
+    Sprinkle(r, p, 10, 6, 4);
     std::vector<int> hits;
     for (int i = 0; i < 256; ++i) {
         if (SameColour(p[i], d.c1, d.c3, d.c2))
@@ -138,8 +140,9 @@ TEST(PaletteBuilders, PerturbAndBlendMovesOneChannelFarAndTwoAlike)
 {
     for (std::uint32_t seed : {1u, 77u, 9001u}) {
         Palette p = Uniform(128, 64, 32);
-        srand(seed);
-        PerturbAndBlend(p, 256);
+        StdRand r;
+        r.srand(seed);
+        PerturbAndBlend(r, p, 256);
         const int anchors[] = {0, 32, 64, 96, 128, 160, 192, 224, 255};
         for (int a = 1; a < 9; ++a) {
             const PaletteEntry& from = p[anchors[a - 1]];
@@ -168,10 +171,11 @@ TEST(PaletteBuilders, PerturbAndBlendMovesOneChannelFarAndTwoAlike)
 TEST(PaletteBuilders, PerturbAndBlendWithTooFewEntriesDrawsNothing)
 {
     Palette p = Uniform(9, 9, 9);
-    srand(5);
-    PerturbAndBlend(p, 15);
-    PerturbAndBlend(p, 0);
-    EXPECT_EQ(RandState(), 5u);
+    StdRand r;
+    r.srand(5);
+    PerturbAndBlend(r, p, 15);
+    PerturbAndBlend(r, p, 0);
+    EXPECT_EQ(r.State(), 5u);
     EXPECT_TRUE(SameColour(p[100], 9, 9, 9));
 }
 
@@ -186,8 +190,9 @@ TEST(PaletteBuilders, AnchorBlendColoursItsAnchorsByRule)
     };
     for (AnchorRule rule : {AnchorRule::ColourComplement, AnchorRule::ColourBlack, AnchorRule::ThreePhase}) {
         Palette p = Uniform(1, 2, 3);
-        srand(seed);
-        AnchorBlend(p, rule);
+        StdRand r;
+        r.srand(seed);
+        AnchorBlend(r, p, rule);
         EXPECT_TRUE(SameColour(p[0], d.c1, d.c3, d.c2));
         switch (rule) {
         case AnchorRule::ColourComplement:
@@ -204,8 +209,9 @@ TEST(PaletteBuilders, AnchorBlendColoursItsAnchorsByRule)
 TEST(PaletteBuilders, LocalBlendsKeepsFlagsAndChangesColours)
 {
     Palette p = Uniform(1, 2, 3);
-    srand(2024);
-    LocalBlends(p);
+    StdRand r;
+    r.srand(2024);
+    LocalBlends(r, p);
     int changed = 0;
     for (int i = 0; i < 256; ++i) {
         changed += !SameColour(p[i], 1, 2, 3);
@@ -216,11 +222,9 @@ TEST(PaletteBuilders, LocalBlendsKeepsFlagsAndChangesColours)
 
 TEST(PaletteCommands, RandomResetPaletteDependsOnlyOnTheRandomSource)
 {
-    srand(1);
     CTilvexApp a(123.0);
-    srand(1);
     CTilvexApp b(123.0);
-    for (int i = 0; i < 5; ++i) rand();  // b's rand state differs; the reseed hides it
+    for (int i = 0; i < 5; ++i) b.random.rand();  // b's rand state differs; the reseed hides it
     Palette start = a.paletteEntries;
     for (int round = 0; round < 12; ++round) {
         a.RandomResetPalette();
@@ -327,12 +331,13 @@ TEST(PaletteCommands, RandomDensityPaletteOnAnEmptyGridUsesSegmentAnchors)
     FillGrid(app, 10, std::vector<std::uint16_t>(100, 0));
     app.densityCyclesDefault = 1;
     app.densityCycles = 3;
-    srand(99);
+    app.random.srand(99);
     app.RandomDensityPalette();
-    EXPECT_EQ(RandState(), [] {
-        srand(99);
-        for (int i = 0; i < 30; ++i) rand();
-        return RandState();
+    EXPECT_EQ(app.random.RandState(), [] {
+        StdRand r;
+        r.srand(99);
+        for (int i = 0; i < 30; ++i) r.rand();
+        return r.State();
     }());
     for (int k = 0; k < 256; ++k) {
         int base = k <= 85 ? 0 : k <= 170 ? 1 : 2;
@@ -358,7 +363,7 @@ TEST(PaletteCommands, RandomDensityPaletteFollowsTheHistogramWithinSegments)
     FillGrid(app, 10, counts);
     app.densityCyclesDefault = 1;
     app.densityCycles = 1;
-    srand(3);
+    app.random.srand(3);
     app.RandomDensityPalette();
     // One segment: anchor 0 plus the step between anchors 1 and 2, scaled by the share so far.
     double sum = 0.0;
@@ -375,7 +380,7 @@ TEST(PaletteCommands, RandomDensityPaletteWithManyCyclesStaysInsideTheTables)
     FillGrid(app, 10, std::vector<std::uint16_t>(100, 0));
     app.densityCyclesDefault = 1;
     app.densityCycles = 128;
-    srand(7);
+    app.random.srand(7);
     app.RandomDensityPalette();
     // Past the tenth segment the last anchor holds (its step is 0).
     EXPECT_TRUE(SameColour(app.paletteEntries[255], app.anchorRed[9], app.anchorGreen[9], app.anchorBlue[9]));
@@ -383,12 +388,12 @@ TEST(PaletteCommands, RandomDensityPaletteWithManyCyclesStaysInsideTheTables)
 
     // Without the default, segments and cycles are drawn first: 32 draws in all.
     app.densityCyclesDefault = 0;
-    srand(11);
+    app.random.srand(11);
     app.RandomDensityPalette();
-    std::uint32_t after = RandState();
-    srand(11);
-    for (int i = 0; i < 32; ++i) rand();
-    EXPECT_EQ(after, RandState());
+    StdRand r;
+    r.srand(11);
+    for (int i = 0; i < 32; ++i) r.rand();
+    EXPECT_EQ(app.random.RandState(), r.State());
 }
 
 class ColourPicker : public AcceptingInteraction {

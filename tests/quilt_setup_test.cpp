@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "core/StdRand.h"
-#include "core/TilvexApp.h"
+#include "engine/TilvexApp.h"
 
 using namespace tilvex;
 
@@ -58,12 +58,7 @@ bool Cancel(F&)
     return false;
 }
 
-// rand's state as at program start, before the maps are constructed.
-struct RandAtStart {
-    RandAtStart() { tilvex::srand(1); }
-};
-
-struct StartedQuilt : RandAtStart {
+struct StartedQuilt {
     explicit StartedQuilt(double seed = 5) : app(seed)
     {
         app.ui = &user;
@@ -89,18 +84,18 @@ int TotalCount(const CTilvexApp& app)
 // Everything a flow may change, for the Cancel checks.
 struct Snapshot {
     explicit Snapshot(const CTilvexApp& a)
-        : squareCoef(a.squareMap.coef),
-          alpha(a.squareMap.alpha),
-          emm(a.squareMap.emm),
-          shift(a.squareMap.shiftX),
-          squareDetailed(a.squareMap.detailed),
-          squareDepth(a.squareMap.depth),
-          hexAlpha(a.hexMap.alpha),
-          hexDepth(a.hexMap.depth),
-          hexKnot(a.hexMap.knot),
-          cornerN(a.wildCornerMap.cornerN),
-          cornerDepth(a.wildCornerMap.depth),
-          cornerAmplitudes(a.wildCornerMap.amplitudes),
+        : squareCoef(a.maps.square.coef),
+          alpha(a.maps.square.alpha),
+          emm(a.maps.square.emm),
+          shift(a.maps.square.shiftX),
+          squareDetailed(a.maps.square.detailed),
+          squareDepth(a.maps.square.depth),
+          hexAlpha(a.maps.hex.alpha),
+          hexDepth(a.maps.hex.depth),
+          hexKnot(a.maps.hex.knot),
+          cornerN(a.maps.wildCorner.cornerN),
+          cornerDepth(a.maps.wildCorner.depth),
+          cornerAmplitudes(a.maps.wildCorner.amplitudes),
           flags{a.kindHex, a.kindWildCorner, a.detailedSquare, a.detailedHex, a.hexKnot, a.useRandomSettings,
                 a.imageBuilt, a.iterationCount, a.maxIterations, a.squareDetailDepth, a.hexDetailDepth, a.grid.width,
                 a.grid.maxCount},
@@ -152,10 +147,10 @@ TEST(RandomNewQuilt, SquareDrawsInOrderAndKeepsDetailChoiceAndDepth)
 {
     StartedQuilt s;
     CTilvexApp& app = s.app;
-    app.detailedSquare = app.squareMap.detailed = 1;
-    app.squareDetailDepth = app.squareMap.depth = 4;
+    app.detailedSquare = app.maps.square.detailed = 1;
+    app.squareDetailDepth = app.maps.square.depth = 4;
     app.iterationCount = 777;
-    const double oldAlpha = app.squareMap.alpha;
+    const double oldAlpha = app.maps.square.alpha;
 
     RandomSource replay = app.random;
     app.RandomNewQuilt();
@@ -164,9 +159,9 @@ TEST(RandomNewQuilt, SquareDrawsInOrderAndKeepsDetailChoiceAndDepth)
     double plotX = replay.RandomUnit(), plotY = replay.RandomUnit();
     int number = static_cast<int>(std::trunc(replay.RandomUnit() * 999999.0));
 
-    EXPECT_NE(app.squareMap.alpha, oldAlpha);
-    EXPECT_EQ(app.squareMap.detailed, 1);
-    EXPECT_EQ(app.squareMap.depth, 4);
+    EXPECT_NE(app.maps.square.alpha, oldAlpha);
+    EXPECT_EQ(app.maps.square.detailed, 1);
+    EXPECT_EQ(app.maps.square.depth, 4);
     EXPECT_EQ(app.detailedSquare, 1);
     EXPECT_EQ(app.squareDetailDepth, 4);
     EXPECT_EQ(app.point, Complex(x, y));
@@ -184,11 +179,12 @@ TEST(RandomNewQuilt, WildCornerTakesCornerFromRandAndDepthEleven)
     CTilvexApp& app = s.app;
     app.ClearKindFlags();
     app.kindWildCorner = 1;
-    app.wildCornerMap.depth = 5;
+    app.maps.wildCorner.depth = 5;
 
-    tilvex::srand(4242);
-    int expectedCorner = tilvex::rand() % 11 + 3;
-    tilvex::srand(4242);
+    StdRand replayInts;
+    replayInts.srand(4242);
+    int expectedCorner = replayInts.rand() % 11 + 3;
+    app.random.srand(4242);
     RandomSource replay = app.random;
     app.RandomNewQuilt();
     for (int i = 0; i < 24; ++i) replay.RandomUnit();
@@ -197,8 +193,8 @@ TEST(RandomNewQuilt, WildCornerTakesCornerFromRandAndDepthEleven)
     replay.RandomUnit();
     int number = static_cast<int>(std::trunc(replay.RandomUnit() * 999999.0));
 
-    EXPECT_EQ(app.wildCornerMap.cornerN, expectedCorner);
-    EXPECT_EQ(app.wildCornerMap.depth, 11);
+    EXPECT_EQ(app.maps.wildCorner.cornerN, expectedCorner);
+    EXPECT_EQ(app.maps.wildCorner.depth, 11);
     EXPECT_EQ(app.point, Complex(x, y));
     EXPECT_EQ(app.quiltNumber, number);
     EXPECT_EQ(app.QuiltName().substr(0, 2), "Qx");
@@ -224,15 +220,15 @@ TEST(RandomNewQuilt, HexStartPointAndGeometry)
         EXPECT_LE(p.im, 1.0);
         if (knot) {
             // Inside the lattice cell spanned by (1, 0) and (1/2, h), not folded.
-            EXPECT_EQ(app.point, Complex(p.re + p.im * 0.5, p.im * app.hexMap.halfHeight));
+            EXPECT_EQ(app.point, Complex(p.re + p.im * 0.5, p.im * app.maps.hex.halfHeight));
         } else {
-            EXPECT_EQ(app.point, app.hexMap.FoldToCell(p));
+            EXPECT_EQ(app.point, app.maps.hex.FoldToCell(p));
         }
         EXPECT_EQ(app.gridSize, 120);
         EXPECT_EQ(app.gridScale, 120.0);
         EXPECT_EQ(app.gridScaleInverse, 1.0 / 120);
-        EXPECT_EQ(app.tileWidth, app.hexMap.tileWidth);
-        EXPECT_EQ(app.tileHeight, app.hexMap.tileHeight);
+        EXPECT_EQ(app.tileWidth, app.maps.hex.tileWidth);
+        EXPECT_EQ(app.tileHeight, app.maps.hex.tileHeight);
         EXPECT_GT(app.tileWidth, 0.0);
         EXPECT_EQ(app.iterationCount, 0);
         EXPECT_EQ(app.QuiltName().substr(0, 2), "Qh");
@@ -328,8 +324,8 @@ TEST(GridWidth, DirectChangesClearOnlyWhenTheWidthChanges)
     EXPECT_EQ(app.maxIterations, 152000000);  // 4.00^2 * 9500000
     // Widths the storage cannot hold are brought inside it.
     app.ApplyGridWidth(100000);
-    EXPECT_EQ(app.grid.width, maxGridSize - 1);
-    EXPECT_EQ(app.gridSize, maxGridSize - 1);
+    EXPECT_EQ(app.grid.width, app.maxGridSize - 1);
+    EXPECT_EQ(app.gridSize, app.maxGridSize - 1);
     app.ApplyGridWidth(0);
     EXPECT_EQ(app.grid.width, 20);
     app.ApplyGridWidth(-5);
@@ -342,8 +338,8 @@ TEST(SquareFlows, PlainDialogIsFilledAndWrittenBack)
 {
     StartedQuilt s;
     CTilvexApp& app = s.app;
-    app.squareMap.emm = -1.0;
-    app.squareMap.shiftX = app.squareMap.shiftY = 0.5;
+    app.maps.square.emm = -1.0;
+    app.maps.square.shiftX = app.maps.square.shiftY = 0.5;
     app.useRandomSettings = 0;
     s.user.square = [](SquareQuiltFields& f) {
         f.alpha = 0.1;
@@ -362,21 +358,21 @@ TEST(SquareFlows, PlainDialogIsFilledAndWrittenBack)
 
     ASSERT_EQ(s.user.squareShown.size(), 1u);
     const SquareQuiltFields& shown = s.user.squareShown[0];
-    EXPECT_EQ(shown.sizeLimit, static_cast<unsigned>(maxGridSize - 1));
+    EXPECT_EQ(shown.sizeLimit, static_cast<unsigned>(app.maxGridSize - 1));
     EXPECT_EQ(shown.emm, -1);
     EXPECT_EQ(shown.offset, 1);
     EXPECT_EQ(shown.size, 100u);
     EXPECT_EQ(shown.useRandom, 0);
     EXPECT_EQ(shown.detailed, 0);
 
-    EXPECT_EQ(app.squareMap.alpha, 0.1);
-    EXPECT_EQ(app.squareMap.beta, -0.2);
-    EXPECT_EQ(app.squareMap.gamma, 0.05);
-    EXPECT_EQ(app.squareMap.lambda, -0.15);
-    EXPECT_EQ(app.squareMap.omega, 0.005);
-    EXPECT_EQ(app.squareMap.emm, 2.0);
-    EXPECT_EQ(app.squareMap.shiftX, 0.0);
-    EXPECT_EQ(app.squareMap.shiftY, 0.0);
+    EXPECT_EQ(app.maps.square.alpha, 0.1);
+    EXPECT_EQ(app.maps.square.beta, -0.2);
+    EXPECT_EQ(app.maps.square.gamma, 0.05);
+    EXPECT_EQ(app.maps.square.lambda, -0.15);
+    EXPECT_EQ(app.maps.square.omega, 0.005);
+    EXPECT_EQ(app.maps.square.emm, 2.0);
+    EXPECT_EQ(app.maps.square.shiftX, 0.0);
+    EXPECT_EQ(app.maps.square.shiftY, 0.0);
     EXPECT_EQ(app.grid.width, 150);
     EXPECT_EQ(app.imageBuilt, 0);
     EXPECT_EQ(app.iterationCount, 0);
@@ -388,9 +384,9 @@ TEST(SquareFlows, CoefficientDialogShowsTheMatrixAndTakesEdits)
     StartedQuilt s;
     CTilvexApp& app = s.app;
     for (int i = 0; i < 6; ++i)
-        for (int j = 0; j < 6; ++j) app.squareMap.SetCoef(i, j, 0.01 * i - 0.001 * j);
-    app.squareMap.emm = 1.0;
-    app.squareMap.shiftX = app.squareMap.shiftY = 0.0;
+        for (int j = 0; j < 6; ++j) app.maps.square.SetCoef(i, j, 0.01 * i - 0.001 * j);
+    app.maps.square.emm = 1.0;
+    app.maps.square.shiftX = app.maps.square.shiftY = 0.0;
     app.squareDetailDepth = 5;
     app.useRandomSettings = 0;
     s.user.all = [](AllCoefficientsFields& f) {
@@ -408,20 +404,20 @@ TEST(SquareFlows, CoefficientDialogShowsTheMatrixAndTakesEdits)
     const AllCoefficientsFields& shown = s.user.allShown[0];
     for (int i = 0; i < 6; ++i)
         for (int j = 0; j < 6; ++j) EXPECT_EQ(shown.coef[i][j], 0.01 * i - 0.001 * j) << i << "," << j;
-    EXPECT_EQ(shown.sizeLimit, static_cast<unsigned>(maxGridSize - 1));
+    EXPECT_EQ(shown.sizeLimit, static_cast<unsigned>(app.maxGridSize - 1));
     EXPECT_EQ(shown.depth, 5u);
     EXPECT_EQ(shown.emm, 1);
     EXPECT_EQ(shown.offset, 0);
 
     for (int i = 0; i < 6; ++i)
-        for (int j = 0; j < 6; ++j) EXPECT_EQ(app.squareMap.Coef(i, j), -0.3 + 0.01 * (6 * i + j));
+        for (int j = 0; j < 6; ++j) EXPECT_EQ(app.maps.square.Coef(i, j), -0.3 + 0.01 * (6 * i + j));
     EXPECT_EQ(app.squareDetailDepth, 3);
-    EXPECT_EQ(app.squareMap.depth, 3);
+    EXPECT_EQ(app.maps.square.depth, 3);
     EXPECT_EQ(app.detailedSquare, 1);
-    EXPECT_EQ(app.squareMap.detailed, 1);
-    EXPECT_EQ(app.squareMap.shiftX, 0.5);
-    EXPECT_EQ(app.squareMap.shiftY, 0.5);
-    EXPECT_EQ(app.squareMap.emm, -3.0);  // an edited Emm takes effect
+    EXPECT_EQ(app.maps.square.detailed, 1);
+    EXPECT_EQ(app.maps.square.shiftX, 0.5);
+    EXPECT_EQ(app.maps.square.shiftY, 0.5);
+    EXPECT_EQ(app.maps.square.emm, -3.0);  // an edited Emm takes effect
     EXPECT_EQ(app.iterationCount, 0);
 }
 
@@ -442,12 +438,12 @@ TEST(SquareFlows, NewRandomSettingsDiscardTypedCoefficientsOnly)
     app.SetSquareCoefficients();
     int typed = 0;
     for (int i = 0; i < 6; ++i)
-        for (int j = 0; j < 6; ++j) typed += app.squareMap.Coef(i, j) == 0.123;
+        for (int j = 0; j < 6; ++j) typed += app.maps.square.Coef(i, j) == 0.123;
     EXPECT_EQ(typed, 0);
     EXPECT_EQ(app.squareDetailDepth, 4);
-    EXPECT_EQ(app.squareMap.depth, 4);
+    EXPECT_EQ(app.maps.square.depth, 4);
     EXPECT_EQ(app.detailedSquare, 1);
-    EXPECT_EQ(app.squareMap.detailed, 1);
+    EXPECT_EQ(app.maps.square.detailed, 1);
     EXPECT_EQ(app.grid.width, 180);
     EXPECT_EQ(app.useRandomSettings, 1);
 
@@ -459,10 +455,10 @@ TEST(SquareFlows, NewRandomSettingsDiscardTypedCoefficientsOnly)
         return true;
     };
     app.SetSquareQuilt();
-    EXPECT_NE(app.squareMap.alpha, 0.3333);
+    EXPECT_NE(app.maps.square.alpha, 0.3333);
     EXPECT_EQ(app.grid.width, 90);
     EXPECT_EQ(app.detailedSquare, 0);
-    EXPECT_EQ(app.squareMap.depth, 4);
+    EXPECT_EQ(app.maps.square.depth, 4);
 }
 
 TEST(SquareFlows, CoefficientDialogCopiesDetailSettingsEvenWhenCancelled)
@@ -471,12 +467,12 @@ TEST(SquareFlows, CoefficientDialogCopiesDetailSettingsEvenWhenCancelled)
     CTilvexApp& app = s.app;
     app.detailedSquare = 1;
     app.squareDetailDepth = 3;
-    app.squareMap.detailed = 0;
-    app.squareMap.depth = 6;
+    app.maps.square.detailed = 0;
+    app.maps.square.depth = 6;
     s.user.all = Cancel<AllCoefficientsFields>;
     app.SetSquareCoefficients();
-    EXPECT_EQ(app.squareMap.detailed, 1);
-    EXPECT_EQ(app.squareMap.depth, 3);
+    EXPECT_EQ(app.maps.square.detailed, 1);
+    EXPECT_EQ(app.maps.square.depth, 3);
 }
 
 // ---- Cancel ----
@@ -487,8 +483,8 @@ TEST(Cancel, EveryParameterDialogLeavesTheQuiltAsItWas)
     CTilvexApp& app = s.app;
     // Bring the detail copies in line first: the coefficient dialog makes them
     // before it opens.
-    app.squareMap.detailed = app.detailedSquare;
-    app.squareMap.depth = app.squareDetailDepth;
+    app.maps.square.detailed = app.detailedSquare;
+    app.maps.square.depth = app.squareDetailDepth;
     MarkCells(app, 25);
     app.iterationCount = 4321;
     app.imageBuilt = 1;
@@ -551,7 +547,7 @@ TEST(ChooseQuiltFractal, DetailBoxLeadsToTheOtherHexDialogOnce)
     app.ChooseQuiltFractal();
     EXPECT_EQ(s.user.log, (std::vector<std::string>{"hex", "hexDetail"}));
     EXPECT_EQ(app.detailedHex, 0);
-    EXPECT_EQ(app.hexMap.detailed, 0);
+    EXPECT_EQ(app.maps.hex.detailed, 0);
 
     s.user.log.clear();
     app.detailedHex = 1;
@@ -588,7 +584,7 @@ TEST(HexFlows, PlainDialogIsFilledAndWrittenBack)
 {
     StartedQuilt s;
     CTilvexApp& app = s.app;
-    app.hexMap.hEmm = 1.0;
+    app.maps.hex.hEmm = 1.0;
     app.hexKnot = 0;
     app.useRandomSettings = 0;
     s.user.hex = [](HexQuiltFields& f) {
@@ -611,16 +607,16 @@ TEST(HexFlows, PlainDialogIsFilledAndWrittenBack)
     EXPECT_EQ(s.user.hexShown[0].size, 100u);
 
     EXPECT_EQ(app.kindHex, 1);
-    EXPECT_EQ(app.hexMap.alpha, Complex(0.05, -0.07));
-    EXPECT_EQ(app.hexMap.lambda, Complex(0.1, 0.15));
-    EXPECT_EQ(app.hexMap.hEmm, 0.0);
-    EXPECT_EQ(app.hexMap.hAlpha, -0.1);
+    EXPECT_EQ(app.maps.hex.alpha, Complex(0.05, -0.07));
+    EXPECT_EQ(app.maps.hex.lambda, Complex(0.1, 0.15));
+    EXPECT_EQ(app.maps.hex.hEmm, 0.0);
+    EXPECT_EQ(app.maps.hex.hAlpha, -0.1);
     EXPECT_EQ(app.hexKnot, 1);
-    EXPECT_EQ(app.hexMap.knot, 1);
+    EXPECT_EQ(app.maps.hex.knot, 1);
     EXPECT_EQ(app.grid.width, 210);
     EXPECT_EQ(app.gridScale, 210.0);
-    EXPECT_EQ(app.tileWidth, app.hexMap.tileWidth);
-    EXPECT_EQ(app.tileHeight, app.hexMap.tileHeight);
+    EXPECT_EQ(app.tileWidth, app.maps.hex.tileWidth);
+    EXPECT_EQ(app.tileHeight, app.maps.hex.tileHeight);
     EXPECT_DOUBLE_EQ(app.tileWidth, 3 * 210.0);
     EXPECT_EQ(app.iterationCount, 0);
 }
@@ -637,7 +633,7 @@ TEST(HexFlows, DetailDialogWithoutRandomSettingsKeepsGenerating)
     app.iterationCount = 54321;
     app.imageBuilt = 1;
     const Complex point = app.point;
-    for (int k = 0; k < 12; ++k) app.hexMap.SetDetailCoefficient(k, {0.01 * k, -0.01});
+    for (int k = 0; k < 12; ++k) app.maps.hex.SetDetailCoefficient(k, {0.01 * k, -0.01});
     s.user.hexDetail = [](HexDetailFields& f) {
         for (int k = 0; k < 12; ++k) f.coef[k] = {0.02 * k, 0.03};
         f.depth = 6;
@@ -650,15 +646,15 @@ TEST(HexFlows, DetailDialogWithoutRandomSettingsKeepsGenerating)
     const HexDetailFields& shown = s.user.hexDetailShown[0];
     for (int k = 0; k < 12; ++k) {
         EXPECT_NEAR(shown.coef[k].re, 0.01 * k, 1e-15) << k;
-        EXPECT_NEAR(app.hexMap.GetDetailCoefficient(k).re, 0.02 * k, 1e-15) << k;
-        EXPECT_NEAR(app.hexMap.GetDetailCoefficient(k).im, 0.03, 1e-15) << k;
+        EXPECT_NEAR(app.maps.hex.GetDetailCoefficient(k).re, 0.02 * k, 1e-15) << k;
+        EXPECT_NEAR(app.maps.hex.GetDetailCoefficient(k).im, 0.03, 1e-15) << k;
     }
     EXPECT_EQ(shown.sizeLimit, static_cast<unsigned>(app.hexSizeLimit));
     EXPECT_EQ(shown.depth, 11);
     EXPECT_EQ(app.hexDetailDepth, 6);
-    EXPECT_EQ(app.hexMap.depth, 6);
+    EXPECT_EQ(app.maps.hex.depth, 6);
     EXPECT_EQ(app.detailedHex, 1);
-    EXPECT_EQ(app.hexMap.detailed, 1);
+    EXPECT_EQ(app.maps.hex.detailed, 1);
     EXPECT_EQ(app.iterationCount, 54321);
     EXPECT_EQ(TotalCount(app), 30);
     EXPECT_EQ(app.point, point);
@@ -681,11 +677,11 @@ TEST(HexFlows, NewRandomSettingsKeepWidthDepthAndBoxes)
         return true;
     };
     app.SetHexCoefficients();
-    EXPECT_NE(app.hexMap.GetDetailCoefficient(0), Complex(0.0777, 0.0777));
+    EXPECT_NE(app.maps.hex.GetDetailCoefficient(0), Complex(0.0777, 0.0777));
     EXPECT_EQ(app.hexDetailDepth, 5);
-    EXPECT_EQ(app.hexMap.depth, 5);
+    EXPECT_EQ(app.maps.hex.depth, 5);
     EXPECT_EQ(app.detailedHex, 1);
-    EXPECT_EQ(app.hexMap.detailed, 1);
+    EXPECT_EQ(app.maps.hex.detailed, 1);
     EXPECT_EQ(app.hexKnot, 1);
     EXPECT_EQ(app.grid.width, 66);
     EXPECT_EQ(app.gridScale, 66.0);
@@ -708,8 +704,8 @@ TEST(WildCornerFlow, DialogIsFilledAndWrittenBackWithoutReset)
     MarkCells(app, 12);
     const Complex point = app.point;
     Complex shownCoef[12];
-    for (int k = 0; k < 12; ++k) shownCoef[k] = app.wildCornerMap.GetCoefficient(k);
-    const int oldCorner = app.wildCornerMap.cornerN;
+    for (int k = 0; k < 12; ++k) shownCoef[k] = app.maps.wildCorner.GetCoefficient(k);
+    const int oldCorner = app.maps.wildCorner.cornerN;
 
     s.user.corner = [](CornerWildFields& f) {
         f.cornerN = 42;
@@ -727,14 +723,14 @@ TEST(WildCornerFlow, DialogIsFilledAndWrittenBackWithoutReset)
     EXPECT_EQ(shown.useRandom, 0);
     for (int k = 0; k < 12; ++k) EXPECT_EQ(shown.coef[k], shownCoef[k]) << k;
 
-    EXPECT_EQ(app.wildCornerMap.cornerN, 42);
-    EXPECT_EQ(app.wildCornerMap.rowCount, 22);
-    EXPECT_EQ(app.wildCornerMap.depth, 4);
+    EXPECT_EQ(app.maps.wildCorner.cornerN, 42);
+    EXPECT_EQ(app.maps.wildCorner.rowCount, 22);
+    EXPECT_EQ(app.maps.wildCorner.depth, 4);
     for (int k = 0; k < 12; ++k) {
-        EXPECT_NEAR(app.wildCornerMap.GetCoefficient(k).re, 0.01 * k, 1e-15) << k;
-        EXPECT_NEAR(app.wildCornerMap.GetCoefficient(k).im, -0.02, 1e-15) << k;
-        EXPECT_EQ(app.wildCornerMap.amplitudes[12 * 21 + k],
-                  app.wildCornerMap.rotations[20] * app.wildCornerMap.amplitudes[k]);
+        EXPECT_NEAR(app.maps.wildCorner.GetCoefficient(k).re, 0.01 * k, 1e-15) << k;
+        EXPECT_NEAR(app.maps.wildCorner.GetCoefficient(k).im, -0.02, 1e-15) << k;
+        EXPECT_EQ(app.maps.wildCorner.amplitudes[12 * 21 + k],
+                  app.maps.wildCorner.rotations[20] * app.maps.wildCorner.amplitudes[k]);
     }
     EXPECT_EQ(app.iterationCount, 2222);
     EXPECT_EQ(TotalCount(app), 12);
@@ -762,7 +758,7 @@ TEST(WildCornerFlow, WidthUsesItsOwnIterationFactorAndSetsNoKind)
     // The dialog puts no bound on the width; the grid stays inside its storage.
     s.user.corner = [](CornerWildFields& f) { return f.size = 5000, true; };
     app.SetWildCornerQuilt();
-    EXPECT_EQ(app.grid.width, maxGridSize - 1);
+    EXPECT_EQ(app.grid.width, app.maxGridSize - 1);
 }
 
 TEST(WildCornerFlow, NewRandomSettingsDiscardTypedCoefficients)
@@ -780,8 +776,8 @@ TEST(WildCornerFlow, NewRandomSettingsDiscardTypedCoefficients)
         return true;
     };
     app.SetWildCornerQuilt();
-    EXPECT_LE(app.wildCornerMap.cornerN, 13);  // a random corner value, 3..13
-    EXPECT_NE(app.wildCornerMap.GetCoefficient(0), Complex(0.0555, 0.0555));
+    EXPECT_LE(app.maps.wildCorner.cornerN, 13);  // a random corner value, 3..13
+    EXPECT_NE(app.maps.wildCorner.GetCoefficient(0), Complex(0.0555, 0.0555));
     EXPECT_EQ(app.grid.width, 140);
     EXPECT_EQ(app.iterationCount, 0);
     EXPECT_EQ(app.useRandomSettings, 1);

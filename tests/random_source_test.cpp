@@ -77,14 +77,21 @@ TEST(RandomSource, AnySeedKeepsTheTableRowsInRangeAndTheDrawsInZeroOne)
 
 TEST(StdRand, FollowsTheLinearCongruentialRecurrence)
 {
-    tilvex::srand(1);
-    EXPECT_EQ(tilvex::rand(), 41);
-    EXPECT_EQ(tilvex::rand(), 18467);
-    EXPECT_EQ(tilvex::rand(), 6334);
-    tilvex::srand(0);
-    EXPECT_EQ(tilvex::rand(), 38);
-    EXPECT_EQ(RandState(), 2531011u);
-    tilvex::srand(0xFFFFFFFFu);
+    StdRand r;  // state 1 when made
+    EXPECT_EQ(r.rand(), 41);
+    EXPECT_EQ(r.rand(), 18467);
+    EXPECT_EQ(r.rand(), 6334);
+    r.srand(0);
+    EXPECT_EQ(r.rand(), 38);
+    EXPECT_EQ(r.State(), 2531011u);
+    r.srand(0xFFFFFFFFu);
     std::uint32_t expected = 0xFFFFFFFFu * 214013u + 2531011u;
-    EXPECT_EQ(tilvex::rand(), static_cast<int>((expected >> 16) & 0x7FFF));
+    EXPECT_EQ(r.rand(), static_cast<int>((expected >> 16) & 0x7FFF));
+
+    // Each random source keeps its own, and seeding the source leaves it alone.
+    RandomSource a, b;
+    a.rand();
+    a.Seed(5);
+    EXPECT_EQ(a.rand(), 18467);
+    EXPECT_EQ(b.rand(), 41);
 }

@@ -12,10 +12,9 @@
 #include <functional>
 #include <limits>
 
-#include "core/SessionFile.h"
-#include "core/StdRand.h"
-#include "core/TilvexApp.h"
-#include "render/QuiltExport.h"
+#include "engine/QuiltExport.h"
+#include "engine/SessionFile.h"
+#include "engine/TilvexApp.h"
 
 using namespace tilvex;
 namespace fs = std::filesystem;
@@ -136,7 +135,7 @@ struct Quilt {
     }
     Bytes Save(const fs::path& p)
     {
-        EXPECT_TRUE(app.TransferSession(p.string(), 0));
+        EXPECT_TRUE(app.SaveSession(p.string()));
         return ReadFile(p);
     }
     RecordingUi ui;
@@ -152,20 +151,15 @@ Bytes Snapshot(CTilvexApp& app)
         s.insert(s.end(), p, p + sizeof v);
     };
     add(app.kindWildCorner);
-    add(RandState());
+    add(app.random.RandState());
     add(app.random.state0), add(app.random.state1), add(app.random.state2), add(app.random.lastValue);
     add(app.grid.width), add(app.grid.maxCount);
     for (int k = 0; k < 256; ++k) add(app.grid.histogram[k]);
-    for (int i = 0; i < app.wildCornerMap.amplitudes.GetSize(); ++i) add(app.wildCornerMap.amplitudes[i]);
-    for (int i = 0; i < app.wildCornerMap.frequencies.GetSize(); ++i) add(app.wildCornerMap.frequencies[i]);
-    for (int i = 0; i < 36; ++i) add(app.squareMap.coef[i]);
+    for (int i = 0; i < app.maps.wildCorner.amplitudes.GetSize(); ++i) add(app.maps.wildCorner.amplitudes[i]);
+    for (int i = 0; i < app.maps.wildCorner.frequencies.GetSize(); ++i) add(app.maps.wildCorner.frequencies[i]);
+    for (int i = 0; i < 36; ++i) add(app.maps.square.coef[i]);
     return s;
 }
-
-struct CapacityGuard {
-    int saved = maxGridSize;
-    ~CapacityGuard() { maxGridSize = saved; }
-};
 
 const QuiltKind kAllKinds[] = {QuiltKind::Square,         QuiltKind::Hex,
                                QuiltKind::FourSixTwelve,  QuiltKind::FourEightEight,
@@ -181,12 +175,12 @@ TEST(SessionFile, LengthFollowsTheGridWidthAndTheWildCornerTable)
     for (QuiltKind kind : kAllKinds) {
         Quilt q(kind, 5, 4000, widths[i++]);
         Bytes file = q.Save(dir / "a.qlt");
-        const WildCornerMap& w = q.app.wildCornerMap;
+        const WildCornerMap& w = q.app.maps.wildCorner;
         EXPECT_EQ(file.size(), ExpectedSize(q.app.grid.width, w.rowCount, w.depth)) << static_cast<int>(kind);
     }
     // The largest table the dialog allows, with only four terms per row stored.
     Quilt q(QuiltKind::WildCorner, 5, 100);
-    q.app.wildCornerMap.Randomize(42, 4, q.app.random);
+    q.app.maps.wildCorner.Randomize(42, 4, q.app.random);
     Bytes file = q.Save(dir / "b.qlt");
     EXPECT_EQ(file.size(), ExpectedSize(100, 22, 4));
     EXPECT_EQ(GetI32(file, WildCornerAt(100) + 4), 22);
@@ -210,29 +204,29 @@ TEST(SessionFile, FieldsSitWhereTheLayoutPutsThem)
     app.tileWidth = 12.5;
     app.imageHeight = -480;
     std::memcpy(app.quiltName, "Qs000042\0xxxxxxxxxx", 20);
-    app.squareMap.lambda = 0.0625;
-    app.squareMap.twoPi = 6.283185307;
-    app.squareMap.detailed = 1;
-    app.squareMap.depth = 4;
-    app.squareMap.SetCoef(2, 5, -0.75);
-    app.hexMap.alpha = {0.01, -0.02};
-    app.hexMap.depth = 7;
-    app.hexMap.tileWidth = 99.5;
-    app.hexMap.spareInt2 = 77;
-    app.fourSixTwelveMap.squareRadial[1] = {1.5, -2.5};
-    app.fourSixTwelveMap.spareFlag1 = 42;
-    app.fourEightEightMap.octagonAngular[0] = {3.5, 4.5};
-    app.threeTwelveTwelveMap.triangleRadial[0] = {-5.5, 6.5};
+    app.maps.square.lambda = 0.0625;
+    app.maps.square.twoPi = 6.283185307;
+    app.maps.square.detailed = 1;
+    app.maps.square.depth = 4;
+    app.maps.square.SetCoef(2, 5, -0.75);
+    app.maps.hex.alpha = {0.01, -0.02};
+    app.maps.hex.depth = 7;
+    app.maps.hex.tileWidth = 99.5;
+    app.maps.hex.spareInt2 = 77;
+    app.maps.fourSixTwelve.squareRadial[1] = {1.5, -2.5};
+    app.maps.fourSixTwelve.spareFlag1 = 42;
+    app.maps.fourEightEight.octagonAngular[0] = {3.5, 4.5};
+    app.maps.threeTwelveTwelve.triangleRadial[0] = {-5.5, 6.5};
     app.grid.Clear();
     app.grid.SetCount(3, 7, 5);
     app.grid.SetCount(7, 3, 9);
     app.grid.maxCount = 9;
     app.paletteEntries[5] = {1, 2, 3, 4};
-    app.wildCornerMap.Randomize(9, 6, app.random);
-    app.wildCornerMap.amplitudes[12 * 2 + 3] = {0.125, -0.25};
+    app.maps.wildCorner.Randomize(9, 6, app.random);
+    app.maps.wildCorner.amplitudes[12 * 2 + 3] = {0.125, -0.25};
 
     Bytes f = q.Save(dir / "a.qlt");
-    EXPECT_EQ(GetI32(f, kCapacityAt), maxGridSize);
+    EXPECT_EQ(GetI32(f, kCapacityAt), app.maxGridSize);
     EXPECT_EQ(GetI32(f, kIterationCountAt), 123456789);
     EXPECT_EQ(GetI32(f, kMaxIterationsAt), 987654321);
     EXPECT_EQ(GetU16(f, kSquareDetailDepthAt), 5u);
@@ -262,7 +256,7 @@ TEST(SessionFile, FieldsSitWhereTheLayoutPutsThem)
     EXPECT_EQ(GetI32(f, kHexDepthAt), 7);
     EXPECT_EQ(GetF64(f, kHexTileWidthAt), 99.5);
     EXPECT_EQ(GetI32(f, kHexSpareInt2At), 77);
-    EXPECT_EQ(GetF64(f, kHexHalfHeightAt), app.hexMap.halfHeight);
+    EXPECT_EQ(GetF64(f, kHexHalfHeightAt), app.maps.hex.halfHeight);
 
     // Counts row by row: y outer, x inner.
     EXPECT_EQ(GetU16(f, kGridAt), 9u);
@@ -279,8 +273,8 @@ TEST(SessionFile, FieldsSitWhereTheLayoutPutsThem)
     EXPECT_EQ(GetI32(f, w), 9);
     EXPECT_EQ(GetI32(f, w + 4), 5);
     EXPECT_EQ(GetI32(f, w + 8), 6);
-    EXPECT_EQ(GetF64(f, w + 12), app.wildCornerMap.sinTheta);
-    EXPECT_EQ(GetF64(f, w + 28), app.wildCornerMap.theta);
+    EXPECT_EQ(GetF64(f, w + 12), app.maps.wildCorner.sinTheta);
+    EXPECT_EQ(GetF64(f, w + 28), app.maps.wildCorner.theta);
     EXPECT_EQ(GetF64(f, w + 36 + 16 * (2 * 6 + 3)), 0.125);
 
     std::size_t palette = f.size() - 1026;
@@ -299,7 +293,7 @@ TEST(SessionFile, SaveLoadSaveGivesTheSameBytesForEveryKind)
         Bytes first = a.Save(dir / "a.qlt");
         Quilt b(QuiltKind::Hex, 17, 5000, 150);
         b.app.kindWildCorner = a.app.kindWildCorner;
-        ASSERT_TRUE(b.app.TransferSession((dir / "a.qlt").string(), 1));
+        ASSERT_TRUE(b.app.LoadSession((dir / "a.qlt").string()));
         EXPECT_EQ(b.app.Kind(), kind);
         EXPECT_EQ(b.app.grid.width, 64);
         EXPECT_EQ(b.Save(dir / "b.qlt"), first) << static_cast<int>(kind);
@@ -315,7 +309,7 @@ TEST(SessionFile, ALoadedSessionContinuesLikeTheOneThatWasSaved)
         a.Save(dir / "a.qlt");
         Quilt b(QuiltKind::Square, 29, 3000);
         b.app.kindWildCorner = a.app.kindWildCorner;
-        ASSERT_TRUE(b.app.TransferSession((dir / "a.qlt").string(), 1));
+        ASSERT_TRUE(b.app.LoadSession((dir / "a.qlt").string()));
         EXPECT_EQ(b.app.generating, 1);
         EXPECT_EQ(b.app.limitReached, 0);
         int restartsA = a.app.restarts, restartsB = b.app.restarts;
@@ -338,7 +332,7 @@ TEST(SessionFile, ASessionSavedAtItsLimitStaysStoppedUntilTheLimitIsRaised)
     a.Save(dir / "a.qlt");
 
     Quilt b(QuiltKind::Square, 8, 2000);
-    ASSERT_TRUE(b.app.TransferSession((dir / "a.qlt").string(), 1));
+    ASSERT_TRUE(b.app.LoadSession((dir / "a.qlt").string()));
     EXPECT_EQ(b.app.limitReached, 1);
     EXPECT_EQ(b.app.generating, 0);
     b.Run(10);
@@ -378,7 +372,7 @@ TEST(SessionFile, AWildCornerQuiltReopensAsItselfFromItsMarkOrItsName)
         WriteFile(dir / "b.qlt", g);
         // Loaded into a program whose own kind is the other one.
         Quilt b(c.kind == QuiltKind::WildCorner ? QuiltKind::Square : QuiltKind::WildCorner, 12, 100);
-        ASSERT_TRUE(b.app.TransferSession((dir / "b.qlt").string(), 1));
+        ASSERT_TRUE(b.app.LoadSession((dir / "b.qlt").string()));
         EXPECT_EQ(b.app.Kind(), c.kind) << c.mark << (c.name ? c.name : "");
     }
 }
@@ -394,7 +388,7 @@ TEST(SessionFile, ASessionThatReachedNonFiniteValuesReopensContinuesAndSavesTheS
     WriteFile(dir / "nan.qlt", f);
 
     Quilt b(QuiltKind::Hex, 8, 3000);
-    ASSERT_TRUE(b.app.TransferSession((dir / "nan.qlt").string(), 1));
+    ASSERT_TRUE(b.app.LoadSession((dir / "nan.qlt").string()));
     EXPECT_TRUE(b.ui.messages.empty());
     EXPECT_EQ(b.Save(dir / "b.qlt"), f);
 
@@ -407,22 +401,21 @@ TEST(SessionFile, ASessionThatReachedNonFiniteValuesReopensContinuesAndSavesTheS
         EXPECT_EQ(ExportQuiltImage(b.app, format, (dir / name).string(), 2), "") << name;
     const Bytes continued = b.Save(dir / "c.qlt");
     Quilt c(QuiltKind::Hex, 8, 3000);
-    ASSERT_TRUE(c.app.TransferSession((dir / "c.qlt").string(), 1));
+    ASSERT_TRUE(c.app.LoadSession((dir / "c.qlt").string()));
     EXPECT_EQ(c.Save(dir / "d.qlt"), continued);
 }
 
 TEST(SessionFile, AGridCapacityAboveThisMachinesIsRefusedWithTheMessage)
 {
-    CapacityGuard guard;
     TempDir dir;
     Quilt a(QuiltKind::Hex, 3, 5000);
     Bytes f = a.Save(dir / "a.qlt");
     ASSERT_EQ(GetI32(f, kCapacityAt), 601);
 
     Quilt b(QuiltKind::Square, 8, 5000);
-    maxGridSize = 600;
+    b.app.maxGridSize = 600;
     Bytes before = Snapshot(b.app);
-    EXPECT_FALSE(b.app.TransferSession((dir / "a.qlt").string(), 1));
+    EXPECT_FALSE(b.app.LoadSession((dir / "a.qlt").string()));
     ASSERT_EQ(b.ui.messages.size(), 1u);
     EXPECT_EQ(b.ui.messages[0], "Not Enouth Memory free to load this Quilt");
     EXPECT_EQ(b.ui.icons[0], MessageIcon::Error);
@@ -431,7 +424,7 @@ TEST(SessionFile, AGridCapacityAboveThisMachinesIsRefusedWithTheMessage)
     // Equal to the running capacity loads.
     PutI32(f, kCapacityAt, 600);
     WriteFile(dir / "b.qlt", f);
-    EXPECT_TRUE(b.app.TransferSession((dir / "b.qlt").string(), 1));
+    EXPECT_TRUE(b.app.LoadSession((dir / "b.qlt").string()));
     EXPECT_EQ(b.app.Kind(), QuiltKind::Hex);
     EXPECT_EQ(b.ui.messages.size(), 1u);
 }
@@ -495,7 +488,7 @@ TEST(SessionFile, ARefusedFileLeavesEverythingAsItWas)
         Quilt b(QuiltKind::Square, 8, 3000);
         b.app.kindWildCorner = 1;
         Bytes before = Snapshot(b.app);
-        EXPECT_FALSE(b.app.TransferSession((dir / "bad.qlt").string(), 1)) << c.name;
+        EXPECT_FALSE(b.app.LoadSession((dir / "bad.qlt").string())) << c.name;
         ASSERT_EQ(b.ui.messages.size(), 1u) << c.name;
         EXPECT_NE(b.ui.messages[0].find(c.said), std::string::npos) << c.name << ": " << b.ui.messages[0];
         EXPECT_EQ(b.ui.icons[0], MessageIcon::Error) << c.name;
@@ -504,7 +497,7 @@ TEST(SessionFile, ARefusedFileLeavesEverythingAsItWas)
     }
     // The untouched file does load into the same program.
     Quilt b(QuiltKind::Square, 8, 3000);
-    EXPECT_TRUE(b.app.TransferSession((dir / "good.qlt").string(), 1));
+    EXPECT_TRUE(b.app.LoadSession((dir / "good.qlt").string()));
 }
 
 TEST(SessionFile, AFileThatCannotBeReadIsReported)
@@ -516,7 +509,7 @@ TEST(SessionFile, AFileThatCannotBeReadIsReported)
     for (const auto& [p, said] : cases) {
         b.ui.messages.clear();
         b.ui.icons.clear();
-        EXPECT_FALSE(b.app.TransferSession(p.string(), 1));
+        EXPECT_FALSE(b.app.LoadSession(p.string()));
         ASSERT_EQ(b.ui.messages.size(), 1u) << p;
         EXPECT_NE(b.ui.messages[0].find("Cannot open the session file \"" + p.string()), std::string::npos)
             << b.ui.messages[0];
@@ -541,7 +534,7 @@ TEST(SessionFile, AFailedSaveKeepsTheEarlierFile)
     rlimit small = saved;
     small.rlim_cur = 8192;
     ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &small), 0);
-    bool saved1 = q.app.TransferSession(file.string(), 0);
+    bool saved1 = q.app.SaveSession(file.string());
     ::setrlimit(RLIMIT_FSIZE, &saved);
     std::signal(SIGXFSZ, oldHandler);
     EXPECT_FALSE(saved1);
@@ -558,7 +551,7 @@ TEST(SessionFile, AFailedSaveKeepsTheEarlierFile)
     fs::permissions(locked, fs::perms::owner_read | fs::perms::owner_exec);
     fs::path target = ::access(locked.c_str(), W_OK) == 0 ? fs::path("/proc/version") : locked / "q.qlt";
     Bytes targetBefore = ReadFile(target);
-    EXPECT_FALSE(q.app.TransferSession(target.string(), 0)) << target;
+    EXPECT_FALSE(q.app.SaveSession(target.string())) << target;
     EXPECT_EQ(ReadFile(target), targetBefore);
     EXPECT_EQ(q.ui.messages.size(), 2u);
     EXPECT_EQ(q.ui.waitDepth, 0);
@@ -599,7 +592,7 @@ TEST(SessionFile, LoadingRebuildsTheGridFromItsRecord)
 
     Quilt b(QuiltKind::Square, 8, 60000, 200);
     ASSERT_GT(b.app.grid.CountAt(150, 150) + b.app.grid.CountAt(120, 30), 0);
-    ASSERT_TRUE(b.app.TransferSession((dir / "a.qlt").string(), 1));
+    ASSERT_TRUE(b.app.LoadSession((dir / "a.qlt").string()));
     EXPECT_EQ(b.app.grid.width, 40);
     EXPECT_EQ(b.app.grid.maxCount, realMax);
     for (int x = 0; x < 40; ++x)
@@ -617,13 +610,13 @@ TEST(SessionFile, SquareCoefficientsOutsideTheMatrixAreZeroInTheFileAndSkippedOn
 {
     TempDir dir;
     Quilt a(QuiltKind::Square, 3, 100);
-    a.app.squareMap.coefRows = a.app.squareMap.coefCols = 4;
+    a.app.maps.square.coefRows = a.app.maps.square.coefCols = 4;
     Bytes f = a.Save(dir / "a.qlt");
     for (int i = 0; i < 6; ++i) {
         for (int j = 0; j < 6; ++j) {
             double stored = GetF64(f, kSquareAt + 80 + 8 * (6 * i + j));
             if (i < 4 && j < 4)
-                EXPECT_EQ(stored, a.app.squareMap.coef[i + 4 * j]);
+                EXPECT_EQ(stored, a.app.maps.square.coef[i + 4 * j]);
             else
                 EXPECT_EQ(stored, 0.0) << i << "," << j;
         }
@@ -632,27 +625,27 @@ TEST(SessionFile, SquareCoefficientsOutsideTheMatrixAreZeroInTheFileAndSkippedOn
     Quilt full(QuiltKind::Square, 5, 100);
     Bytes g = full.Save(dir / "b.qlt");
     Quilt b(QuiltKind::Square, 8, 100);
-    b.app.squareMap.coefRows = b.app.squareMap.coefCols = 4;
-    for (int k = 16; k < 36; ++k) b.app.squareMap.coef[k] = 7.0;
-    ASSERT_TRUE(b.app.TransferSession((dir / "b.qlt").string(), 1));
+    b.app.maps.square.coefRows = b.app.maps.square.coefCols = 4;
+    for (int k = 16; k < 36; ++k) b.app.maps.square.coef[k] = 7.0;
+    ASSERT_TRUE(b.app.LoadSession((dir / "b.qlt").string()));
     for (int i = 0; i < 4; ++i)
-        for (int j = 0; j < 4; ++j) EXPECT_EQ(b.app.squareMap.Coef(i, j), GetF64(g, kSquareAt + 80 + 8 * (6 * i + j)));
-    for (int k = 16; k < 36; ++k) EXPECT_EQ(b.app.squareMap.coef[k], 7.0);
+        for (int j = 0; j < 4; ++j) EXPECT_EQ(b.app.maps.square.Coef(i, j), GetF64(g, kSquareAt + 80 + 8 * (6 * i + j)));
+    for (int k = 16; k < 36; ++k) EXPECT_EQ(b.app.maps.square.coef[k], 7.0);
 }
 
 TEST(SessionFile, WildCornerTablesAreRebuiltFromTheStoredAnglesKeepingUnstoredAmplitudes)
 {
     TempDir dir;
     Quilt a(QuiltKind::WildCorner, 3, 100, 30);
-    a.app.wildCornerMap.Randomize(7, 5, a.app.random);
+    a.app.maps.wildCorner.Randomize(7, 5, a.app.random);
     Bytes f = a.Save(dir / "a.qlt");
 
     Quilt b(QuiltKind::WildCorner, 8, 100);
-    b.app.wildCornerMap.Randomize(12, 11, b.app.random);
-    const WildCornerMap before = b.app.wildCornerMap;
-    ASSERT_TRUE(b.app.TransferSession((dir / "a.qlt").string(), 1));
-    const WildCornerMap& got = b.app.wildCornerMap;
-    const WildCornerMap& want = a.app.wildCornerMap;
+    b.app.maps.wildCorner.Randomize(12, 11, b.app.random);
+    const WildCornerMap before = b.app.maps.wildCorner;
+    ASSERT_TRUE(b.app.LoadSession((dir / "a.qlt").string()));
+    const WildCornerMap& got = b.app.maps.wildCorner;
+    const WildCornerMap& want = a.app.maps.wildCorner;
     ASSERT_EQ(got.rowCount, 4);
     ASSERT_EQ(got.frequencies.GetSize(), 48);
     for (int i = 0; i < 4; ++i) {
@@ -670,7 +663,7 @@ TEST(SessionFile, WildCornerTablesAreRebuiltFromTheStoredAnglesKeepingUnstoredAm
     PutF64(f, wc + 20, std::cos(0.5));
     PutF64(f, wc + 28, 0.5);
     WriteFile(dir / "b.qlt", f);
-    ASSERT_TRUE(b.app.TransferSession((dir / "b.qlt").string(), 1));
+    ASSERT_TRUE(b.app.LoadSession((dir / "b.qlt").string()));
     EXPECT_EQ(got.cornerN, 7);
     EXPECT_DOUBLE_EQ(got.rotations[1].re, std::cos(-1.0));
     EXPECT_DOUBLE_EQ(got.basisW.im, 1.0 / std::sin(0.5));
@@ -680,11 +673,11 @@ TEST(SessionFile, AWildCornerMapNeverSetUpLoadsAsNeverSetUp)
 {
     TempDir dir;
     Quilt a(QuiltKind::Square, 3, 100);
-    ASSERT_EQ(a.app.wildCornerMap.sinTheta, 0.0);
+    ASSERT_EQ(a.app.maps.wildCorner.sinTheta, 0.0);
     Bytes f = a.Save(dir / "a.qlt");
 
     Quilt b(QuiltKind::WildCorner, 8, 100);
-    ASSERT_TRUE(b.app.TransferSession((dir / "a.qlt").string(), 1));
+    ASSERT_TRUE(b.app.LoadSession((dir / "a.qlt").string()));
     EXPECT_EQ(b.Save(dir / "b.qlt"), f);
     // Such a map sends every point to the centre, as it did when saved.
     b.app.kindWildCorner = 1;
@@ -707,7 +700,7 @@ TEST(SessionFile, CommittedSessionsOfEveryKindLoadAndSaveUnchanged)
         // The Wild Corner sample predates the kind mark: its name makes it one, and it is saved marked.
         if (kind == QuiltKind::WildCorner) PutI32(stored, kReserved1At, 1);
         Quilt b(QuiltKind::FourSixTwelve, 8, 100);
-        ASSERT_TRUE(b.app.TransferSession(file.string(), 1)) << name;
+        ASSERT_TRUE(b.app.LoadSession(file.string())) << name;
         EXPECT_EQ(b.app.Kind(), kind) << name;
         EXPECT_EQ(b.app.iterationCount, 20001) << name;
         EXPECT_EQ(b.app.limitReached, 1) << name;

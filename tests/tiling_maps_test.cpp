@@ -10,7 +10,6 @@
 #include <type_traits>
 #include <vector>
 
-#include "core/StdRand.h"
 #include "maps/MapFourEight.h"
 #include "maps/MapSixFourTwelve.h"
 #include "maps/MapThreeTwelve.h"
@@ -195,7 +194,7 @@ TYPED_TEST(TilingMap, RandomizeDrawsEveryCoefficientInOrder)
     RandomSource used, reference;
     used.Seed(4711.0);
     reference.Seed(4711.0);
-    const std::uint32_t randBefore = RandState();
+    const std::uint32_t randBefore = used.RandState();
 
     map.Randomize(used);
 
@@ -212,7 +211,7 @@ TYPED_TEST(TilingMap, RandomizeDrawsEveryCoefficientInOrder)
     }
     EXPECT_EQ(draws, Facts<TypeParam>::kDraws);
     EXPECT_EQ(used.Next(), reference.Next()) << "Randomize drew a different number of values";
-    EXPECT_EQ(RandState(), randBefore);
+    EXPECT_EQ(used.RandState(), randBefore);
 }
 
 TYPED_TEST(TilingMap, RandomCoefficientsStayWithinTen)

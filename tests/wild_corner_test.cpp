@@ -3,7 +3,6 @@
 #include <cmath>
 #include <numbers>
 
-#include "core/StdRand.h"
 #include "maps/WildCornerMap.h"
 
 using namespace tilvex;
@@ -24,7 +23,8 @@ void ExpectNear(Complex actual, Complex expected, double tol, const char* what, 
 
 WildCornerMap MapWithCorner(int n)
 {
-    WildCornerMap map;
+    RandomSource random;
+    WildCornerMap map(random);
     map.BuildFrequencies(n);
     return map;
 }
@@ -33,13 +33,12 @@ WildCornerMap MapWithCorner(int n)
 
 TEST(WildCornerMap, ConstructionDrawsTheCornerWithOneRandCall)
 {
-    tilvex::srand(1);
-    int first = tilvex::rand();
-    std::uint32_t afterOneCall = RandState();
+    RandomSource replay;
+    int first = replay.rand();
 
-    tilvex::srand(1);
-    WildCornerMap map;
-    EXPECT_EQ(RandState(), afterOneCall);
+    RandomSource random;
+    WildCornerMap map(random);
+    EXPECT_EQ(random.RandState(), replay.RandState());
     EXPECT_EQ(map.cornerN, first % 11 + 3);
     EXPECT_EQ(map.rowCount, map.cornerN / 2 + 1);
     EXPECT_EQ(map.depth, 11);
@@ -121,13 +120,13 @@ TEST(WildCornerMap, RandomizeDrawsTwentyFourAmplitudePartsInOrder)
     RandomSource random;
     random.Seed(12345);
     RandomSource replay = random;
-    tilvex::srand(77);
-    WildCornerMap map;  // one rand call
-    std::uint32_t randBefore = RandState();
+    random.srand(77);
+    WildCornerMap map(random);  // one rand call
+    std::uint32_t randBefore = random.RandState();
     map.depth = 4;
 
     map.Randomize(5, 11, random);
-    EXPECT_EQ(RandState(), randBefore) << "Randomize must not call rand";
+    EXPECT_EQ(random.RandState(), randBefore) << "Randomize must not call rand";
     EXPECT_EQ(map.cornerN, 5);
     EXPECT_EQ(map.depth, 11);
     EXPECT_EQ(map.rowCount, 3);
@@ -148,7 +147,7 @@ TEST(WildCornerMap, RandomAmplitudesStayInTheirRangesAcrossSeeds)
 {
     RandomSource random;
     random.Seed(3);
-    WildCornerMap map;
+    WildCornerMap map(random);
     double widest10 = 0.0;
     for (int trial = 0; trial < 200; ++trial) {
         map.Randomize(3 + trial % 11, 11, random);
@@ -255,7 +254,7 @@ TEST(WildCornerMap, RebuildFromStoredAnglesReproducesTheMap)
 {
     RandomSource random;
     random.Seed(99);
-    WildCornerMap original;
+    WildCornerMap original(random);
     original.Randomize(7, 9, random);
 
     WildCornerMap restored = MapWithCorner(12);

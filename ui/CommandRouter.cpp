@@ -5,7 +5,7 @@
 #include <QSettings>
 #include <string>
 
-#include "core/TilvexApp.h"
+#include "engine/TilvexApp.h"
 #include "ui/IdleDriver.h"
 
 namespace tilvex::ui {

@@ -1,6 +1,6 @@
 #include "ui/IdleDriver.h"
 
-#include "core/TilvexApp.h"
+#include "engine/TilvexApp.h"
 
 #if defined(__x86_64__) || defined(__i386__)
 #include <immintrin.h>

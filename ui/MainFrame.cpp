@@ -18,7 +18,7 @@
 #include <algorithm>
 #include <array>
 
-#include "core/TilvexApp.h"
+#include "engine/TilvexApp.h"
 #include "ui/Icons.h"
 #include "ui/TilvexDoc.h"
 #include "ui/TilvexView.h"

@@ -2,7 +2,7 @@
 
 #include <QFileInfo>
 
-#include "core/TilvexApp.h"
+#include "engine/TilvexApp.h"
 
 namespace tilvex::ui {
 
@@ -62,7 +62,7 @@ bool CTilvexDoc::DoSave(const QString& path)
     return true;
 }
 
-bool CTilvexDoc::OnSaveDocument(const QString& path) { return app_.TransferSession(path.toStdString(), 0); }
+bool CTilvexDoc::OnSaveDocument(const QString& path) { return app_.SaveSession(path.toStdString()); }
 
 void CTilvexDoc::SetPathName(const QString& path)
 {

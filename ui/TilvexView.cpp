@@ -5,7 +5,7 @@
 #include <algorithm>
 #include <cstring>
 
-#include "core/TilvexApp.h"
+#include "engine/TilvexApp.h"
 
 namespace tilvex::ui {
 
@@ -38,12 +38,12 @@ CTilvexView::CTilvexView(CTilvexApp& app, QWidget* parent) : QWidget(parent), ap
         shownStale_ = true;
         update();
     };
-    app_.displayPalette = &paletteDisplay_;
+    app_.AttachPaletteDisplay(&paletteDisplay_);
 }
 
 CTilvexView::~CTilvexView()
 {
-    if (app_.displayPalette == &paletteDisplay_) app_.displayPalette = nullptr;
+    app_.DetachPaletteDisplay(&paletteDisplay_);
 }
 
 bool CTilvexView::HandlesCommand(int id) const
@@ -70,8 +70,12 @@ void CTilvexView::OnCommand(int id)
     }
 }
 
+// The engine builds the image from a snapshot of the quilt now; the view
+// keeps it and the next paint shows it.
 void CTilvexView::RebuildAndInvalidate()
 {
+    app_.BuildScreenImage();
+    TakeImage();
     rebuildImage = 1;
     update();
 }
@@ -107,10 +111,10 @@ void CTilvexView::AfterDensityPalette()
     if (app_.densityRecolourOnly && imageReady) {
         app_.RecolourImage();
         TakeImage();
+        update();
     } else {
-        rebuildImage = 1;
+        RebuildAndInvalidate();
     }
-    update();
 }
 
 void CTilvexView::paintEvent(QPaintEvent*)
@@ -122,12 +126,7 @@ void CTilvexView::paintEvent(QPaintEvent*)
 void CTilvexView::OnDraw(QPainter& painter)
 {
     lastTileGrid_ = QSize(0, 0);
-    if (rebuildImage == 1) {
-        app_.BuildImage();
-        rebuildImage = 0;
-        app_.imageBuilt = 1;
-        TakeImage();
-    }
+    rebuildImage = 0;  // shown now
     imageReady = app_.imageBuilt;
     if (app_.imageMemory.empty() || app_.imageBuilt != 1) return;
     if (indexed_.isNull() && !TakeImage()) return;

@@ -13,8 +13,10 @@ class CTilvexApp;
 namespace tilvex::ui {
 
 // Shows the quilt: the application's 8-bit image block, one tile painted
-// unscaled viewPeriod x viewPeriod times from the top-left corner. The image
-// is rebuilt from the grid only at a paint after a command asked for it.
+// unscaled viewPeriod x viewPeriod times from the top-left corner. Commands
+// that change the picture have the engine build the block from a snapshot
+// and keep a copy; painting only shows the copy (rebuildImage: a rebuilt
+// image not painted yet).
 class CTilvexView : public QWidget, public CommandTarget {
     Q_OBJECT
 public:

@@ -12,7 +12,8 @@
 
 #include "TilvexVersion.h"
 #include "core/CommandTable.h"
-#include "core/TilvexApp.h"
+#include "engine/QuiltControl.h"
+#include "engine/TilvexApp.h"
 #include "ui/MainFrame.h"
 #include "ui/QtInteraction.h"
 #include "ui/TilvexDoc.h"
@@ -103,7 +104,7 @@ int main(int argc, char** argv)
     tilvex::CTilvexApp app(options.seed);
     UnattendedInteraction unattended;
     tilvex::ui::QtInteraction startupUi(nullptr);
-    app.ui = measuring ? static_cast<tilvex::UserInteraction*>(&unattended) : &startupUi;
+    tilvex::ScopedInteraction startup(app, measuring ? static_cast<tilvex::UserInteraction&>(unattended) : startupUi);
     if (!app.InitInstance(options.availableMemory.value_or(tilvex::AvailablePhysicalMemory()))) return 1;
 
     // Measurements leave the user's recent-file list alone.
@@ -116,14 +117,14 @@ int main(int argc, char** argv)
     {
         tilvex::ui::CMainFrame frame(app, *settings);
         tilvex::ui::QtInteraction frameUi(&frame);
-        if (!measuring) app.ui = &frameUi;
+        tilvex::ScopedInteraction framed(app, measuring ? static_cast<tilvex::UserInteraction&>(unattended) : frameUi);
 
         frame.RunCommand(tilvex::cmd::FileNew);
         frame.show();
         app.OpenCommandLine(options.commandLine.toStdString());
 
         if (measuring) {
-            app.maxIterations = static_cast<int>(options.measureSteps);
+            tilvex::SetIterationLimit(app, static_cast<int>(options.measureSteps));
             QObject::connect(&frame.Idle(), &tilvex::ui::IdleDriver::generationStopped, &qapp, [&] {
                 const auto& idle = frame.Idle();
                 double seconds = idle.SecondsAsking();
@@ -138,7 +139,6 @@ int main(int argc, char** argv)
         }
         frame.Idle().Start();
         result = qapp.exec();
-        app.ui = &unattended;
     }
     app.ExitInstance();
     return result;

@@ -17,7 +17,7 @@
 #include <memory>
 
 #include "core/GridCapacity.h"
-#include "core/TilvexApp.h"
+#include "engine/TilvexApp.h"
 #include "ui/QtInteraction.h"
 #include "ui/dialogs/Dialogs.h"
 
@@ -101,7 +101,6 @@ class DialogsTest : public QObject {
 private slots:
     void init()
     {
-        maxGridSize = kDefaultMaxGridSize;
         messages_.clear();
         CTilvexDialog::SetInvalidInputReporter([this](QWidget*, const QString& m) { messages_ << m; });
     }
@@ -307,8 +306,8 @@ private slots:
         loaded.sizeLimit = 300;
         run([&] { return std::make_unique<CHexQuiltDlg>(loaded); },
             {{"301", "Please enter an integer between 50 and 300."}});
-        maxGridSize = 540;
         SquareQuiltFields lowered;
+        lowered.sizeLimit = 539;  // the engine's limit for a lowered capacity of 540
         run([&] { return std::make_unique<CSquareQuiltDlg>(lowered); },
             {{"540", "Please enter an integer between 20 and 539."}});
     }

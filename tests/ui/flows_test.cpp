@@ -16,8 +16,7 @@
 
 #include "core/DialogRules.h"
 #include "core/GridCapacity.h"
-#include "core/StdRand.h"
-#include "core/TilvexApp.h"
+#include "engine/TilvexApp.h"
 #include "ui/QtInteraction.h"
 #include "ui/dialogs/TilvexDialog.h"
 
@@ -182,9 +181,7 @@ class FlowsTest : public QObject {
 private slots:
     void init()
     {
-        maxGridSize = kDefaultMaxGridSize;
         ui::CTilvexDialog::SetInvalidInputReporter(nullptr);  // the real message box
-        tilvex::srand(1);
         owner_ = std::make_unique<QWidget>();
         ui_ = std::make_unique<QtInteraction>(owner_.get());
         user_ = std::make_unique<ScriptedUser>();
@@ -204,7 +201,7 @@ private slots:
     void squareDialogCarriesTypedValuesIntoTheMap()
     {
         CTilvexApp& app = *app_;
-        SqrMap& map = app.squareMap;
+        SqrMap& map = app.maps.square;
         app.useRandomSettings = 0;
         map.alpha = 0.11;
         map.beta = -0.22;
@@ -265,7 +262,7 @@ private slots:
     void squareRandomSettingsAndCancel()
     {
         CTilvexApp& app = *app_;
-        SqrMap& map = app.squareMap;
+        SqrMap& map = app.maps.square;
 
         // Random New Quilt draws without asking.
         const double drawnAlpha = map.alpha;
@@ -325,7 +322,7 @@ private slots:
     void squareDetailBoxLeadsOnToTheCoefficientDialogOnce()
     {
         CTilvexApp& app = *app_;
-        SqrMap& map = app.squareMap;
+        SqrMap& map = app.maps.square;
         app.useRandomSettings = 0;
         map.SetCoef(0, 0, 0.0625);
         map.SetCoef(2, 5, -0.375);
@@ -369,7 +366,7 @@ private slots:
     void hexDialogsFillAndTakeTheirFields()
     {
         CTilvexApp& app = *app_;
-        HexMap& map = app.hexMap;
+        HexMap& map = app.maps.hex;
         app.ClearKindFlags();
         app.kindHex = 1;
         app.useRandomSettings = 0;
@@ -400,8 +397,8 @@ private slots:
             PressOk(d);
         });
         user_->Then("Hex Detailing Coificents", [&app](QWidget* d) {
-            const Complex first = app.hexMap.GetDetailCoefficient(0);
-            const Complex last = app.hexMap.GetDetailCoefficient(11);
+            const Complex first = app.maps.hex.GetDetailCoefficient(0);
+            const Complex last = app.maps.hex.GetDetailCoefficient(11);
             QCOMPARE(Number(d, 230), first.re);
             QCOMPARE(Number(d, 231), first.im);
             QCOMPARE(Number(d, 250), last.re);
@@ -448,7 +445,7 @@ private slots:
         CTilvexApp& app = *app_;
         app.ClearKindFlags();
         app.kindHex = 1;
-        app.detailedHex = app.hexMap.detailed = 1;
+        app.detailedHex = app.maps.hex.detailed = 1;
         app.useRandomSettings = 0;
         MarkCells(30);
         app.iterationCount = 54321;
@@ -465,8 +462,8 @@ private slots:
         QCOMPARE(app.iterationCount, 54321);
         QCOMPARE(app.grid.FilledCells(), 30);
         QCOMPARE(app.point, point);
-        QCOMPARE(app.hexMap.GetDetailCoefficient(5).re, 0.015);
-        QCOMPARE(app.hexMap.GetDetailCoefficient(5).im, -0.025);
+        QCOMPARE(app.maps.hex.GetDetailCoefficient(5).re, 0.015);
+        QCOMPARE(app.maps.hex.GetDetailCoefficient(5).im, -0.025);
 
         user_->Then("Hex Detailing Coificents", [](QWidget* d) {
             QCOMPARE(Number(d, 240), 0.015);
@@ -479,7 +476,7 @@ private slots:
         Play([&] { app.ChooseQuiltFractal(); });
         QCOMPARE(app.iterationCount, 0);
         QCOMPARE(app.grid.FilledCells(), 0);
-        QVERIFY(app.hexMap.GetDetailCoefficient(5) != Complex(0.045, 0.035));
+        QVERIFY(app.maps.hex.GetDetailCoefficient(5) != Complex(0.045, 0.035));
         QCOMPARE(app.useRandomSettings, 1);
         QCOMPARE(app.detailedHex, 1);
     }
@@ -487,7 +484,7 @@ private slots:
     void wildCornerRefusesAnOutOfRangeCornerUntilCorrected()
     {
         CTilvexApp& app = *app_;
-        WildCornerMap& map = app.wildCornerMap;
+        WildCornerMap& map = app.maps.wildCorner;
         app.ClearKindFlags();
         app.kindWildCorner = 1;
         app.RandomNewQuilt();

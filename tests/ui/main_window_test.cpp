@@ -20,8 +20,7 @@
 #include <set>
 
 #include "core/CommandTable.h"
-#include "core/StdRand.h"
-#include "core/TilvexApp.h"
+#include "engine/TilvexApp.h"
 #include "tests/ui/TestInteraction.h"
 #include "ui/MainFrame.h"
 #include "ui/TilvexDoc.h"
@@ -35,13 +34,8 @@ namespace {
 
 QString Q(std::string_view s) { return QString::fromUtf8(s.data(), static_cast<qsizetype>(s.size())); }
 
-// The rand state is part of every quilt: reset it before the application draws its palette.
-struct RandReset {
-    RandReset() { tilvex::srand(1); }
-};
-
 // One application with a scripted user and a private profile, and its window.
-struct Fixture : RandReset {
+struct Fixture {
     explicit Fixture(const QStringList& recent = {})
     {
         app.ui = &user;
@@ -390,7 +384,7 @@ void MainWindowTest::droppedFileOpensAsWithFileOpen()
     f.Steps(30000);
     const QuiltState saved(f.app);
     const QString session = f.File("dropped.qlt");
-    QVERIFY(f.app.TransferSession(session.toStdString(), 0));
+    QVERIFY(f.app.SaveSession(session.toStdString()));
     f.Trigger(cmd::RandomNewQuilt);
     f.Steps(5000);
 

@@ -5,8 +5,7 @@
 #include <set>
 
 #include "core/CommandTable.h"
-#include "core/StdRand.h"
-#include "core/TilvexApp.h"
+#include "engine/TilvexApp.h"
 #include "tests/ui/TestInteraction.h"
 #include "ui/TilvexView.h"
 
@@ -18,11 +17,7 @@ namespace {
 
 const QRgb kBackground = qRgb(255, 255, 255);
 
-struct RandReset {
-    RandReset() { tilvex::srand(1); }
-};
-
-struct Fixture : RandReset {
+struct Fixture {
     Fixture()
     {
         app.ui = &user;

@@ -34,22 +34,22 @@ int EditWidth(const QLineEdit* edit, Exchange kind)
 
 void FillSizeLimit(SquareQuiltFields& f)
 {
-    if (f.sizeLimit == 0) f.sizeLimit = static_cast<unsigned>(maxGridSize - 1);
+    if (f.sizeLimit == 0) f.sizeLimit = static_cast<unsigned>(kDefaultMaxGridSize - 1);
 }
 
 void FillSizeLimit(AllCoefficientsFields& f)
 {
-    if (f.sizeLimit == 0) f.sizeLimit = static_cast<unsigned>(maxGridSize - 1);
+    if (f.sizeLimit == 0) f.sizeLimit = static_cast<unsigned>(kDefaultMaxGridSize - 1);
 }
 
 void FillSizeLimit(HexQuiltFields& f)
 {
-    if (f.sizeLimit == 0) f.sizeLimit = static_cast<unsigned>(2 * maxGridSize / 3);
+    if (f.sizeLimit == 0) f.sizeLimit = static_cast<unsigned>(2 * kDefaultMaxGridSize / 3);
 }
 
 void FillSizeLimit(HexDetailFields& f)
 {
-    if (f.sizeLimit == 0) f.sizeLimit = static_cast<unsigned>(2 * maxGridSize / 3);
+    if (f.sizeLimit == 0) f.sizeLimit = static_cast<unsigned>(2 * kDefaultMaxGridSize / 3);
 }
 
 void CTilvexDialog::SetInvalidInputReporter(InvalidInputReporter reporter) { Reporter() = std::move(reporter); }

@@ -3,7 +3,7 @@
 #include <new>
 #include <sstream>
 
-#include "core/TilvexApp.h"
+#include "engine/TilvexApp.h"
 
 namespace tilvex {
 
@@ -66,8 +66,8 @@ bool CTilvexApp::InitInstance(std::uint64_t availableBytes)
     }
     hexSizeLimit = 2 * n / 3;
 
-    hexMap.Randomize(random, detailedHex);
-    squareMap.Randomize(random);
+    maps.hex.Randomize(random, detailedHex);
+    maps.square.Randomize(random);
     RandomStartPoint();
     ResetGeneration();
     RandomNewQuilt();

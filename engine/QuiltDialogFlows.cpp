@@ -1,6 +1,6 @@
 #include <cmath>
 
-#include "core/TilvexApp.h"
+#include "engine/TilvexApp.h"
 
 namespace tilvex {
 
@@ -16,15 +16,15 @@ void CTilvexApp::ChooseQuiltFractal()
 {
     // The lattice kinds have no parameter dialog: choosing means new random settings.
     if (kindFourSixTwelve) {
-        fourSixTwelveMap.Randomize(random);
+        maps.fourSixTwelve.Randomize(random);
         RandomStartPoint();
         ResetGeneration();
     } else if (kindThreeTwelveTwelve) {
-        threeTwelveTwelveMap.Randomize(random);
+        maps.threeTwelveTwelve.Randomize(random);
         RandomStartPoint();
         ResetGeneration();
     } else if (kindFourEightEight) {
-        fourEightEightMap.Randomize(random);
+        maps.fourEightEight.Randomize(random);
         RandomStartPoint();
         ResetGeneration();
     } else if (kindHex) {
@@ -52,26 +52,26 @@ void CTilvexApp::SetSquareQuilt()
 {
     SquareQuiltFields f;
     f.sizeLimit = static_cast<unsigned>(maxGridSize - 1);
-    f.alpha = squareMap.alpha;
-    f.beta = squareMap.beta;
-    f.gamma = squareMap.gamma;
-    f.lambda = squareMap.lambda;
-    f.omega = squareMap.omega;
-    f.emm = TruncatedEmm(squareMap.emm);
-    f.offset = squareMap.shiftX != 0.0 ? 1 : 0;
+    f.alpha = maps.square.alpha;
+    f.beta = maps.square.beta;
+    f.gamma = maps.square.gamma;
+    f.lambda = maps.square.lambda;
+    f.omega = maps.square.omega;
+    f.emm = TruncatedEmm(maps.square.emm);
+    f.offset = maps.square.shiftX != 0.0 ? 1 : 0;
     f.size = grid.width;
     f.useRandom = useRandomSettings;
     f.detailed = detailedSquare;
     if (!ui->AskSquareQuilt(f)) return;
 
-    squareMap.alpha = f.alpha;
-    squareMap.beta = f.beta;
-    squareMap.gamma = f.gamma;
-    squareMap.lambda = f.lambda;
-    squareMap.omega = f.omega;
-    squareMap.emm = f.emm;
+    maps.square.alpha = f.alpha;
+    maps.square.beta = f.beta;
+    maps.square.gamma = f.gamma;
+    maps.square.lambda = f.lambda;
+    maps.square.omega = f.omega;
+    maps.square.emm = f.emm;
     detailedSquare = f.detailed;
-    squareMap.shiftX = squareMap.shiftY = f.offset ? 0.5 : 0.0;
+    maps.square.shiftX = maps.square.shiftY = f.offset ? 0.5 : 0.0;
     ApplyGridWidth(static_cast<int>(f.size));
     imageBuilt = 0;
     if (f.useRandom) {
@@ -85,31 +85,31 @@ void CTilvexApp::SetSquareQuilt()
 void CTilvexApp::SetSquareCoefficients()
 {
     // Copied before the dialog opens, so they hold even after Cancel.
-    squareMap.detailed = detailedSquare;
-    squareMap.depth = squareDetailDepth;
+    maps.square.detailed = detailedSquare;
+    maps.square.depth = squareDetailDepth;
 
     AllCoefficientsFields f;
     f.sizeLimit = static_cast<unsigned>(maxGridSize - 1);
     for (int i = 0; i < 6; ++i)
-        for (int j = 0; j < 6; ++j) f.coef[i][j] = squareMap.Coef(i, j);
+        for (int j = 0; j < 6; ++j) f.coef[i][j] = maps.square.Coef(i, j);
     f.depth = squareDetailDepth;
     f.detailed = detailedSquare;
     f.size = grid.width;
     f.useRandom = useRandomSettings;
-    f.emm = TruncatedEmm(squareMap.emm);
-    f.offset = squareMap.shiftX != 0.0 ? 1 : 0;
+    f.emm = TruncatedEmm(maps.square.emm);
+    f.offset = maps.square.shiftX != 0.0 ? 1 : 0;
     if (!ui->AskAllCoefficients(f)) return;
 
     for (int i = 0; i < 6; ++i)
-        for (int j = 0; j < 6; ++j) squareMap.SetCoef(i, j, f.coef[i][j]);
+        for (int j = 0; j < 6; ++j) maps.square.SetCoef(i, j, f.coef[i][j]);
     // The dialog shows Emm and lets it be edited: an edit takes effect, as in
     // the plain dialog.
-    squareMap.emm = f.emm;
+    maps.square.emm = f.emm;
     squareDetailDepth = static_cast<std::uint16_t>(f.depth);
-    squareMap.depth = squareDetailDepth;
+    maps.square.depth = squareDetailDepth;
     detailedSquare = f.detailed;
-    squareMap.detailed = detailedSquare;
-    squareMap.shiftX = squareMap.shiftY = f.offset ? 0.5 : 0.0;
+    maps.square.detailed = detailedSquare;
+    maps.square.shiftX = maps.square.shiftY = f.offset ? 0.5 : 0.0;
     ApplyGridWidth(static_cast<int>(f.size));
     imageBuilt = 0;
     if (f.useRandom) {
@@ -119,16 +119,21 @@ void CTilvexApp::SetSquareCoefficients()
     ResetGeneration();
 }
 
+unsigned CTilvexApp::HexDialogSizeLimit() const
+{
+    return static_cast<unsigned>(hexSizeLimit != 0 ? hexSizeLimit : 2 * maxGridSize / 3);
+}
+
 void CTilvexApp::SetHexQuilt()
 {
     HexQuiltFields f;
-    f.sizeLimit = static_cast<unsigned>(hexSizeLimit);
-    f.alphaRe = hexMap.alpha.re;
-    f.alphaIm = hexMap.alpha.im;
-    f.lambdaRe = hexMap.lambda.re;
-    f.lambdaIm = hexMap.lambda.im;
-    f.hEmm = static_cast<unsigned>(TruncatedEmm(hexMap.hEmm));
-    f.hAlpha = hexMap.hAlpha;
+    f.sizeLimit = HexDialogSizeLimit();
+    f.alphaRe = maps.hex.alpha.re;
+    f.alphaIm = maps.hex.alpha.im;
+    f.lambdaRe = maps.hex.lambda.re;
+    f.lambdaIm = maps.hex.lambda.im;
+    f.hEmm = static_cast<unsigned>(TruncatedEmm(maps.hex.hEmm));
+    f.hAlpha = maps.hex.hAlpha;
     f.size = grid.width;
     f.useRandom = useRandomSettings;
     f.detailed = detailedHex;
@@ -136,12 +141,12 @@ void CTilvexApp::SetHexQuilt()
     if (!ui->AskHexQuilt(f)) return;
 
     kindHex = 1;
-    hexMap.alpha = {f.alphaRe, f.alphaIm};
-    hexMap.lambda = {f.lambdaRe, f.lambdaIm};
-    hexMap.hEmm = f.hEmm;
-    hexMap.hAlpha = f.hAlpha;
-    detailedHex = hexMap.detailed = f.detailed;
-    hexKnot = hexMap.knot = f.knot;
+    maps.hex.alpha = {f.alphaRe, f.alphaIm};
+    maps.hex.lambda = {f.lambdaRe, f.lambdaIm};
+    maps.hex.hEmm = f.hEmm;
+    maps.hex.hAlpha = f.hAlpha;
+    detailedHex = maps.hex.detailed = f.detailed;
+    hexKnot = maps.hex.knot = f.knot;
     ApplyGridWidth(static_cast<int>(f.size));
     ApplyHexGeometry();
     imageBuilt = 0;
@@ -155,8 +160,8 @@ void CTilvexApp::SetHexQuilt()
 void CTilvexApp::SetHexCoefficients()
 {
     HexDetailFields f;
-    for (int k = 0; k < 12; ++k) f.coef[k] = hexMap.GetDetailCoefficient(k);
-    f.sizeLimit = static_cast<unsigned>(hexSizeLimit);
+    for (int k = 0; k < 12; ++k) f.coef[k] = maps.hex.GetDetailCoefficient(k);
+    f.sizeLimit = HexDialogSizeLimit();
     f.useRandom = useRandomSettings;
     f.knot = hexKnot;
     f.size = grid.width;
@@ -165,10 +170,10 @@ void CTilvexApp::SetHexCoefficients()
     if (!ui->AskHexDetail(f)) return;
 
     kindHex = 1;
-    for (int k = 0; k < 12; ++k) hexMap.SetDetailCoefficient(k, f.coef[k]);
-    hexKnot = hexMap.knot = f.knot;
-    detailedHex = hexMap.detailed = f.detailed;
-    hexDetailDepth = hexMap.depth = f.depth;
+    for (int k = 0; k < 12; ++k) maps.hex.SetDetailCoefficient(k, f.coef[k]);
+    hexKnot = maps.hex.knot = f.knot;
+    detailedHex = maps.hex.detailed = f.detailed;
+    hexDetailDepth = maps.hex.depth = f.depth;
     ApplyGridWidth(f.size);
     ApplyHexGeometry();
     imageBuilt = 0;
@@ -182,16 +187,16 @@ void CTilvexApp::SetHexCoefficients()
 void CTilvexApp::SetWildCornerQuilt()
 {
     CornerWildFields f;
-    f.cornerN = static_cast<unsigned>(wildCornerMap.cornerN);
-    f.depth = static_cast<unsigned>(wildCornerMap.depth);
+    f.cornerN = static_cast<unsigned>(maps.wildCorner.cornerN);
+    f.depth = static_cast<unsigned>(maps.wildCorner.depth);
     f.useRandom = useRandomSettings;
     f.size = grid.width;
-    for (int k = 0; k < 12; ++k) f.coef[k] = wildCornerMap.GetCoefficient(k);
+    for (int k = 0; k < 12; ++k) f.coef[k] = maps.wildCorner.GetCoefficient(k);
     if (!ui->AskCornerWild(f)) return;
 
-    wildCornerMap.BuildFrequencies(static_cast<int>(f.cornerN));
-    wildCornerMap.depth = static_cast<int>(f.depth);
-    for (int k = 0; k < 12; ++k) wildCornerMap.SetCoefficient(k, f.coef[k]);
+    maps.wildCorner.BuildFrequencies(static_cast<int>(f.cornerN));
+    maps.wildCorner.depth = static_cast<int>(f.depth);
+    for (int k = 0; k < 12; ++k) maps.wildCorner.SetCoefficient(k, f.coef[k]);
     ApplyGridWidth(static_cast<int>(f.size), kWildCornerIterationFactor);
     gridScale = grid.width;
     gridScaleInverse = 1.0 / grid.width;

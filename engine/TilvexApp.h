@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
@@ -12,24 +13,11 @@
 #include "core/QuiltMap.h"
 #include "core/RandomSource.h"
 #include "core/UserInteraction.h"
-#include "maps/HexMap.h"
-#include "maps/MapFourEight.h"
-#include "maps/MapSixFourTwelve.h"
-#include "maps/MapThreeTwelve.h"
-#include "maps/SqrMap.h"
-#include "maps/WildCornerMap.h"
+#include "maps/QuiltKind.h"
+#include "maps/QuiltMaps.h"
+#include "render/QuiltSnapshot.h"
 
 namespace tilvex {
-
-enum class QuiltKind { Square, Hex, FourSixTwelve, FourEightEight, ThreeTwelveTwelve, WildCorner };
-
-struct GridCell {
-    int x = 0, y = 0;
-};
-
-struct TileSize {
-    int width = 0, height = 0;
-};
 
 // All quilt state of the program and the operations on it. The desktop
 // program owns one and calls OnIdle from its idle time; the command-line
@@ -68,8 +56,9 @@ public:
     void OnSetMapping();
 
     // ---- session file ----
-    // mode 0 saves, 1 loads. False when the operation failed (already reported).
-    bool TransferSession(const std::string& path, int mode);
+    // False when the operation failed (already reported to the user).
+    bool SaveSession(const std::string& path);
+    bool LoadSession(const std::string& path);
 
     // ---- choosing and setting up a quilt ----
     void RandomNewQuilt();
@@ -83,6 +72,8 @@ public:
     // Grid scale, hex map geometry and tile size from the grid's width.
     void ApplyHexGeometry();
     void ApplyGridWidth(int newWidth, double iterationFactor = 3500000.0);
+    // The hex dialogs' width limit: hexSizeLimit, or from the grid capacity when 0.
+    unsigned HexDialogSizeLimit() const;
     void RandomStartPoint();
     void MakeQuiltName();
     void FormatQuiltName();  // quiltName from quiltNumber and the kind flags
@@ -96,7 +87,18 @@ public:
     void SelectPaletteColors();
 
     // ---- image ----
+    // A copy of everything a picture is made from, for renderers anywhere.
+    std::shared_ptr<const QuiltSnapshot> TakeSnapshot() const;
+    // Removes the grid's floor, then builds the image block from a snapshot.
     int BuildImage();
+    // BuildImage for the screen: the block then counts as built (imageBuilt).
+    int BuildScreenImage();
+    // The palette shown on screen; Detach only lets go of the one attached.
+    void AttachPaletteDisplay(PaletteDisplay* display) { displayPalette = display; }
+    void DetachPaletteDisplay(const PaletteDisplay* display)
+    {
+        if (displayPalette == display) displayPalette = nullptr;
+    }
     TileSize CurrentTileSize() const;
     int PixelIndex(std::uint16_t count) const;
     std::optional<GridCell> CellForPixel(int x, int y);
@@ -143,12 +145,8 @@ public:
     int imageWidth = 0, imageHeight = 0;
 
     // ---- owned objects ----
-    SqrMap squareMap;
-    HexMap hexMap;
-    MapSixFourTwelve fourSixTwelveMap;
-    MapFourEight fourEightEightMap;
-    MapThreeTwelve threeTwelveTwelveMap;
-    WildCornerMap wildCornerMap;
+    RandomSource random;  // before the maps: the Wild Corner map draws from it
+    QuiltMaps maps;
     std::uint16_t densityCycles = 3;
     CWordArray anchorRed, anchorGreen, anchorBlue;
     CintArray stepRed, stepGreen, stepBlue;
@@ -162,7 +160,6 @@ public:
     double gridScaleInverse = 0.0;
     std::uint16_t gridSize = 100;
     QuiltMap grid;
-    RandomSource random;
     char quiltName[20] = {};
     Palette paletteEntries;
     std::vector<std::uint8_t> imageMemory;  // empty: none
@@ -172,6 +169,9 @@ public:
     int quiltNumber = 0;
 
     // ---- not part of the quilt ----
+    // The largest grid side the storage can hold: kDefaultMaxGridSize, lowered
+    // at start-up to fit the machine's memory. Every grid width stays below it.
+    int maxGridSize = kDefaultMaxGridSize;
     UserInteraction* ui = nullptr;  // never null; defaults to ownUi
     int restarts = 0;               // convergence restarts since construction
 
@@ -179,7 +179,6 @@ public:
 
 private:
     void CheckConvergence();
-    void PlotWrapped(Complex r);
     AcceptingInteraction ownUi;
 };
 

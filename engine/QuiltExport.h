@@ -2,11 +2,11 @@
 
 #include <string>
 
+#include "render/QuiltImageFile.h"
+
 namespace tilvex {
 
 class CTilvexApp;
-
-enum class ImageFormat { Bmp, Pcx, Png };
 
 // Writes the current quilt as period x period tiles, exactly as the Save Image
 // commands do once their dialogs are answered (floor removed, image size per

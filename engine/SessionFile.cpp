@@ -1,17 +1,18 @@
-#include "core/SessionFile.h"
+#include "engine/SessionFile.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <atomic>
 #include <cerrno>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
 
 #include "core/SessionRecords.h"
-#include "core/TilvexApp.h"
-#include "core/WildCornerMark.h"
+#include "engine/TilvexApp.h"
+#include "engine/WildCornerMark.h"
 
 namespace tilvex {
 
@@ -42,8 +43,9 @@ std::string Text(const char* what, long long value)
     return std::string(what) + " " + std::to_string(value);
 }
 
+// gridCapacity: the reading program's grid capacity, for the checks.
 template <class IO, class H>
-void TransferHeader(IO& io, H& h)
+void TransferHeader(IO& io, H& h, int gridCapacity)
 {
     io.Section("header");
     io.I32(h.limitReached);
@@ -83,13 +85,13 @@ void TransferHeader(IO& io, H& h)
     if constexpr (IO::kReading) {
         // Later commands copy the depth into the square map, whose tables hold 6.
         io.Check(h.squareDetailDepth <= 6, Text("its square detail depth is", h.squareDetailDepth) + ", above 6");
-        io.Check(h.gridSize >= 20 && h.gridSize < maxGridSize,
-                 Text("its grid size is", h.gridSize) + ", outside 20 to " + std::to_string(maxGridSize - 1));
+        io.Check(h.gridSize >= 20 && h.gridSize < gridCapacity,
+                 Text("its grid size is", h.gridSize) + ", outside 20 to " + std::to_string(gridCapacity - 1));
         // Cell indices are gridScale times a unit coordinate.
         io.Check(h.gridScale > 0.0 && h.gridScale <= 65535.0, "its grid scale is outside 0 to 65535");
-        io.Check(h.hexSizeLimit >= 0 && h.hexSizeLimit <= 2 * maxGridSize / 3,
+        io.Check(h.hexSizeLimit >= 0 && h.hexSizeLimit <= 2 * gridCapacity / 3,
                  Text("its hex size limit is", h.hexSizeLimit) + ", beyond this machine's " +
-                     std::to_string(2 * maxGridSize / 3));
+                     std::to_string(2 * gridCapacity / 3));
         io.Check(std::memchr(h.quiltName, 0, sizeof h.quiltName) != nullptr, "its quilt name has no end");
     }
 }
@@ -109,15 +111,15 @@ void WriteGrid(ByteWriter& io, QuiltMap& grid)
 }
 
 // With grid null only checks the record and steps over the counts.
-void ReadGrid(ByteReader& io, QuiltMap* grid, std::size_t storageCells)
+void ReadGrid(ByteReader& io, QuiltMap* grid, std::size_t storageCells, int gridCapacity)
 {
     io.Section("density grid");
     std::uint16_t maxCount = 0, minCount = 0, width = 0;
     io.U16(maxCount);
     io.U16(minCount);
     io.U16(width);
-    if (!io.Check(width >= 20 && width < maxGridSize,
-                  Text("its grid width is", width) + ", outside 20 to " + std::to_string(maxGridSize - 1)))
+    if (!io.Check(width >= 20 && width < gridCapacity,
+                  Text("its grid width is", width) + ", outside 20 to " + std::to_string(gridCapacity - 1)))
         return;
     std::size_t cells = static_cast<std::size_t>(width) * width;
     if (!io.Check(cells <= storageCells, "its grid does not fit this program's grid storage")) return;
@@ -169,12 +171,12 @@ struct LoadTargets {
 
 // Everything after item 1, in file order.
 template <class Header>
-void ReadBody(ByteReader& in, LoadTargets<Header> t, std::size_t gridStorageCells)
+void ReadBody(ByteReader& in, LoadTargets<Header> t, std::size_t gridStorageCells, int gridCapacity)
 {
-    TransferHeader(in, t.header);
+    TransferHeader(in, t.header, gridCapacity);
     TransferRecord(in, t.square);
     TransferRecord(in, t.hex);
-    ReadGrid(in, t.grid, gridStorageCells);
+    ReadGrid(in, t.grid, gridStorageCells, gridCapacity);
     TransferRecord(in, t.fourSixTwelve);
     TransferRecord(in, t.fourEight);
     TransferRecord(in, t.threeTwelve);
@@ -235,7 +237,7 @@ bool ReadsBackAs(int fd, const std::vector<std::uint8_t>& bytes)
     return back == bytes;
 }
 
-bool LoadFile(const std::string& path, std::vector<std::uint8_t>& bytes, std::string& error)
+bool LoadFile(const std::string& path, int gridCapacity, std::vector<std::uint8_t>& bytes, std::string& error)
 {
     std::error_code ec;
     if (std::filesystem::is_directory(path, ec)) {
@@ -248,7 +250,7 @@ bool LoadFile(const std::string& path, std::vector<std::uint8_t>& bytes, std::st
         return false;
     }
     // One byte past the largest valid file is enough to call it too long.
-    bytes.resize(MaxSessionBytes() + 1);
+    bytes.resize(MaxSessionBytes(gridCapacity) + 1);
     file.read(reinterpret_cast<char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
     if (file.bad()) {
         error = "Cannot read the session file \"" + path + "\".";
@@ -260,9 +262,9 @@ bool LoadFile(const std::string& path, std::vector<std::uint8_t>& bytes, std::st
 
 }  // namespace
 
-std::size_t MaxSessionBytes()
+std::size_t MaxSessionBytes(int gridCapacity)
 {
-    int widest = maxGridSize > 20 ? maxGridSize - 1 : 20;
+    int widest = gridCapacity > 20 ? gridCapacity - 1 : 20;
     return SessionFileBytes(widest, kWildCornerMaxN / 2 + 1, kWildCornerMaxDepth);
 }
 
@@ -271,17 +273,17 @@ std::vector<std::uint8_t> EncodeSession(CTilvexApp& app)
     std::vector<std::uint8_t> bytes;
     bytes.reserve(SessionFileBytes(app.grid.width, 0, 0) + 16 * 22 * 12);
     ByteWriter out(bytes);
-    int capacity = maxGridSize;
+    int capacity = app.maxGridSize;
     out.I32(capacity);
     app.reserved1 = WildCornerMark(app);
-    TransferHeader(out, app);
-    TransferRecord(out, app.squareMap);
-    TransferRecord(out, app.hexMap);
+    TransferHeader(out, app, app.maxGridSize);
+    TransferRecord(out, app.maps.square);
+    TransferRecord(out, app.maps.hex);
     WriteGrid(out, app.grid);
-    TransferRecord(out, app.fourSixTwelveMap);
-    TransferRecord(out, app.fourEightEightMap);
-    TransferRecord(out, app.threeTwelveTwelveMap);
-    TransferRecord(out, app.wildCornerMap);
+    TransferRecord(out, app.maps.fourSixTwelve);
+    TransferRecord(out, app.maps.fourEightEight);
+    TransferRecord(out, app.maps.threeTwelveTwelve);
+    TransferRecord(out, app.maps.wildCorner);
     TransferPalette(out, app.paletteEntries);
     out.Pad(kClosingBytes);
     return bytes;
@@ -295,20 +297,20 @@ std::optional<std::string> DecodeSession(CTilvexApp& app, const std::uint8_t* da
     int savedCapacity = 0;
     check.I32(savedCapacity);
     if (check.Truncated()) return RefusalReason(check);
-    if (savedCapacity > maxGridSize) return std::string(kNotEnoughMemoryToLoad);
+    if (savedCapacity > app.maxGridSize) return std::string(kNotEnoughMemoryToLoad);
 
     // First pass: into copies, so nothing changes unless every check passes.
     SessionHeader header;
-    SqrMap square = app.squareMap;
-    HexMap hex = app.hexMap;
-    MapSixFourTwelve fourSixTwelve = app.fourSixTwelveMap;
-    MapFourEight fourEight = app.fourEightEightMap;
-    MapThreeTwelve threeTwelve = app.threeTwelveTwelveMap;
-    WildCornerMap wildCorner = app.wildCornerMap;
+    SqrMap square = app.maps.square;
+    HexMap hex = app.maps.hex;
+    MapSixFourTwelve fourSixTwelve = app.maps.fourSixTwelve;
+    MapFourEight fourEight = app.maps.fourEightEight;
+    MapThreeTwelve threeTwelve = app.maps.threeTwelveTwelve;
+    WildCornerMap wildCorner = app.maps.wildCorner;
     Palette palette = app.paletteEntries;
     ReadBody(check, LoadTargets<SessionHeader>{header, square, hex, nullptr, fourSixTwelve, fourEight, threeTwelve,
                                                wildCorner, palette},
-             app.grid.StorageCells());
+             app.grid.StorageCells(), app.maxGridSize);
     if (!check.Ok()) return RefusalReason(check);
     if (check.Remaining() != 0)
         return "the file goes on after its last field (byte " + std::to_string(check.Position()) +
@@ -317,10 +319,10 @@ std::optional<std::string> DecodeSession(CTilvexApp& app, const std::uint8_t* da
     // Second pass: the same bytes through the same checks, into the program.
     ByteReader commit(data, size);
     commit.I32(savedCapacity);
-    ReadBody(commit, LoadTargets<CTilvexApp>{app, app.squareMap, app.hexMap, &app.grid, app.fourSixTwelveMap,
-                                             app.fourEightEightMap, app.threeTwelveTwelveMap, app.wildCornerMap,
+    ReadBody(commit, LoadTargets<CTilvexApp>{app, app.maps.square, app.maps.hex, &app.grid, app.maps.fourSixTwelve,
+                                             app.maps.fourEightEight, app.maps.threeTwelveTwelve, app.maps.wildCorner,
                                              app.paletteEntries},
-             app.grid.StorageCells());
+             app.grid.StorageCells(), app.maxGridSize);
     app.kindWildCorner = IsWildCornerSession(app) ? 1 : 0;
     return std::nullopt;
 }
@@ -342,7 +344,7 @@ std::optional<std::string> WriteFileReplacing(const std::string& path, const std
     bool replacing = ::stat(target.c_str(), &existing) == 0;
     if (replacing && S_ISDIR(existing.st_mode)) return "it is a folder";
 
-    static unsigned serial = 0;
+    static std::atomic<unsigned> serial = 0;  // several quilts may save at once
     fs::path temp;
     int fd = -1;
     for (int attempt = 0; attempt < 100 && fd < 0; ++attempt) {
@@ -380,22 +382,23 @@ std::optional<std::string> WriteFileReplacing(const std::string& path, const std
     return std::nullopt;
 }
 
-bool CTilvexApp::TransferSession(const std::string& path, int mode)
+bool CTilvexApp::SaveSession(const std::string& path)
 {
     WaitCursor wait(*ui);
-    if (mode == 0) {
-        std::vector<std::uint8_t> bytes = EncodeSession(*this);
-        if (auto error = WriteFileReplacing(path, bytes)) {
-            ui->ShowMessage("Cannot save the session file \"" + path + "\": " + *error + ".", MessageIcon::Error);
-            return false;
-        }
-        return true;
+    std::vector<std::uint8_t> bytes = EncodeSession(*this);
+    if (auto error = WriteFileReplacing(path, bytes)) {
+        ui->ShowMessage("Cannot save the session file \"" + path + "\": " + *error + ".", MessageIcon::Error);
+        return false;
     }
-    if (mode != 1) return false;
+    return true;
+}
 
+bool CTilvexApp::LoadSession(const std::string& path)
+{
+    WaitCursor wait(*ui);
     std::vector<std::uint8_t> bytes;
     std::string error;
-    if (!LoadFile(path, bytes, error)) {
+    if (!LoadFile(path, maxGridSize, bytes, error)) {
         ui->ShowMessage(error, MessageIcon::Error);
         return false;
     }

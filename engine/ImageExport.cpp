@@ -1,21 +1,16 @@
 #include <algorithm>
 #include <cstring>
 #include <filesystem>
+#include <memory>
 
-#include "core/TilvexApp.h"
-#include "render/BmpImageFile.h"
-#include "render/ImageOutput.h"
-#include "render/PcxImageFile.h"
-#include "render/PngImageFile.h"
-#include "render/QuiltExport.h"
-#include "render/QuiltRows.h"
+#include "engine/TilvexApp.h"
+#include "render/PixelRules.h"
+#include "engine/QuiltExport.h"
+#include "render/QuiltImageFile.h"
 
 namespace tilvex {
 
 namespace {
-
-// Every writer keeps its sizes in 16 bits.
-constexpr long long kMaxSide = 65535;
 
 // Stores text in the name field, cut to fit with its terminator.
 void SetName(char (&field)[20], const std::string& text)
@@ -31,16 +26,16 @@ TileSize ExportTile(CTilvexApp& app, int p)
     TileSize tile;
     switch (PixelRuleOf(app)) {
     case PixelRule::Hex:
-        app.imageWidth = TruncToInt(p * app.hexMap.tileWidth);
-        app.imageHeight = TruncToInt(p * app.hexMap.tileHeight);
-        tile.width = TruncToInt(app.hexMap.tileWidth);
-        tile.height = TruncToInt(app.hexMap.tileHeight);
+        app.imageWidth = TruncToInt(p * app.maps.hex.tileWidth);
+        app.imageHeight = TruncToInt(p * app.maps.hex.tileHeight);
+        tile.width = TruncToInt(app.maps.hex.tileWidth);
+        tile.height = TruncToInt(app.maps.hex.tileHeight);
         return tile;
     case PixelRule::FourSixTwelve:
     case PixelRule::ThreeTwelveTwelve: {
         bool six = PixelRuleOf(app) == PixelRule::FourSixTwelve;
-        double w = six ? app.fourSixTwelveMap.dodecagonCenter.re : app.threeTwelveTwelveMap.rightDodecagonCenter.re;
-        double h = six ? app.fourSixTwelveMap.upperDodecagonCenter.im : app.threeTwelveTwelveMap.topDodecagonCenter.im;
+        double w = six ? app.maps.fourSixTwelve.dodecagonCenter.re : app.maps.threeTwelveTwelve.rightDodecagonCenter.re;
+        double h = six ? app.maps.fourSixTwelve.upperDodecagonCenter.im : app.maps.threeTwelveTwelve.topDodecagonCenter.im;
         app.tileWidth = 2.0 * TruncToInt(w * app.gridScale);
         app.tileHeight = 2.0 * TruncToInt(h * app.gridScale);
         app.imageWidth = TruncToInt(p * app.tileWidth);
@@ -57,48 +52,16 @@ TileSize ExportTile(CTilvexApp& app, int p)
     return tile;
 }
 
-// Writes viewPeriod x viewPeriod tiles. The file's height is the number of
-// rows produced, so a tile height with a fraction (hex) cannot leave the
-// header promising rows that never come.
+// Writes viewPeriod x viewPeriod tiles from a snapshot taken after the sizes
+// are recorded; the folds' working values go back into the maps.
 std::string WriteQuiltImage(CTilvexApp& app, ImageFormat format, const std::string& path)
 {
-    const int p = app.viewPeriod;
-    TileSize tile = ExportTile(app, p);
-    QuiltRows rows(app, p, tile.width, tile.height);
-    if (rows.Width() > kMaxSide || rows.Height() > kMaxSide)
-        return "The image would be " + std::to_string(rows.Width()) + " x " + std::to_string(rows.Height()) +
-               " pixels; at most 65535 x 65535 can be written. Choose a smaller period.";
-    const int width = static_cast<int>(rows.Width());
-    const int height = static_cast<int>(rows.Height());
-    if (format == ImageFormat::Png && (width == 0 || height == 0))
-        return "The image is empty (period " + std::to_string(p) + "); nothing was written.";
-
-    ImageOutput out;
-    bool ok = false;
-    switch (format) {
-    case ImageFormat::Bmp: {
-        if (std::string error = out.Open(path); !error.empty()) return error;
-        BmpImageFile file(out, width, height);
-        ok = file.WriteHeader(app.paletteEntries) && file.WritePixels(rows);
-        break;
-    }
-    case ImageFormat::Pcx: {
-        // The writer draws its header palette before the file is opened.
-        PcxImageFile file(out, width, height);
-        if (std::string error = out.Open(path); !error.empty()) return error;
-        ok = file.WriteHeader() && file.WritePixels(app.paletteEntries, rows);
-        break;
-    }
-    case ImageFormat::Png: {
-        if (std::string error = out.Open(path); !error.empty()) return error;
-        PngImageFile file(out, width, height);
-        ok = file.WriteHeader(app.paletteEntries) && file.WritePixels(rows);
-        if (!ok && !out.Failed() && !file.Error().empty()) return "Could not write \"" + path + "\": " + file.Error();
-        break;
-    }
-    }
-    if (!ok && !out.Failed()) return "Could not write \"" + path + "\": the image was left incomplete.";
-    return out.Finish();
+    TileSize tile = ExportTile(app, app.viewPeriod);
+    std::shared_ptr<const QuiltSnapshot> quilt = app.TakeSnapshot();
+    QuiltMaps fold = quilt->maps;
+    std::string error = WriteQuiltImageFile(*quilt, fold, format, path, tile, app.random.ints);
+    app.maps = std::move(fold);
+    return error;
 }
 
 void SaveImageCommand(CTilvexApp& app, ImageFormat format, const char* ext, const char* filter)

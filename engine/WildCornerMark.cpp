@@ -1,8 +1,8 @@
-#include "core/WildCornerMark.h"
+#include "engine/WildCornerMark.h"
 
 #include <cctype>
 
-#include "core/TilvexApp.h"
+#include "engine/TilvexApp.h"
 
 namespace tilvex {
 

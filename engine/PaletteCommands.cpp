@@ -1,8 +1,7 @@
 #include <algorithm>
 #include <cmath>
 
-#include "core/StdRand.h"
-#include "core/TilvexApp.h"
+#include "engine/TilvexApp.h"
 #include "render/DibLayout.h"
 #include "render/PaletteBuilders.h"
 
@@ -33,35 +32,35 @@ void CTilvexApp::RandomResetPalette()
 {
     double v = random.Next();
     // The remainder keeps the sign of the draw, as the old integer division did.
-    srand(static_cast<std::uint32_t>(static_cast<int>(std::fmod(std::trunc(v), 20000.0))));
+    random.srand(static_cast<std::uint32_t>(static_cast<int>(std::fmod(std::trunc(v), 20000.0))));
     Palette& p = paletteEntries;
-    switch (rand() % 8) {
-    case 0: PerturbAndBlend(p, 256); break;
+    switch (random.rand() % 8) {
+    case 0: PerturbAndBlend(random.ints, p, 256); break;
     case 1:
         for (PaletteEntry& e : p) {
-            e.red = static_cast<std::uint8_t>(rand() % 256);
-            e.green = static_cast<std::uint8_t>(rand() % 256);
-            e.blue = static_cast<std::uint8_t>(rand() % 256);
+            e.red = static_cast<std::uint8_t>(random.rand() % 256);
+            e.green = static_cast<std::uint8_t>(random.rand() % 256);
+            e.blue = static_cast<std::uint8_t>(random.rand() % 256);
         }
-        PerturbAndBlend(p, 256);
+        PerturbAndBlend(random.ints, p, 256);
         break;
-    case 2: AnchorBlend(p, AnchorRule::ColourComplement); break;
-    case 3: AnchorBlend(p, AnchorRule::ColourBlack); break;
-    case 4: AnchorBlend(p, AnchorRule::ThreePhase); break;
-    case 5: LocalBlends(p); break;
-    case 6: Sprinkle(p, 5, 3, 2); break;
+    case 2: AnchorBlend(random.ints, p, AnchorRule::ColourComplement); break;
+    case 3: AnchorBlend(random.ints, p, AnchorRule::ColourBlack); break;
+    case 4: AnchorBlend(random.ints, p, AnchorRule::ThreePhase); break;
+    case 5: LocalBlends(random.ints, p); break;
+    case 6: Sprinkle(random.ints, p, 5, 3, 2); break;
     case 7: {
-        int k = rand() % 3;
-        int reps = rand() % 2 + 1;
+        int k = random.rand() % 3;
+        int reps = random.rand() % 2 + 1;
         for (int r = 0; r < reps; ++r) {
             if (k == 0)
-                Sprinkle(p, 5, 3, 2);
+                Sprinkle(random.ints, p, 5, 3, 2);
             else if (k == 1)
-                Sprinkle(p, 10, 6, 4);
+                Sprinkle(random.ints, p, 10, 6, 4);
             else
-                Sprinkle(p, 16, 12, 4);
+                Sprinkle(random.ints, p, 16, 12, 4);
         }
-        if (rand() % 3 == 0) PerturbAndBlend(p, 256);
+        if (random.rand() % 3 == 0) PerturbAndBlend(random.ints, p, 256);
         break;
     }
     }
@@ -73,15 +72,15 @@ void CTilvexApp::RandomDensityPalette()
     if (densityCyclesDefault) {
         a = b = densityCycles;
     } else {
-        a = rand() % 4 + 2;
-        b = a + rand() % (10 * a);
+        a = random.rand() % 4 + 2;
+        b = a + random.rand() % (10 * a);
     }
     double step = 256.0 / a;
 
     for (int i = 0; i < 10; ++i) {
-        anchorRed[i] = static_cast<std::uint16_t>(rand() % 256);
-        anchorGreen[i] = static_cast<std::uint16_t>(rand() % 256);
-        anchorBlue[i] = static_cast<std::uint16_t>(rand() % 256);
+        anchorRed[i] = static_cast<std::uint16_t>(random.rand() % 256);
+        anchorGreen[i] = static_cast<std::uint16_t>(random.rand() % 256);
+        anchorBlue[i] = static_cast<std::uint16_t>(random.rand() % 256);
     }
     for (int i = 0; i < 9; ++i) {
         stepRed[i] = anchorRed[i + 1] - anchorRed[i];

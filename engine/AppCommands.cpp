@@ -1,7 +1,7 @@
 #include <cmath>
 #include <filesystem>
 
-#include "core/TilvexApp.h"
+#include "engine/TilvexApp.h"
 
 namespace tilvex {
 
@@ -17,7 +17,7 @@ void CTilvexApp::OpenCommandLine(const std::string& text)
 {
     if (text.empty()) return;
     if (FileExists(text))
-        TransferSession(text, 1);
+        LoadSession(text);
     else
         ui->ShowMessage(text, MessageIcon::Question);
 }
@@ -30,12 +30,12 @@ void CTilvexApp::OnOpenSession()
     if (auto path = ui->AskOpenFile(request)) OpenSession(*path);
 }
 
-void CTilvexApp::OpenSession(const std::string& path) { TransferSession(path, 1); }
+void CTilvexApp::OpenSession(const std::string& path) { LoadSession(path); }
 
 void CTilvexApp::OnOpenRecent(const std::string& path)
 {
     if (FileExists(path))
-        TransferSession(path, 1);
+        LoadSession(path);
     else
         ui->ShowMessage(path, MessageIcon::Question);
 }
@@ -71,10 +71,10 @@ void CTilvexApp::OnUseDetail()
     hexDetailDepth = static_cast<int>(f.hexDepth);
     detailedSquare = f.useSquare;
     squareDetailDepth = static_cast<std::uint16_t>(f.squareDepth);
-    hexMap.detailed = detailedHex;
-    hexMap.depth = hexDetailDepth;
-    squareMap.depth = squareDetailDepth;
-    squareMap.detailed = detailedSquare;
+    maps.hex.detailed = detailedHex;
+    maps.hex.depth = hexDetailDepth;
+    maps.square.depth = squareDetailDepth;
+    maps.square.detailed = detailedSquare;
     ChooseQuiltFractal();
 }
 

@@ -21,8 +21,8 @@ std::vector<std::uint8_t> EncodeSession(CTilvexApp& app);
 // saved grid capacity) and app is left as it was.
 std::optional<std::string> DecodeSession(CTilvexApp& app, const std::uint8_t* data, std::size_t size);
 
-// The largest file DecodeSession can accept on this machine.
-std::size_t MaxSessionBytes();
+// The largest file DecodeSession can accept with this grid capacity.
+std::size_t MaxSessionBytes(int gridCapacity);
 
 // Replaces path with bytes through a checked temporary file beside it, so an
 // earlier file survives any failure. Returns the reason on failure.

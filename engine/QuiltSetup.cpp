@@ -2,8 +2,7 @@
 #include <cmath>
 #include <cstdio>
 
-#include "core/StdRand.h"
-#include "core/TilvexApp.h"
+#include "engine/TilvexApp.h"
 
 namespace tilvex {
 
@@ -24,27 +23,27 @@ void CTilvexApp::RandomStartPoint()
 void CTilvexApp::RandomNewQuilt()
 {
     if (kindFourSixTwelve) {
-        fourSixTwelveMap.Randomize(random);
+        maps.fourSixTwelve.Randomize(random);
         RandomStartPoint();
     } else if (kindThreeTwelveTwelve) {
-        threeTwelveTwelveMap.Randomize(random);
+        maps.threeTwelveTwelve.Randomize(random);
         RandomStartPoint();
     } else if (kindFourEightEight) {
-        fourEightEightMap.Randomize(random);
+        maps.fourEightEight.Randomize(random);
         RandomStartPoint();
     } else if (kindHex) {
         RandomHexQuilt();
         MakeQuiltName();
         return;
     } else if (kindWildCorner) {
-        wildCornerMap.Randomize(rand() % 11 + 3, 11, random);
+        maps.wildCorner.Randomize(random.rand() % 11 + 3, 11, random);
         double x = random.RandomUnit();
         double y = random.RandomUnit();
         point = {x, y};
         plotX = x;
         plotY = y;
     } else {
-        squareMap.Randomize(random);
+        maps.square.Randomize(random);
         RandomStartPoint();
     }
     ResetGeneration();
@@ -53,14 +52,14 @@ void CTilvexApp::RandomNewQuilt()
 
 void CTilvexApp::RandomHexQuilt()
 {
-    hexMap.Randomize(random, detailedHex);
+    maps.hex.Randomize(random, detailedHex);
     double u = random.RandomUnit();
     double v = random.RandomUnit();
     nextPoint = {u, v};
     if (hexKnot)
-        point = {u + v * 0.5, v * hexMap.halfHeight};
+        point = {u + v * 0.5, v * maps.hex.halfHeight};
     else
-        point = hexMap.FoldToCell(nextPoint);
+        point = maps.hex.FoldToCell(nextPoint);
     gridSize = grid.width;
     ApplyHexGeometry();
     ResetGeneration();
@@ -70,9 +69,9 @@ void CTilvexApp::ApplyHexGeometry()
 {
     gridScale = grid.width;
     gridScaleInverse = 1.0 / grid.width;
-    hexMap.SetGeometry(grid.width);
-    tileWidth = hexMap.tileWidth;
-    tileHeight = hexMap.tileHeight;
+    maps.hex.SetGeometry(grid.width);
+    tileWidth = maps.hex.tileWidth;
+    tileHeight = maps.hex.tileHeight;
 }
 
 void CTilvexApp::ApplyGridWidth(int newWidth, double iterationFactor)

@@ -1,14 +1,12 @@
-#include "core/TilvexApp.h"
+#include "engine/TilvexApp.h"
 
 #include <climits>
 #include <cmath>
 #include <cstring>
 
-#include "core/StdRand.h"
+#include "maps/QuiltStep.h"
 
 namespace tilvex {
-
-int maxGridSize = kDefaultMaxGridSize;
 
 namespace {
 // Truncation toward zero. An orbit that escaped to infinity or NaN gives the
@@ -25,18 +23,18 @@ bool PastLimit(int count, int limit) { return limit < count || count == INT_MAX;
 }  // namespace
 
 CTilvexApp::CTilvexApp(std::optional<double> seed)
-    : anchorRed(11, 1), anchorGreen(11, 1), anchorBlue(11, 1), stepRed(11, 1), stepGreen(11, 1), stepBlue(11, 1)
+    : maps{{}, {}, {}, {}, {}, WildCornerMap(random)},
+      anchorRed(11, 1), anchorGreen(11, 1), anchorBlue(11, 1), stepRed(11, 1), stepGreen(11, 1), stepBlue(11, 1)
 {
     ui = &ownUi;
     random.Seed(seed ? *seed : ClockSeed());
     for (int i = 0; i < 256; ++i) {
         PaletteEntry& e = paletteEntries[i];
-        e.red = static_cast<std::uint8_t>(rand() % 200 + 55);
-        e.green = static_cast<std::uint8_t>(rand() % 200 + 55);
-        e.blue = static_cast<std::uint8_t>(rand() % 200 + 55);
+        e.red = static_cast<std::uint8_t>(random.rand() % 200 + 55);
+        e.green = static_cast<std::uint8_t>(random.rand() % 200 + 55);
+        e.blue = static_cast<std::uint8_t>(random.rand() % 200 + 55);
         e.flags = i == 0 ? 0 : 1;
     }
-    maxGridSize = kDefaultMaxGridSize;
 }
 
 QuiltKind CTilvexApp::Kind() const
@@ -109,56 +107,9 @@ void CTilvexApp::CheckConvergence()
     }
 }
 
-void CTilvexApp::AdvancePoint()
-{
-    switch (Kind()) {
-    case QuiltKind::Square: {
-        Complex r = squareMap.Iterate(point);
-        nextPoint = r;
-        plotX = r.re;
-        plotY = r.im;
-        point = r;
-        break;
-    }
-    case QuiltKind::Hex:
-        if (hexKnot == 0) {
-            Complex r = hexMap.Iterate(point);
-            nextPoint = r;
-            plotX = r.re;
-            plotY = r.im;
-            point = r;
-        } else {
-            Complex r = hexMap.IterateKnot(point);
-            plotX = r.re;
-            plotY = r.im;
-            WrapToUnitSquare();
-            nextPoint = {plotX, plotY};
-            point = {plotX + 0.5 * plotY, hexMap.halfHeight * plotY};
-        }
-        break;
-    case QuiltKind::FourSixTwelve: PlotWrapped(fourSixTwelveMap.Iterate(point)); break;
-    case QuiltKind::FourEightEight: PlotWrapped(fourEightEightMap.Iterate(point)); break;
-    case QuiltKind::ThreeTwelveTwelve: PlotWrapped(threeTwelveTwelveMap.Iterate(point)); break;
-    case QuiltKind::WildCorner: PlotWrapped(wildCornerMap.Iterate(point)); break;
-    }
-}
+void CTilvexApp::AdvancePoint() { AdvanceOrbit(Kind(), hexKnot, maps, *this); }
 
-// The unreduced step result is kept; the point wrapped into the unit square is
-// both counted and fed back.
-void CTilvexApp::PlotWrapped(Complex r)
-{
-    nextPoint = r;
-    plotX = r.re;
-    plotY = r.im;
-    WrapToUnitSquare();
-    point = {plotX, plotY};
-}
-
-void CTilvexApp::WrapToUnitSquare()
-{
-    plotX = ReduceToUnit(plotX);
-    plotY = ReduceToUnit(plotY);
-}
+void CTilvexApp::WrapToUnitSquare() { tilvex::WrapToUnitSquare(*this); }
 
 void CTilvexApp::ResetGeneration()
 {

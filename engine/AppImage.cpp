@@ -1,0 +1,79 @@
+#include <memory>
+
+#include "engine/TilvexApp.h"
+#include "render/PixelRules.h"
+#include "render/QuiltRows.h"
+
+namespace tilvex {
+
+std::shared_ptr<const QuiltSnapshot> CTilvexApp::TakeSnapshot() const
+{
+    return std::make_shared<const QuiltSnapshot>(QuiltSnapshot{
+        .kind = Kind(),
+        .kindHex = kindHex,
+        .kindReserved = kindReserved,
+        .kindFourSixTwelve = kindFourSixTwelve,
+        .kindFourEightEight = kindFourEightEight,
+        .kindThreeTwelveTwelve = kindThreeTwelveTwelve,
+        .kindWildCorner = kindWildCorner,
+        .hexKnot = hexKnot,
+        .maps = maps,
+        .point = point,
+        .nextPoint = nextPoint,
+        .plotX = plotX,
+        .plotY = plotY,
+        .gridScale = gridScale,
+        .gridScaleInverse = gridScaleInverse,
+        .gridSize = gridSize,
+        .transformEnabled = transformEnabled,
+        .zigZag = zigZag,
+        .slantUpDown = slantUpDown,
+        .slantShiftWhole = slantShiftWhole,
+        .slantAngle = slantAngle,
+        .slantRatioWhole = slantRatioWhole,
+        .slantShift = slantShift,
+        .slantRatio = slantRatio,
+        .grid = grid,
+        .paletteEntries = paletteEntries,
+        .tileWidth = tileWidth,
+        .tileHeight = tileHeight,
+        .tile = CurrentTileSize(),
+        .viewPeriod = viewPeriod,
+        .quiltName = QuiltName(),
+        .iterationCount = iterationCount,
+        .maxIterations = maxIterations,
+        .filledCells = filledCells,
+    });
+}
+
+TileSize CTilvexApp::CurrentTileSize() const { return ScreenTileSize(*this); }
+
+int CTilvexApp::PixelIndex(std::uint16_t count) const { return IndexScale(grid.maxCount)(count); }
+
+std::optional<GridCell> CTilvexApp::CellForPixel(int x, int y) { return CellOf(*this, maps, PixelRuleOf(*this), x, y); }
+
+int CTilvexApp::BuildImage()
+{
+    ui->BeginWaitCursor();
+    grid.RemoveFloor();
+    if (imageMemory.size() < 1064) {
+        ui->EndWaitCursor();
+        return 0;
+    }
+    std::shared_ptr<const QuiltSnapshot> quilt = TakeSnapshot();
+    QuiltMaps fold = quilt->maps;
+    BuildImageBlock(*quilt, fold, imageMemory);
+    // The folds leave their working values in the maps, as they always have.
+    maps = std::move(fold);
+    ui->EndWaitCursor();
+    return ApplyPalette();
+}
+
+int CTilvexApp::BuildScreenImage()
+{
+    int shown = BuildImage();
+    imageBuilt = 1;
+    return shown;
+}
+
+}  // namespace tilvex

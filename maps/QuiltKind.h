@@ -1,0 +1,7 @@
+#pragma once
+
+namespace tilvex {
+
+enum class QuiltKind { Square, Hex, FourSixTwelve, FourEightEight, ThreeTwelveTwelve, WildCorner };
+
+}  // namespace tilvex
