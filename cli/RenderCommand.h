@@ -5,7 +5,13 @@
 
 #include <CLI/CLI.hpp>
 
+namespace tilvex {
+class CTilvexApp;
+}
+
 namespace tilvex::cli {
+
+class CliInteraction;
 
 struct RenderOptions {
     std::optional<double> seed;
@@ -23,6 +29,21 @@ struct RenderOptions {
     std::string palette = "start";
 };
 
+// What generating a quilt took.
+struct RunFigures {
+    double seconds = 0.0;
+    long long steps = 0;
+    int restarts = 0;
+};
+
+// Empty when the new-quilt and load options make sense, else the problem.
+std::string ValidateQuiltOptions(const RenderOptions& o);
+// Starts the program's state, loads or sets up the quilt the options describe
+// and generates it to its limit. False (already reported) on failure.
+bool GenerateQuilt(CTilvexApp& app, CliInteraction& user, const RenderOptions& o, RunFigures& figures);
+
+// The options that choose, load and generate the quilt, shared by the commands.
+void AddQuiltOptions(CLI::App* command, RenderOptions& options);
 void AddRenderCommand(CLI::App& cli, RenderOptions& options);
 void AddInfoCommand(CLI::App& cli);
 int RunSelected(CLI::App& cli, const RenderOptions& options);

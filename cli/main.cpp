@@ -2,6 +2,7 @@
 #include <CLI/CLI.hpp>
 
 #include "cli/RenderCommand.h"
+#include "cli/StudioCommand.h"
 
 int main(int argc, char** argv)
 {
@@ -10,11 +11,14 @@ int main(int argc, char** argv)
     tilvex::cli::RenderOptions render;
     tilvex::cli::AddRenderCommand(cli, render);
     tilvex::cli::AddInfoCommand(cli);
+    tilvex::cli::StudioOptions studio;
+    CLI::App* studioCommand = tilvex::cli::AddStudioCommand(cli, studio);
     try {
         cli.parse(argc, argv);
     } catch (const CLI::ParseError& e) {
         int code = cli.exit(e);
         return code == 0 ? 0 : 2;
     }
+    if (studioCommand->parsed()) return tilvex::cli::RunStudio(studio);
     return tilvex::cli::RunSelected(cli, render);
 }

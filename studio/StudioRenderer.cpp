@@ -1,0 +1,154 @@
+#include "studio/StudioRenderer.h"
+
+#include <tbb/blocked_range.h>
+#include <tbb/enumerable_thread_specific.h>
+#include <tbb/parallel_for.h>
+#include <tbb/task_arena.h>
+
+#include <algorithm>
+#include <atomic>
+#include <cmath>
+#include <cstring>
+#include <mutex>
+
+#include "studio/Orbit.h"
+#include "studio/TileFolder.h"
+
+namespace tilvex::studio {
+
+namespace {
+
+double UnitDraw(std::uint64_t bits) { return static_cast<double>(bits >> 11) * 0x1.0p-53; }
+
+// The chunk's orbit starts from a point drawn from the seed, the quilt's own
+// point and the chunk number, and is drawn again should it escape to infinity.
+class ChunkRun {
+public:
+    ChunkRun(const StudioQuilt& quilt, std::uint64_t seed, int chunk)
+    {
+        std::uint64_t quiltBits = 0;
+        std::memcpy(&quiltBits, &quilt.point.re, sizeof quiltBits);
+        state_ = MixBits(seed ^ MixBits(quiltBits) ^ MixBits(0x5EED0000ull + static_cast<std::uint64_t>(chunk)));
+    }
+    Orbit Start(const StudioQuilt& quilt)
+    {
+        double u = UnitDraw(state_ = MixBits(state_));
+        double v = UnitDraw(state_ = MixBits(state_));
+        Orbit orbit(quilt, u, v);
+        for (int i = 0; i < kWarmUpSteps; ++i) orbit.Step();
+        return orbit;
+    }
+
+private:
+    std::uint64_t state_;
+};
+
+int ThreadCount(int wanted)
+{
+    int all = tbb::this_task_arena::max_concurrency();
+    return wanted > 0 ? std::min(wanted, std::max(all, wanted)) : all;
+}
+
+}  // namespace
+
+int StudioTileHeight(const StudioQuilt& quilt, int width)
+{
+    if (quilt.tileWidth <= 0) return width;
+    return std::max(1, static_cast<int>(std::lround(static_cast<double>(width) * quilt.tileHeight / quilt.tileWidth)));
+}
+
+int StudioResolution(const StudioQuilt& quilt, int width)
+{
+    double perPixel = quilt.tileWidth > 0 ? static_cast<double>(width) / quilt.tileWidth : 1.0;
+    return std::max(8, static_cast<int>(std::lround(quilt.gridScale * perPixel)));
+}
+
+std::optional<DensityBuffer> Accumulate(const StudioQuilt& quilt, int resolution, std::uint64_t samples,
+                                        std::uint64_t seed, int threads, const StudioProgress& progress)
+{
+    tbb::task_arena arena(ThreadCount(threads));
+    tbb::enumerable_thread_specific<DensityBuffer> buffers([resolution] { return DensityBuffer(resolution); });
+    std::atomic<bool> cancelled{false};
+    std::atomic<std::uint64_t> done{0};
+    std::mutex progressLock;
+    constexpr std::uint64_t kSlice = 1 << 16;
+
+    arena.execute([&] {
+        tbb::parallel_for(0, kChunks, [&](int chunk) {
+            if (cancelled) return;
+            std::uint64_t steps = samples / kChunks + (static_cast<std::uint64_t>(chunk) < samples % kChunks ? 1 : 0);
+            DensityBuffer& buffer = buffers.local();
+            ChunkRun run(quilt, seed, chunk);
+            Orbit orbit = run.Start(quilt);
+            while (steps > 0 && !cancelled) {
+                std::uint64_t slice = std::min(steps, kSlice);
+                for (std::uint64_t i = 0; i < slice; ++i) {
+                    orbit.Step();
+                    buffer.Splat(orbit.plotX, orbit.plotY);
+                }
+                if (!std::isfinite(orbit.plotX) || !std::isfinite(orbit.plotY)) orbit = run.Start(quilt);
+                steps -= slice;
+                std::uint64_t total = done += slice;
+                if (progress) {
+                    std::lock_guard lock(progressLock);
+                    if (!progress(static_cast<double>(total) / static_cast<double>(samples))) cancelled = true;
+                }
+            }
+        });
+    });
+    if (cancelled) return std::nullopt;
+    DensityBuffer sum(resolution);
+    buffers.combine_each([&sum](const DensityBuffer& b) { sum.Merge(b); });
+    return sum;
+}
+
+std::vector<float> TileDensities(const StudioQuilt& quilt, const DensityBuffer& buffer, int width, int height,
+                                 int threads)
+{
+    std::vector<float> densities(static_cast<std::size_t>(width) * height);
+    const double sx = static_cast<double>(quilt.tileWidth) / width;
+    const double sy = static_cast<double>(quilt.tileHeight) / height;
+    tbb::task_arena arena(ThreadCount(threads));
+    tbb::enumerable_thread_specific<TileFolder> folders([&quilt] { return TileFolder(quilt); });
+    arena.execute([&] {
+        tbb::parallel_for(tbb::blocked_range<int>(0, height), [&](const tbb::blocked_range<int>& rows) {
+            TileFolder& folder = folders.local();
+            for (int row = rows.begin(); row < rows.end(); ++row) {
+                // Row 0 of the picture is the top; the tile's y counts up from its bottom.
+                const double y = quilt.tileHeight - (row + 0.5) * sy;
+                float* out = densities.data() + static_cast<std::size_t>(row) * width;
+                for (int col = 0; col < width; ++col) {
+                    Complex u = folder.UnitPosition((col + 0.5) * sx, y);
+                    out[col] = static_cast<float>(buffer.Sample(u.re, u.im));
+                }
+            }
+        });
+    });
+    return densities;
+}
+
+std::optional<StudioImage> RenderStudioTile(const StudioQuilt& quilt, const StudioSettings& settings,
+                                            const ColorMap& colours, const StudioProgress& progress)
+{
+    StudioImage image;
+    image.width = std::max(settings.width, 1);
+    image.height = StudioTileHeight(quilt, image.width);
+    image.threads = ThreadCount(settings.threads);
+    const double pixels = static_cast<double>(image.width) * image.height;
+    image.samples = static_cast<std::uint64_t>(std::max(1.0, std::llround(settings.samplesPerPixel * pixels) * 1.0));
+
+    std::optional<DensityBuffer> buffer = Accumulate(quilt, StudioResolution(quilt, image.width), image.samples,
+                                                     settings.seed, settings.threads, progress);
+    if (!buffer) return std::nullopt;
+    std::vector<float> densities = TileDensities(quilt, *buffer, image.width, image.height, settings.threads);
+    buffer.reset();
+
+    const ToneMap tone(densities, settings.tone);
+    const Rgb8 background = settings.background.value_or(colours.At(0.0));
+    image.pixels.resize(densities.size());
+    for (std::size_t i = 0; i < densities.size(); ++i)
+        image.pixels[i] = densities[i] > 0.0f ? colours.At(tone(densities[i])) : background;
+    return image;
+}
+
+}  // namespace tilvex::studio

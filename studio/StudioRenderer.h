@@ -1,0 +1,58 @@
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <optional>
+#include <vector>
+
+#include "studio/ColorMap.h"
+#include "studio/DensityBuffer.h"
+#include "studio/StudioQuilt.h"
+#include "studio/ToneMap.h"
+
+namespace tilvex::studio {
+
+struct StudioSettings {
+    int width = 1024;                  // the tile's width in pixels; its height follows the kind's tile
+    double samplesPerPixel = 16.0;     // the sample budget is this times the tile's pixels
+    ToneSettings tone;
+    std::optional<Rgb8> background;    // empty cells; none: the colour map's darkest end
+    int threads = 0;                   // 0: every core
+    std::uint64_t seed = 0;            // picks the orbits' start points
+};
+
+// Called now and then with the share of the work done; false cancels.
+using StudioProgress = std::function<bool(double done)>;
+
+struct StudioImage {
+    int width = 0, height = 0;
+    std::vector<Rgb8> pixels;  // top row first
+    std::uint64_t samples = 0;
+    int threads = 0;
+};
+
+// Every orbit of the budget is one of kChunks chunks, fixed whatever the
+// number of threads, and counts are integers, so the result is the same for
+// any thread count.
+inline constexpr int kChunks = 64;
+inline constexpr int kWarmUpSteps = 3000;
+
+// Height of a tile of this width for the quilt's kind: the exact tile's aspect.
+int StudioTileHeight(const StudioQuilt& quilt, int width);
+// Cells per unit of the density buffer for a tile of this width: about one per pixel.
+int StudioResolution(const StudioQuilt& quilt, int width);
+
+// The density of `samples` visits from kChunks orbits of the quilt's map.
+// Empty when cancelled.
+std::optional<DensityBuffer> Accumulate(const StudioQuilt& quilt, int resolution, std::uint64_t samples,
+                                        std::uint64_t seed, int threads, const StudioProgress& progress);
+
+// The tile's density per pixel, through the kind's pixel rule, top row first.
+std::vector<float> TileDensities(const StudioQuilt& quilt, const DensityBuffer& buffer, int width, int height,
+                                 int threads);
+
+// The whole picture. Empty when cancelled.
+std::optional<StudioImage> RenderStudioTile(const StudioQuilt& quilt, const StudioSettings& settings,
+                                            const ColorMap& colours, const StudioProgress& progress = {});
+
+}  // namespace tilvex::studio
