@@ -72,6 +72,7 @@ std::optional<DensityBuffer> Accumulate(const StudioQuilt& quilt, int resolution
     std::atomic<std::uint64_t> done{0};
     std::mutex progressLock;
     constexpr std::uint64_t kSlice = 1 << 16;
+    constexpr std::uint64_t kLag = 8;
 
     arena.execute([&] {
         tbb::parallel_for(0, kChunks, [&](int chunk) {
@@ -82,10 +83,16 @@ std::optional<DensityBuffer> Accumulate(const StudioQuilt& quilt, int resolution
             Orbit orbit = run.Start(quilt);
             while (steps > 0 && !cancelled) {
                 std::uint64_t slice = std::min(steps, kSlice);
+                // Each visit is added kLag steps after its cells were prefetched.
+                DensityBuffer::Footprint pending[kLag];
                 for (std::uint64_t i = 0; i < slice; ++i) {
                     orbit.Step();
-                    buffer.Splat(orbit.plotX, orbit.plotY);
+                    DensityBuffer::Footprint& slot = pending[i % kLag];
+                    if (i >= kLag) buffer.Add(slot);
+                    slot = buffer.Locate(orbit.plotX, orbit.plotY);
+                    buffer.Prefetch(slot);
                 }
+                for (std::uint64_t i = slice > kLag ? slice - kLag : 0; i < slice; ++i) buffer.Add(pending[i % kLag]);
                 if (!std::isfinite(orbit.plotX) || !std::isfinite(orbit.plotY)) orbit = run.Start(quilt);
                 steps -= slice;
                 std::uint64_t total = done += slice;
