@@ -5,6 +5,7 @@
 #include <climits>
 
 #include "core/TilvexApp.h"
+#include "studio/StudioQuiltFromApp.h"
 #include "studio/StudioRenderer.h"
 
 using namespace tilvex;
@@ -39,25 +40,6 @@ void Prepare(CTilvexApp& app, int kindIndex)
     app.maxIterations = INT_MAX - 1;
 }
 
-studio::StudioQuilt QuiltOf(CTilvexApp& app)
-{
-    studio::StudioQuilt q;
-    q.kind = app.Kind();
-    q.hexKnot = app.hexKnot;
-    q.square = app.squareMap;
-    q.hex = app.hexMap;
-    q.fourSixTwelve = app.fourSixTwelveMap;
-    q.fourEight = app.fourEightEightMap;
-    q.threeTwelve = app.threeTwelveTwelveMap;
-    q.wildCorner = app.wildCornerMap;
-    q.point = app.point;
-    q.gridScale = app.gridScale;
-    TileSize tile = app.CurrentTileSize();
-    q.tileWidth = tile.width;
-    q.tileHeight = tile.height;
-    return q;
-}
-
 void BM_ExactLoop(benchmark::State& state)
 {
     CTilvexApp app(7.0);
@@ -71,7 +53,7 @@ void BM_StudioSamples(benchmark::State& state)
 {
     CTilvexApp app(7.0);
     Prepare(app, static_cast<int>(state.range(0)));
-    const studio::StudioQuilt quilt = QuiltOf(app);
+    const studio::StudioQuilt quilt = studio::StudioQuiltFromApp(app);
     const std::uint64_t samples = 16 << 20;
     for (auto _ : state) {
         auto buffer = studio::Accumulate(quilt, state.range(2), samples, 0, static_cast<int>(state.range(1)), {});

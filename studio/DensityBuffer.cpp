@@ -25,6 +25,13 @@ DensityBuffer::DensityBuffer(int resolution)
     cells_.reset(static_cast<std::uint32_t*>(p));
 }
 
+DensityBuffer DensityBuffer::FromCounts(int width, const std::uint16_t* counts)
+{
+    DensityBuffer buffer(width);
+    for (std::size_t i = 0; i < buffer.size_; ++i) buffer.cells_[i] = counts[i] * kOneVisit;
+    return buffer;
+}
+
 void DensityBuffer::Release::operator()(std::uint32_t* p) const { std::free(p); }
 
 }  // namespace tilvex::studio

@@ -16,6 +16,8 @@ public:
     static constexpr std::uint32_t kOneVisit = 256;
 
     explicit DensityBuffer(int resolution);
+    // The exact grid's counts as a buffer of its own resolution (row y at y * width).
+    static DensityBuffer FromCounts(int width, const std::uint16_t* counts);
 
     int Resolution() const { return resolution_; }
     std::uint32_t At(int x, int y) const { return cells_[Index(Wrap(x), Wrap(y))]; }

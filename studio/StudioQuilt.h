@@ -1,6 +1,8 @@
 #pragma once
 
+#include <cstdint>
 #include <string>
+#include <vector>
 
 #include "core/Complex.h"
 #include "core/PaletteEntry.h"
@@ -23,6 +25,8 @@ struct StudioQuilt {
     double gridScale = 100.0;   // exact grid cells per unit
     int tileWidth = 200;        // the exact image's tile, in pixels
     int tileHeight = 200;
+    int gridWidth = 0;                 // the exact density grid: gridWidth x gridWidth counts,
+    std::vector<std::uint16_t> counts;  // cell (x, y) at y * gridWidth + x
     Palette palette;
     std::string name;
 };

@@ -150,11 +150,37 @@ std::optional<StudioImage> RenderStudioTile(const StudioQuilt& quilt, const Stud
     std::vector<float> densities = TileDensities(quilt, *buffer, image.width, image.height, settings.threads);
     buffer.reset();
 
-    const ToneMap tone(densities, settings.tone);
-    const Rgb8 background = settings.background.value_or(colours.At(0.0));
-    image.pixels.resize(densities.size());
+    image.pixels = Colourise(densities, settings.tone, colours, settings.background);
+    return image;
+}
+
+std::vector<Rgb8> Colourise(const std::vector<float>& densities, const ToneSettings& toneSettings,
+                            const ColorMap& colours, const std::optional<Rgb8>& background)
+{
+    const ToneMap tone(densities, toneSettings);
+    const Rgb8 empty = background.value_or(colours.At(0.0));
+    std::vector<Rgb8> pixels(densities.size());
     for (std::size_t i = 0; i < densities.size(); ++i)
-        image.pixels[i] = densities[i] > 0.0f ? colours.At(tone(densities[i])) : background;
+        pixels[i] = densities[i] > 0.0f ? colours.At(tone(densities[i])) : empty;
+    return pixels;
+}
+
+StudioImage PreviewTile(const StudioQuilt& quilt, int width, const StudioSettings& settings, const ColorMap& colours)
+{
+    StudioImage image;
+    image.width = std::max(width, 1);
+    image.height = StudioTileHeight(quilt, image.width);
+    image.threads = ThreadCount(settings.threads);
+    const std::size_t cells = static_cast<std::size_t>(quilt.gridWidth) * static_cast<std::size_t>(quilt.gridWidth);
+    if (quilt.gridWidth <= 0 || quilt.counts.size() < cells) {
+        image.pixels.assign(static_cast<std::size_t>(image.width) * image.height,
+                            settings.background.value_or(colours.At(0.0)));
+        return image;
+    }
+    // Grid cells per unit is the grid scale, so the grid stands in for a buffer at that resolution.
+    const DensityBuffer grid = DensityBuffer::FromCounts(quilt.gridWidth, quilt.counts.data());
+    image.pixels = Colourise(TileDensities(quilt, grid, image.width, image.height, settings.threads), settings.tone,
+                             colours, settings.background);
     return image;
 }
 

@@ -51,6 +51,14 @@ std::optional<DensityBuffer> Accumulate(const StudioQuilt& quilt, int resolution
 std::vector<float> TileDensities(const StudioQuilt& quilt, const DensityBuffer& buffer, int width, int height,
                                  int threads);
 
+// Tone-maps densities and colours them; empty pixels take the background.
+std::vector<Rgb8> Colourise(const std::vector<float>& densities, const ToneSettings& tone, const ColorMap& colours,
+                            const std::optional<Rgb8>& background);
+
+// The exact grid as it stands, through the studio's interpolation, tone
+// mapping and colours: a quick picture of a quilt still being generated.
+StudioImage PreviewTile(const StudioQuilt& quilt, int width, const StudioSettings& settings, const ColorMap& colours);
+
 // The whole picture. Empty when cancelled.
 std::optional<StudioImage> RenderStudioTile(const StudioQuilt& quilt, const StudioSettings& settings,
                                             const ColorMap& colours, const StudioProgress& progress = {});

@@ -6,6 +6,7 @@
 #include "core/TilvexApp.h"
 #include "render/QuiltRows.h"
 #include "studio/ColorMap.h"
+#include "studio/StudioQuiltFromApp.h"
 #include "studio/StudioRenderer.h"
 #include "studio/TileFolder.h"
 #include "studio/ToneMap.h"
@@ -40,27 +41,7 @@ const KindCase kKinds[] = {
     {"wild corner", ChooseMapModel::kWildCorner, 0},
 };
 
-StudioQuilt QuiltOf(CTilvexApp& app)
-{
-    StudioQuilt q;
-    q.kind = app.Kind();
-    q.hexKnot = app.hexKnot;
-    q.square = app.squareMap;
-    q.hex = app.hexMap;
-    q.fourSixTwelve = app.fourSixTwelveMap;
-    q.fourEight = app.fourEightEightMap;
-    q.threeTwelve = app.threeTwelveTwelveMap;
-    q.wildCorner = app.wildCornerMap;
-    q.point = app.point;
-    q.gridScale = app.gridScale;
-    TileSize tile = app.CurrentTileSize();
-    q.tileWidth = tile.width;
-    q.tileHeight = tile.height;
-    q.palette = app.paletteEntries;
-    return q;
-}
-
-// A fresh quilt of the case's kind, generated a little so its cells are known.
+// A fresh quilt of the case's kind, set up as the command line does.
 StudioQuilt MakeQuilt(const KindCase& k, CTilvexApp& app)
 {
     KindChooser user(k.button);
@@ -69,7 +50,7 @@ StudioQuilt MakeQuilt(const KindCase& k, CTilvexApp& app)
     if (k.knot) app.hexKnot = app.hexMap.knot = 1;
     app.OnSetMapping();
     app.ui = nullptr;
-    return QuiltOf(app);
+    return StudioQuiltFromApp(app);
 }
 
 TEST(StudioPixelRule, FractionalFoldLandsInTheExactImagesCellForEveryKind)
