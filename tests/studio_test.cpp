@@ -140,7 +140,10 @@ TEST(StudioTone, EndpointsGammaAndEqualisation)
     EXPECT_EQ(plain(0.0), 0.0);
     EXPECT_DOUBLE_EQ(plain(1000.0), 1.0);
     EXPECT_LT(plain(10.0), plain(100.0));
-    EXPECT_NEAR(plain(100.0), std::pow(std::log1p(100.0) / std::log1p(1000.0), 1 / 2.2), 1e-12);
+    // The faintest filled pixel sets the black point.
+    EXPECT_EQ(plain(1.0), 0.0);
+    const double logOne = std::log1p(1.0);
+    EXPECT_NEAR(plain(100.0), std::pow((std::log1p(100.0) - logOne) / (std::log1p(1000.0) - logOne), 1 / 2.2), 1e-12);
 
     ToneMap equalised(densities, {1.0, true});
     EXPECT_EQ(equalised(0.0), 0.0);
