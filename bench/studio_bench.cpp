@@ -1,5 +1,5 @@
 // The studio renderer's samples per second against the exact loop's steps
-// per second, kind by kind, on one thread and on two.
+// per second, kind by kind, on each vector path, on one thread and on two.
 #include <benchmark/benchmark.h>
 
 #include <climits>
@@ -25,15 +25,27 @@ private:
     int button_;
 };
 
-const int kButtons[] = {ChooseMapModel::kSquare,         ChooseMapModel::kHex,
-                        ChooseMapModel::kFourSixTwelve,  ChooseMapModel::kFourEightEight,
-                        ChooseMapModel::kThreeTwelveTwelve, ChooseMapModel::kWildCorner};
+struct Kind {
+    int button, detailed, knot;
+};
+
+// 0 square, 1 square detailed, 2 hex, 3 hex knot, 4 hex detailed, 5 4-6-12, 6 4-8-8, 7 3-12-12, 8 Wild Corner.
+const Kind kKinds[] = {
+    {ChooseMapModel::kSquare, 0, 0},         {ChooseMapModel::kSquare, 1, 0},
+    {ChooseMapModel::kHex, 0, 0},            {ChooseMapModel::kHex, 0, 1},
+    {ChooseMapModel::kHex, 1, 0},            {ChooseMapModel::kFourSixTwelve, 0, 0},
+    {ChooseMapModel::kFourEightEight, 0, 0}, {ChooseMapModel::kThreeTwelveTwelve, 0, 0},
+    {ChooseMapModel::kWildCorner, 0, 0},
+};
 
 void Prepare(CTilvexApp& app, int kindIndex)
 {
-    KindChooser user(kButtons[kindIndex]);
+    const Kind& kind = kKinds[kindIndex];
+    KindChooser user(kind.button);
     app.ui = &user;
     app.InitInstance(1ull << 32);
+    if (kind.detailed) app.detailedSquare = app.detailedHex = app.squareMap.detailed = app.hexMap.detailed = 1;
+    if (kind.knot) app.hexKnot = app.hexMap.knot = 1;
     app.OnSetMapping();
     app.ui = nullptr;
     for (int i = 0; i < 20000; ++i) app.OnIdle();
@@ -48,15 +60,22 @@ void BM_ExactLoop(benchmark::State& state)
     state.SetItemsProcessed(state.iterations());
 }
 
-// One iteration: 16M samples into a 2048-cell-square buffer (a 4096-pixel square tile).
+const studio::SimdPath kPaths[] = {studio::SimdPath::Scalar, studio::SimdPath::Avx2, studio::SimdPath::Avx512};
+
+// One iteration: 4M samples, warm-ups included, into a 2048-cell-square buffer (a 4096-pixel square tile).
 void BM_StudioSamples(benchmark::State& state)
 {
+    const studio::SimdPath path = kPaths[state.range(1)];
+    if (!studio::SimdSupported(path)) {
+        state.SkipWithError("this processor lacks the path");
+        return;
+    }
     CTilvexApp app(7.0);
     Prepare(app, static_cast<int>(state.range(0)));
     const studio::StudioQuilt quilt = studio::StudioQuiltFromApp(app);
-    const std::uint64_t samples = 16 << 20;
+    const std::uint64_t samples = 4 << 20;
     for (auto _ : state) {
-        auto buffer = studio::Accumulate(quilt, state.range(2), samples, 0, static_cast<int>(state.range(1)), {});
+        auto buffer = studio::Accumulate(quilt, 2048, samples, 0, static_cast<int>(state.range(2)), {}, path);
         benchmark::DoNotOptimize(buffer);
     }
     state.SetItemsProcessed(static_cast<std::int64_t>(state.iterations() * samples));
@@ -64,6 +83,10 @@ void BM_StudioSamples(benchmark::State& state)
 
 }  // namespace
 
-// Kinds: 0 square, 1 hex, 2 4-6-12, 3 4-8-8, 4 3-12-12, 5 Wild Corner.
-BENCHMARK(BM_ExactLoop)->DenseRange(0, 5)->ArgName("kind");
-BENCHMARK(BM_StudioSamples)->ArgsProduct({{0, 1, 2, 3, 4, 5}, {1, 2}, {64, 2048}})->ArgNames({"kind", "threads", "res"})->UseRealTime()->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_ExactLoop)->DenseRange(0, 8)->ArgName("kind");
+// simd: 0 scalar, 1 AVX2, 2 AVX-512.
+BENCHMARK(BM_StudioSamples)
+    ->ArgsProduct({{0, 1, 2, 3, 4, 5, 6, 7, 8}, {0, 1, 2}, {1, 2}})
+    ->ArgNames({"kind", "simd", "threads"})
+    ->UseRealTime()
+    ->Unit(benchmark::kMillisecond);

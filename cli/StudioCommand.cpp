@@ -32,6 +32,9 @@ std::string Validate(const StudioOptions& o, std::optional<studio::ColorMap>& co
     if (!(o.gamma >= 0.1 && o.gamma <= 10.0)) return "--gamma must be between 0.1 and 10";
     if (o.period < 1 || o.period > 32) return "--period must be between 1 and 32";
     if (o.threads < 0 || o.threads > 256) return "--threads must be between 0 (all cores) and 256";
+    const std::optional<studio::SimdPath> simd = studio::ParseSimdPath(o.simd);
+    if (!simd) return "unknown --simd '" + o.simd + "'; use one of auto, avx512, avx2, scalar";
+    if (!studio::SimdSupported(*simd)) return "--simd " + o.simd + ": this processor lacks it; use auto or scalar";
     if (!o.background.empty() && !studio::ParseHexColour(o.background))
         return "--background must be a colour of the form #RRGGBB";
     if (!o.gradient.empty()) {
@@ -87,6 +90,8 @@ CLI::App* AddStudioCommand(CLI::App& cli, StudioOptions& o)
     studio->add_option("--period", o.period, "Tiles per image side (default 1)");
     studio->add_option("--threads", o.threads, "Worker threads (default: every core)");
     studio->add_option("--studio-seed", o.studioSeed, "Seed of the orbits' start points (default 0)");
+    studio->add_option("--simd", o.simd,
+                       "Orbits in vector lanes: auto, avx512, avx2 or scalar (default auto: the widest this processor has)");
     studio->add_option("--png", o.png, "Output PNG file")->required();
     return studio;
 }
@@ -113,6 +118,7 @@ int RunStudio(const StudioOptions& o)
     if (!o.background.empty()) settings.background = studio::ParseHexColour(o.background);
     settings.threads = o.threads;
     settings.seed = o.studioSeed;
+    settings.simd = *studio::ParseSimdPath(o.simd);
 
     auto start = std::chrono::steady_clock::now();
     StudioProgressBar progress(o.quilt.progress);
@@ -131,6 +137,7 @@ int RunStudio(const StudioOptions& o)
     j["height"] = image->height * o.period;
     j["samples"] = image->samples;
     j["threads"] = image->threads;
+    j["simd"] = studio::SimdPathName(image->simd);
     j["seconds"] = seconds;
     j["samplesPerSecond"] = seconds > 0 ? static_cast<double>(image->samples) / seconds : 0.0;
     j["colormap"] = o.gradient.empty() ? o.colormap : "gradient";

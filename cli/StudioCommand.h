@@ -21,6 +21,7 @@ struct StudioOptions {
     int period = 1;
     int threads = 0;
     unsigned long long studioSeed = 0;
+    std::string simd = "auto";
     std::string png;
 };
 

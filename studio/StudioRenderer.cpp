@@ -11,6 +11,7 @@
 #include <cstring>
 #include <mutex>
 
+#include "studio/LaneOrbits.h"
 #include "studio/Orbit.h"
 #include "studio/TileFolder.h"
 
@@ -20,8 +21,8 @@ namespace {
 
 double UnitDraw(std::uint64_t bits) { return static_cast<double>(bits >> 11) * 0x1.0p-53; }
 
-// The chunk's orbit starts from a point drawn from the seed, the quilt's own
-// point and the chunk number, and is drawn again should it escape to infinity.
+// The chunk's orbits start from points drawn from the seed, the quilt's own
+// point and the chunk number, and are drawn again should they escape to infinity.
 class ChunkRun {
 public:
     ChunkRun(const StudioQuilt& quilt, std::uint64_t seed, int chunk)
@@ -30,17 +31,75 @@ public:
         std::memcpy(&quiltBits, &quilt.point.re, sizeof quiltBits);
         state_ = MixBits(seed ^ MixBits(quiltBits) ^ MixBits(0x5EED0000ull + static_cast<std::uint64_t>(chunk)));
     }
-    Orbit Start(const StudioQuilt& quilt)
+    Complex Draw()
     {
         double u = UnitDraw(state_ = MixBits(state_));
         double v = UnitDraw(state_ = MixBits(state_));
-        Orbit orbit(quilt, u, v);
+        return {u, v};
+    }
+    Orbit Start(const StudioQuilt& quilt)
+    {
+        const Complex start = Draw();
+        Orbit orbit(quilt, start.re, start.im);
         for (int i = 0; i < kWarmUpSteps; ++i) orbit.Step();
         return orbit;
     }
 
 private:
     std::uint64_t state_;
+};
+
+// Adds each visit kLag visits after its cells were prefetched: a large buffer
+// misses the cache on nearly every visit, and the orbits' next steps hide the wait.
+class LaggedSplats {
+public:
+    explicit LaggedSplats(DensityBuffer& buffer) : buffer_(buffer) {}
+    void Visit(double u, double v)
+    {
+        DensityBuffer::Footprint& slot = pending_[count_ % kLag];
+        if (count_ >= kLag) buffer_.Add(slot);
+        slot = buffer_.Locate(u, v);
+        buffer_.Prefetch(slot);
+        ++count_;
+    }
+    void Flush()
+    {
+        for (std::uint64_t i = count_ > kLag ? count_ - kLag : 0; i < count_; ++i) buffer_.Add(pending_[i % kLag]);
+        count_ = 0;
+    }
+
+private:
+    static constexpr std::uint64_t kLag = 8;
+    DensityBuffer& buffer_;
+    DensityBuffer::Footprint pending_[kLag];
+    std::uint64_t count_ = 0;
+};
+
+// One chunk's samples: one orbit on the scalar path, a batch of lanes on a vector path.
+class ChunkOrbits {
+public:
+    ChunkOrbits(const StudioQuilt& quilt, const LaneParams& params, SimdPath path, ChunkRun& run) : quilt_(quilt), run_(run)
+    {
+        if (path == SimdPath::Scalar)
+            orbit_.emplace(run.Start(quilt));
+        else
+            lanes_.emplace(params, quilt.hex, path, kWarmUpSteps, [&run] { return run.Draw(); });
+    }
+    void Run(std::uint64_t samples, LaggedSplats& splats)
+    {
+        if (lanes_) return lanes_->Run(samples, [&splats](double u, double v) { splats.Visit(u, v); });
+        for (std::uint64_t i = 0; i < samples; ++i) {
+            orbit_->Step();
+            splats.Visit(orbit_->plotX, orbit_->plotY);
+        }
+        if (!std::isfinite(orbit_->plotX) || !std::isfinite(orbit_->plotY)) orbit_ = run_.Start(quilt_);
+    }
+
+private:
+    const StudioQuilt& quilt_;
+    ChunkRun& run_;
+    std::optional<Orbit> orbit_;
+    std::optional<LaneOrbits> lanes_;
 };
 
 int ThreadCount(int wanted)
@@ -64,36 +123,29 @@ int StudioResolution(const StudioQuilt& quilt, int width)
 }
 
 std::optional<DensityBuffer> Accumulate(const StudioQuilt& quilt, int resolution, std::uint64_t samples,
-                                        std::uint64_t seed, int threads, const StudioProgress& progress)
+                                        std::uint64_t seed, int threads, const StudioProgress& progress, SimdPath simd)
 {
+    const SimdPath path = ResolveSimd(simd);
+    const LaneParams params = MakeLaneParams(quilt.kind, quilt.hexKnot, quilt.square, quilt.hex, quilt.fourSixTwelve,
+                                             quilt.fourEight, quilt.threeTwelve, quilt.wildCorner);
     tbb::task_arena arena(ThreadCount(threads));
     tbb::enumerable_thread_specific<DensityBuffer> buffers([resolution] { return DensityBuffer(resolution); });
     std::atomic<bool> cancelled{false};
     std::atomic<std::uint64_t> done{0};
     std::mutex progressLock;
     constexpr std::uint64_t kSlice = 1 << 16;
-    constexpr std::uint64_t kLag = 8;
 
     arena.execute([&] {
         tbb::parallel_for(0, kChunks, [&](int chunk) {
             if (cancelled) return;
             std::uint64_t steps = samples / kChunks + (static_cast<std::uint64_t>(chunk) < samples % kChunks ? 1 : 0);
-            DensityBuffer& buffer = buffers.local();
+            LaggedSplats splats(buffers.local());
             ChunkRun run(quilt, seed, chunk);
-            Orbit orbit = run.Start(quilt);
+            ChunkOrbits orbits(quilt, params, path, run);
             while (steps > 0 && !cancelled) {
                 std::uint64_t slice = std::min(steps, kSlice);
-                // Each visit is added kLag steps after its cells were prefetched.
-                DensityBuffer::Footprint pending[kLag];
-                for (std::uint64_t i = 0; i < slice; ++i) {
-                    orbit.Step();
-                    DensityBuffer::Footprint& slot = pending[i % kLag];
-                    if (i >= kLag) buffer.Add(slot);
-                    slot = buffer.Locate(orbit.plotX, orbit.plotY);
-                    buffer.Prefetch(slot);
-                }
-                for (std::uint64_t i = slice > kLag ? slice - kLag : 0; i < slice; ++i) buffer.Add(pending[i % kLag]);
-                if (!std::isfinite(orbit.plotX) || !std::isfinite(orbit.plotY)) orbit = run.Start(quilt);
+                orbits.Run(slice, splats);
+                splats.Flush();
                 steps -= slice;
                 std::uint64_t total = done += slice;
                 if (progress) {
@@ -144,8 +196,9 @@ std::optional<StudioImage> RenderStudioTile(const StudioQuilt& quilt, const Stud
     const double pixels = static_cast<double>(image.width) * image.height;
     image.samples = static_cast<std::uint64_t>(std::max(1.0, std::llround(settings.samplesPerPixel * pixels) * 1.0));
 
+    image.simd = ResolveSimd(settings.simd);
     std::optional<DensityBuffer> buffer = Accumulate(quilt, StudioResolution(quilt, image.width), image.samples,
-                                                     settings.seed, settings.threads, progress);
+                                                     settings.seed, settings.threads, progress, image.simd);
     if (!buffer) return std::nullopt;
     std::vector<float> densities = TileDensities(quilt, *buffer, image.width, image.height, settings.threads);
     buffer.reset();

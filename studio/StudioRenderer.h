@@ -7,6 +7,7 @@
 
 #include "studio/ColorMap.h"
 #include "studio/DensityBuffer.h"
+#include "studio/LaneSteps.h"
 #include "studio/StudioQuilt.h"
 #include "studio/ToneMap.h"
 
@@ -19,6 +20,7 @@ struct StudioSettings {
     std::optional<Rgb8> background;    // empty cells; none: the colour map's darkest end
     int threads = 0;                   // 0: every core
     std::uint64_t seed = 0;            // picks the orbits' start points
+    SimdPath simd = SimdPath::Auto;    // a path the processor lacks must not be asked for
 };
 
 // Called now and then with the share of the work done; false cancels.
@@ -29,6 +31,7 @@ struct StudioImage {
     std::vector<Rgb8> pixels;  // top row first
     std::uint64_t samples = 0;
     int threads = 0;
+    SimdPath simd = SimdPath::Scalar;  // the path the orbits ran on
 };
 
 // Every orbit of the budget is one of kChunks chunks, fixed whatever the
@@ -42,10 +45,12 @@ int StudioTileHeight(const StudioQuilt& quilt, int width);
 // Cells per unit of the density buffer for a tile of this width: about one per pixel.
 int StudioResolution(const StudioQuilt& quilt, int width);
 
-// The density of `samples` visits from kChunks orbits of the quilt's map.
-// Empty when cancelled.
+// The density of `samples` visits from kChunks chunks of orbits of the quilt's
+// map: one orbit each on the scalar path, a lane batch each on a vector path
+// (the same for any thread count, path by path). Empty when cancelled.
 std::optional<DensityBuffer> Accumulate(const StudioQuilt& quilt, int resolution, std::uint64_t samples,
-                                        std::uint64_t seed, int threads, const StudioProgress& progress);
+                                        std::uint64_t seed, int threads, const StudioProgress& progress,
+                                        SimdPath simd = SimdPath::Auto);
 
 // The tile's density per pixel, through the kind's pixel rule, top row first.
 std::vector<float> TileDensities(const StudioQuilt& quilt, const DensityBuffer& buffer, int width, int height,

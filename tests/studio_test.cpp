@@ -83,20 +83,23 @@ TEST(StudioPixelRule, FractionalFoldLandsInTheExactImagesCellForEveryKind)
     }
 }
 
-TEST(StudioAccumulation, SameBufferForAnyThreadCountAndSeedMatters)
+TEST(StudioAccumulation, SameBufferForAnyThreadCountOnEveryPathAndSeedMatters)
 {
     CTilvexApp app(7.0);
     StudioQuilt quilt = MakeQuilt(kKinds[1], app);
-    auto one = Accumulate(quilt, 64, 200000, 3, 1, {});
-    auto two = Accumulate(quilt, 64, 200000, 3, 2, {});
-    auto other = Accumulate(quilt, 64, 200000, 4, 2, {});
-    ASSERT_TRUE(one && two && other);
     auto cells = [](const DensityBuffer& b) { return std::vector<std::uint32_t>(b.Cells().begin(), b.Cells().end()); };
-    EXPECT_EQ(cells(*one), cells(*two));
-    EXPECT_NE(cells(*one), cells(*other));
-    std::uint64_t total = 0;
-    for (std::uint32_t c : one->Cells()) total += c;
-    EXPECT_EQ(total, 200000ull * DensityBuffer::kOneVisit);  // every sample lands whole
+    for (SimdPath path : {SimdPath::Scalar, SimdPath::Avx2, SimdPath::Avx512}) {
+        if (!SimdSupported(path)) continue;
+        auto one = Accumulate(quilt, 64, 200000, 3, 1, {}, path);
+        auto two = Accumulate(quilt, 64, 200000, 3, 2, {}, path);
+        auto other = Accumulate(quilt, 64, 200000, 4, 2, {}, path);
+        ASSERT_TRUE(one && two && other);
+        EXPECT_EQ(cells(*one), cells(*two)) << SimdPathName(path);
+        EXPECT_NE(cells(*one), cells(*other)) << SimdPathName(path);
+        std::uint64_t total = 0;
+        for (std::uint32_t c : one->Cells()) total += c;
+        EXPECT_EQ(total, 200000ull * DensityBuffer::kOneVisit) << SimdPathName(path);  // every sample lands whole
+    }
 }
 
 TEST(StudioAccumulation, CancelStopsTheRender)

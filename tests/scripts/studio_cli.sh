@@ -11,7 +11,7 @@ fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
 quick="--seed 7 --max-iterations 60000 --size 64 --spp 2"
 
 for args in "--colormap jet" "--gradient #000000" "--gradient #000000,#GG0000" "--size 8" "--spp 0" \
-            "--gamma 0" "--period 0" "--threads -1" "--background red" "--kind octagon"; do
+            "--gamma 0" "--period 0" "--threads -1" "--background red" "--kind octagon" "--simd sse"; do
     # shellcheck disable=SC2086
     "$cli" studio $quick $args --png "$work/x.png" > "$work/out" 2> "$work/err"
     code=$?
@@ -21,6 +21,8 @@ for args in "--colormap jet" "--gradient #000000" "--gradient #000000,#GG0000" "
 done
 "$cli" studio $quick --colormap jet --png "$work/x.png" 2> "$work/err"
 grep -q "viridis, magma, inferno, plasma, cividis, twilight, gray, quilt" "$work/err" || fail "colour maps not listed: $(cat "$work/err")"
+"$cli" studio $quick --simd sse --png "$work/x.png" 2> "$work/err"
+grep -q "auto, avx512, avx2, scalar" "$work/err" || fail "vector paths not listed: $(cat "$work/err")"
 "$cli" studio $quick > /dev/null 2>&1 && fail "studio without --png succeeded"
 
 mkdir "$work/ro" && chmod 500 "$work/ro"
@@ -32,9 +34,12 @@ fi
 ls "$work" | grep -q saving && fail "a temporary file was left behind"
 
 json=$("$cli" studio $quick --period 2 --kind hex --png "$work/hex.png") || fail "hex studio render failed"
-for key in '"kind": "hex"' '"width": 128' '"samples":' '"threads":' '"samplesPerSecond":' '"colormap": "viridis"'; do
+for key in '"kind": "hex"' '"width": 128' '"samples":' '"threads":' '"simd": "' '"samplesPerSecond":' '"colormap": "viridis"'; do
     echo "$json" | grep -q "$key" || fail "JSON lacks $key: $json"
 done
+echo "$json" | grep -q '"simd": "auto"' && fail "JSON names auto, not the path taken: $json"
+json=$("$cli" studio $quick --simd scalar --png "$work/s.png") || fail "scalar studio render failed"
+echo "$json" | grep -q '"simd": "scalar"' || fail "JSON lacks the scalar path: $json"
 /usr/bin/python3 - "$work/hex.png" <<'PY' || fail "hex.png is not a 128-pixel-wide RGB PNG"
 import sys
 from PIL import Image
