@@ -235,23 +235,24 @@ struct LaneKernels {
         const C conjZ{z.re, -z.im};
         const C zTimesConjZ = z * conjZ;
 
-        V theta = Select(z.im != V(0.0), Atan2(z.im, z.re), V(0.0));
-        V rn = ProductPower(Sqrt(z.im * z.im + z.re * z.re), n, most);
+        // conj(z) has the same modulus, bit for bit, and the negated angle (SLEEF's
+        // atan2 is odd in y), and r^(n-1) is the product chain of r^n one step short.
+        const Mask offAxis = z.im != V(0.0);
+        const V theta = Select(offAxis, Atan2(z.im, z.re), V(0.0));
+        const V rho = Sqrt(z.im * z.im + z.re * z.re);
+        const V n1 = n - V(1.0);
+        V rn1 = ProductPower(rho, n1, most - 1);
+        const V rn = rn1 * rho;
         V s, c;
         SinCos(n * theta, s, c);
         const C zPowN{rn * c, rn * s};
 
-        const C w = conjZ;
-        theta = Select(w.im != V(0.0), Atan2(w.im, w.re), V(0.0));
-        const V rho = Sqrt(w.re * w.re + w.im * w.im);
-        const V n1 = n - V(1.0);
-        rn = ProductPower(rho, n1, most - 1);
         if (t0.libraryPower || t1.libraryPower || t2.libraryPower) {
             const V library = Pick(t, tile, t0.libraryPower, t1.libraryPower, t2.libraryPower);
-            rn = Select(library != V(0.0), Pow(rho, n1), rn);
+            rn1 = Select(library != V(0.0), Pow(rho, n1), rn1);
         }
-        SinCos(n1 * theta, s, c);
-        const C conjZPowN1{rn * c, rn * s};
+        SinCos(n1 * Select(offAxis, -theta, V(0.0)), s, c);
+        const C conjZPowN1{rn1 * c, rn1 * s};
 
         const C radialValue = Poly(radial, zTimesConjZ);
         const C angularValue = Poly(angular, Real(zPowN.re));
