@@ -63,6 +63,16 @@ struct LaneKernels {
         return Intersect(V(x1), V(y1), x2, y2, V(x3), V(y3), V(x4), V(y4));
     }
 
+    // fmod(a, m) for m > 0. Within two periods of zero one exact subtraction
+    // (Sterbenz) gives it; only lanes beyond need SLEEF's slower exact remainder.
+    static V Remainder(V a, V m)
+    {
+        const V near = Select(a >= m, a - m, Select(a <= -m, a + m, a));
+        const Mask within = (Abs(a) < m + m) & (a != -m);  // -m itself leaves -0
+        if (!(~within).Any()) return near;
+        return Select(within, near, Fmod(a, m));
+    }
+
     static V EdgeQuotient(V n, V d) { return Select(d == V(0.0), V(999999.999), n / d); }
 
     // The first of a fold's rules that holds for a lane decides its point and tile type.
@@ -77,6 +87,7 @@ struct LaneKernels {
             tile = Select(take, V(type), tile);
             decided = decided | take;
         }
+        bool Done() const { return !(~decided).Any(); }
         void Take(Mask when, Mask alternative, C first, double firstType, C second, double secondType)
         {
             Take(when & alternative, first, firstType);
@@ -159,7 +170,7 @@ struct LaneKernels {
 
     static V FlooredRemainder(V a, V m)
     {
-        V r = Fmod(a, m);
+        V r = Remainder(a, m);
         r = Select(r < V(0.0), r + m, r);
         return Select(r >= m, r - m, r);
     }
@@ -263,7 +274,8 @@ struct LaneKernels {
     static C FoldPrefix(const LaneParams::Tiling& t, C p)
     {
         const V w(t.cellWidth), h(t.cellHeight);
-        return {Abs(Abs(Fmod(p.re + w, V(2 * t.cellWidth))) - w), Abs(Abs(Fmod(p.im + h, V(2 * t.cellHeight))) - h)};
+        return {Abs(Abs(Remainder(p.re + w, V(2 * t.cellWidth))) - w),
+                Abs(Abs(Remainder(p.im + h, V(2 * t.cellHeight))) - h)};
     }
 
     static C FoldSixFourTwelve(const LaneParams::Tiling& t, C p, V& tile)
@@ -286,6 +298,10 @@ struct LaneKernels {
         r.Take((y > V(k.twoCPlusB)) & (x <= V(k.b)), upperDodecagon, 2);
         r.Take((y > V(k.twoCPlusB)) & (x > V(k.b)), upperSquare, 0);
         r.Take((y >= V(k.twoCPlusA)) & (x <= V(k.a2)), upperDodecagon, 2);
+        if (r.Done()) {  // the segment tests below are the costly part
+            tile = r.tile;
+            return r.point;
+        }
         r.Take(y <= V(k.cPlusA), Intersect(0, k.hexCenter[1], x, y, k.a, k.a, k.twoA, k.cPlusA), f, 2, f, 1);
         r.Take(y >= V(k.bPlusC),
                Intersect(k.upperHexCenter[0], k.upperHexCenter[1], x, y, k.bMinusA, k.bPlusC, k.b, k.twoCPlusB),
@@ -344,6 +360,10 @@ struct LaneKernels {
         const Mask lower = y < half;
         r.Take(lower & (t1 <= x) & (x <= w), EdgeQuotient(y - u, x - t1) >= V(k.k4), top, 1, right, 1);
         r.Take(lower & (s <= x) & (x <= t0), EdgeQuotient(y - u, x - t0) < V(k.k3), top, 1, f, 1);
+        if (r.Done()) {
+            tile = r.tile;
+            return r.point;
+        }
         // No row claims the point: it stays, and so does the tile type.
         const Mask keep = lower & ~r.decided;
         r.decided = r.decided | keep;
