@@ -9,6 +9,7 @@
 #include <atomic>
 #include <cmath>
 #include <cstring>
+#include <memory>
 #include <mutex>
 
 #include "studio/LaneOrbits.h"
@@ -83,7 +84,7 @@ public:
         if (path == SimdPath::Scalar)
             orbit_.emplace(run.Start(quilt));
         else
-            lanes_.emplace(params, quilt.hex, path, kWarmUpSteps, [&run] { return run.Draw(); });
+            lanes_ = std::make_unique<LaneOrbits>(params, quilt.hex, path, kWarmUpSteps, [&run] { return run.Draw(); });
     }
     void Run(std::uint64_t samples, LaggedSplats& splats)
     {
@@ -99,7 +100,7 @@ private:
     const StudioQuilt& quilt_;
     ChunkRun& run_;
     std::optional<Orbit> orbit_;
-    std::optional<LaneOrbits> lanes_;
+    std::unique_ptr<LaneOrbits> lanes_;  // 16 kB of positions: not on a worker's stack
 };
 
 int ThreadCount(int wanted)
