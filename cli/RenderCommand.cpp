@@ -86,19 +86,16 @@ std::string Validate(const RenderOptions& o)
     return {};
 }
 
-int RunRender(const RenderOptions& o)
+}  // namespace
+
+std::string ValidateQuiltOptions(const RenderOptions& o) { return Validate(o); }
+
+bool GenerateQuilt(CTilvexApp& app, const RenderOptions& o, RunFigures& figures)
 {
-    if (std::string problem = Validate(o); !problem.empty()) {
-        std::cerr << "tilvex-cli render: " << problem << "\n";
-        return 2;
-    }
-    CTilvexApp app(o.seed);
-    CliInteraction user;
-    ScopedInteraction atTheTerminal(app, user);
-    if (!app.InitInstance(AvailablePhysicalMemory())) return 1;
+    if (!app.InitInstance(AvailablePhysicalMemory())) return false;
 
     if (!o.load.empty()) {
-        if (!app.LoadSession(o.load)) return 1;
+        if (!app.LoadSession(o.load)) return false;
     } else {
         ConfigureNewQuilt(app, RequestOf(o));
     }
@@ -111,8 +108,28 @@ int RunRender(const RenderOptions& o)
         progress.Update(state);
         return true;
     });
-    double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    figures.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
     progress.Finish();
+    figures.steps = steps;
+    figures.restarts = app.restarts - restartsBefore;
+    return true;
+}
+
+namespace {
+
+int RunRender(const RenderOptions& o)
+{
+    if (std::string problem = Validate(o); !problem.empty()) {
+        std::cerr << "tilvex-cli render: " << problem << "\n";
+        return 2;
+    }
+    CTilvexApp app(o.seed);
+    CliInteraction user;
+    ScopedInteraction atTheTerminal(app, user);
+    RunFigures run;
+    if (!GenerateQuilt(app, o, run)) return 1;
+    const double seconds = run.seconds;
+    const long long steps = run.steps;
 
     std::string unused;
     ApplyPaletteChoice(app, *ParsePaletteChoice(o.palette, unused));  // validated above
@@ -128,7 +145,7 @@ int RunRender(const RenderOptions& o)
     if (!o.save.empty() && !app.SaveSession(o.save)) return 1;
 
     nlohmann::ordered_json j = StateJson(app);
-    j["restarts"] = app.restarts - restartsBefore;
+    j["restarts"] = run.restarts;
     j["seconds"] = seconds;
     j["stepsPerSecond"] = seconds > 0 ? static_cast<double>(steps) / seconds : 0.0;
     std::cout << JsonText(j) << "\n";
@@ -137,27 +154,32 @@ int RunRender(const RenderOptions& o)
 
 }  // namespace
 
+void AddQuiltOptions(CLI::App* command, RenderOptions& o)
+{
+    command->add_option("--seed", o.seed, "Seed the random source with this number instead of the clock");
+    auto* kind = command->add_option("--kind", o.kind, "square, hex, 4-6-12, 4-8-8, 3-12-12 or wild-corner");
+    auto* grid = command->add_option("--grid", o.grid, "Grid width in cells (20 ... capacity - 1)");
+    command->add_option("--max-iterations", o.maxIterations, "Iteration limit (default 3500000)");
+    auto* detailed = command->add_flag("--detailed", o.detailed, "Use the detailed form of the square or hex map");
+    auto* depth = command->add_option("--depth", o.depth, "Detail depth (square 3-6, hex 4-11)");
+    auto* knot = command->add_flag("--knot", o.knot, "Hex quilt with the knot effect");
+    auto* corner = command->add_option("--corner", o.corner, "Wild Corner N value (3-42)");
+    auto* load = command->add_option("--load", o.load, "Continue a saved session (.qlt) instead of a new quilt");
+    command->add_flag("--progress", o.progress, "Show a progress bar on stderr");
+    for (auto* opt : {kind, grid, detailed, depth, knot, corner}) load->excludes(opt);
+}
+
 void AddRenderCommand(CLI::App& cli, RenderOptions& o)
 {
     CLI::App* render = cli.add_subcommand("render", "Generate a quilt up to its iteration limit and report its state");
-    render->add_option("--seed", o.seed, "Seed the random source with this number instead of the clock");
-    auto* kind = render->add_option("--kind", o.kind, "square, hex, 4-6-12, 4-8-8, 3-12-12 or wild-corner");
-    auto* grid = render->add_option("--grid", o.grid, "Grid width in cells (20 ... capacity - 1)");
-    render->add_option("--max-iterations", o.maxIterations, "Iteration limit (default 3500000)");
-    auto* detailed = render->add_flag("--detailed", o.detailed, "Use the detailed form of the square or hex map");
-    auto* depth = render->add_option("--depth", o.depth, "Detail depth (square 3-6, hex 4-11)");
-    auto* knot = render->add_flag("--knot", o.knot, "Hex quilt with the knot effect");
-    auto* corner = render->add_option("--corner", o.corner, "Wild Corner N value (3-42)");
+    AddQuiltOptions(render, o);
     render->add_option("--period", o.period, "Tiles per image side for exported images (default 1)");
     render->add_option("--bmp", o.bmp, "Write the quilt as an 8-bit BMP file");
     render->add_option("--pcx", o.pcx, "Write the quilt as a 256-colour PCX file");
     render->add_option("--png", o.png, "Write the quilt as a PNG file");
-    auto* load = render->add_option("--load", o.load, "Continue a saved session (.qlt) instead of a new quilt");
     render->add_option("--save", o.save, "Save the session (.qlt) when done");
-    render->add_flag("--progress", o.progress, "Show a progress bar on stderr");
     render->add_option("--palette", o.palette,
                        "Palette after generating: start, random, density or cycle:R,G,B:R,G,B:CYCLES");
-    for (auto* opt : {kind, grid, detailed, depth, knot, corner}) load->excludes(opt);
 }
 
 void AddInfoCommand(CLI::App& cli, InfoOptions& o)

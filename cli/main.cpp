@@ -3,6 +3,7 @@
 
 #include "TilvexVersion.h"
 #include "cli/RenderCommand.h"
+#include "cli/StudioCommand.h"
 
 int main(int argc, char** argv)
 {
@@ -13,11 +14,14 @@ int main(int argc, char** argv)
     tilvex::cli::AddRenderCommand(cli, render);
     tilvex::cli::InfoOptions info;
     tilvex::cli::AddInfoCommand(cli, info);
+    tilvex::cli::StudioOptions studio;
+    CLI::App* studioCommand = tilvex::cli::AddStudioCommand(cli, studio);
     try {
         cli.parse(argc, argv);
     } catch (const CLI::ParseError& e) {
         int code = cli.exit(e);
         return code == 0 ? 0 : 2;
     }
+    if (studioCommand->parsed()) return tilvex::cli::RunStudio(studio);
     return tilvex::cli::RunSelected(cli, render, info);
 }

@@ -14,6 +14,8 @@ constexpr CommandInfo kCommands[] = {
     {cmd::FileOpen, "Open", "&Open...\tCtrl+O", "Open an existing session", H::Application},
     {cmd::FileSave, "Save", "&Save\tCtrl+S", "Save the active session", H::Document},
     {cmd::FileSaveAs, "Save As", "Save &As...", "Save the active session with a new name", H::Document},
+    {cmd::ExportStudioImage, "Export Studio Image", "Export &Studio Image...",
+     "Render a large, smooth true-colour image of the Quilt as a PNG file", H::Frame},
     {cmd::FileMru1, "Recent File 1", "Recent File", "Open this document", H::Application},
     {cmd::FileMru1 + 1, "Recent File 2", "", "Open this document", H::Application},
     {cmd::FileMru1 + 2, "Recent File 3", "", "Open this document", H::Application},
@@ -47,6 +49,8 @@ constexpr CommandInfo kCommands[] = {
     {cmd::ViewStatusBar, "Status Bar", "&Status Bar", "Show or hide the status bar", H::Frame},
     {cmd::AutoRebuild, "Auto Rebuild", "&Auto Rebuild",
      "Rebuild and view the Quilt about once a second while it is being built", H::Frame},
+    {cmd::StudioPreview, "Studio Preview", "Studio &Preview",
+     "Show the Quilt being built with the studio's smooth colouring", H::Frame},
     {cmd::AppAbout, "About", "&About TILVEX...", "Display program information, version number and copyright",
      H::Application},
 
@@ -60,7 +64,7 @@ constexpr CommandInfo kCommands[] = {
     {cmd::PrevPane, "Previous Pane", "", "Switch back to the previous window pane", H::None},
 };
 
-constexpr int kFileMenu[] = {cmd::FileNew,  cmd::FileOpen,  cmd::FileSave, cmd::FileSaveAs,
+constexpr int kFileMenu[] = {cmd::FileNew,   cmd::FileOpen,  cmd::FileSave,  cmd::FileSaveAs, cmd::ExportStudioImage,
                              cmd::Separator, cmd::FileMru1, cmd::Separator, cmd::AppExit};
 constexpr int kQuiltMenu[] = {
     cmd::RandomNewQuilt,     cmd::ChooseQuiltFractal,   cmd::Separator,           cmd::UseDetail,
@@ -68,8 +72,9 @@ constexpr int kQuiltMenu[] = {
     cmd::SetViewPeriod,      cmd::Separator,            cmd::RandomResetPalette,  cmd::RandomDensityPalette,
     cmd::CycleDensityPalette, cmd::SelectPaletteColors, cmd::Separator,           cmd::SaveImagePcx,
     cmd::SaveImageBmp,       cmd::SaveImagePng,         cmd::Separator,           cmd::IterationStatus};
-// Auto Rebuild goes last so the usual items keep their places.
-constexpr int kViewMenu[] = {cmd::ViewToolbar, cmd::ViewStatusBar, cmd::Separator, cmd::AutoRebuild};
+// Auto Rebuild and Studio Preview go last so the usual items keep their places.
+constexpr int kViewMenu[] = {cmd::ViewToolbar, cmd::ViewStatusBar, cmd::Separator, cmd::AutoRebuild,
+                             cmd::StudioPreview};
 constexpr int kHelpMenu[] = {cmd::AppAbout};
 
 constexpr MenuInfo kMenus[] = {

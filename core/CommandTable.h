@@ -24,6 +24,10 @@ constexpr int SetMapping = 0x8015;
 constexpr int SaveImagePng = 0x8016;
 // Toggle: rebuild the view about once a second while generating (off by default).
 constexpr int AutoRebuild = 0x8020;
+// A large true-colour PNG rendered on every core, in the background.
+constexpr int ExportStudioImage = 0x8021;
+// Toggle: the view paints the grid with the studio's colouring (off by default, remembered).
+constexpr int StudioPreview = 0x8022;
 
 constexpr int FileNew = 0xE100;
 constexpr int FileOpen = 0xE101;

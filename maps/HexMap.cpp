@@ -264,7 +264,7 @@ Complex HexMap::FoldToCell(Complex p)
     return z;
 }
 
-Complex HexMap::PixelToLattice(int px, int py)
+Complex HexMap::PixelToLattice(double px, double py)
 {
     const Complex p(px, py);
     int nearest = 0;  // a pixel farther than the search radius from every corner uses the first

@@ -22,7 +22,8 @@ public:
     Complex Iterate(Complex p);
     Complex IterateKnot(Complex p);
     Complex FoldToCell(Complex p);
-    Complex PixelToLattice(int px, int py);
+    Complex PixelToLattice(int px, int py) { return PixelToLattice(static_cast<double>(px), static_cast<double>(py)); }
+    Complex PixelToLattice(double px, double py);
     Complex GetDetailCoefficient(int k);
     void SetDetailCoefficient(int k, Complex c);
     void ExpandDetailCoefficient(int k);

@@ -78,6 +78,41 @@ void PngImageFile::EmitRows(QuiltRows& rows)
     png_write_end(png_, info_);
 }
 
+void PngImageFile::EmitRgbHeader()
+{
+    png_set_IHDR(png_, info_, static_cast<png_uint_32>(width), static_cast<png_uint_32>(height), 8,
+                 PNG_COLOR_TYPE_RGB, PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
+    png_write_info(png_, info_);
+}
+
+bool PngImageFile::WriteRgbHeader()
+{
+    if (failed_ || headerWritten_) return false;
+    if (setjmp(png_jmpbuf(png_))) return false;
+    row_.assign(3 * row_.size(), 0);
+    EmitRgbHeader();
+    headerWritten_ = true;
+    return true;
+}
+
+void PngImageFile::EmitRgbRows(const std::function<void(int y, std::uint8_t* row)>& rowAt)
+{
+    for (int y = 0; y < height; ++y) {
+        rowAt(y, row_.data());
+        png_write_row(png_, row_.data());
+        ++rowsWritten;
+    }
+    png_write_end(png_, info_);
+}
+
+bool PngImageFile::WriteRgbPixels(const std::function<void(int y, std::uint8_t* row)>& rowAt)
+{
+    if (failed_ || !headerWritten_ || rowsWritten != 0 || height == 0) return false;
+    if (setjmp(png_jmpbuf(png_))) return false;
+    EmitRgbRows(rowAt);
+    return true;
+}
+
 bool PngImageFile::WritePixels(QuiltRows& rows)
 {
     if (failed_ || !headerWritten_ || rowsWritten != 0) return false;

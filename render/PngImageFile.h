@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -26,6 +27,10 @@ public:
     bool WriteHeader(const Palette& palette);  // signature, IHDR, PLTE
     bool WritePixels(QuiltRows& rows);         // every row, then the end of the file
 
+    // True colour instead: 8-bit RGB rows, top first, each filled by rowAt(y, row).
+    bool WriteRgbHeader();
+    bool WriteRgbPixels(const std::function<void(int y, std::uint8_t* row)>& rowAt);
+
     // libpng's message once it has refused the image; empty otherwise.
     std::string Error() const { return error_; }
 
@@ -40,6 +45,8 @@ private:
     static void FlushData(png_struct_def* png);
     void EmitHeader(const Palette& palette);
     void EmitRows(QuiltRows& rows);
+    void EmitRgbHeader();
+    void EmitRgbRows(const std::function<void(int y, std::uint8_t* row)>& rowAt);
 
     ImageOutput& out_;
     png_struct_def* png_ = nullptr;

@@ -10,6 +10,7 @@ packages=(
     qt6-base-dev libgl-dev
     libcli11-dev nlohmann-json3-dev libpng-dev
     clang libclang-rt-14-dev
+    libtbb-dev libsleef-dev
     python3 python3-pil imagemagick netpbm
     xvfb xauth x11-utils xdotool fonts-dejavu-core
     desktop-file-utils appstream shared-mime-info libxml2-utils

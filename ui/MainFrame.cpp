@@ -9,18 +9,24 @@
 #include <QLabel>
 #include <QLocale>
 #include <QMenuBar>
+#include <QMessageBox>
 #include <QMimeData>
 #include <QProgressBar>
+#include <QProgressDialog>
 #include <QSettings>
 #include <QStatusBar>
 #include <QStatusTipEvent>
 #include <QToolBar>
+#include <QTimer>
 #include <algorithm>
 #include <array>
+#include <cstring>
 
 #include "engine/TilvexApp.h"
 #include "ui/Icons.h"
 #include "ui/TilvexDoc.h"
+#include "ui/StudioExportDialog.h"
+#include "ui/StudioExportJob.h"
 #include "ui/TilvexView.h"
 
 namespace tilvex::ui {
@@ -64,6 +70,15 @@ CMainFrame::CMainFrame(CTilvexApp& app, QSettings& settings, QWidget* parent)
     router_->afterCommand = [this] {
         UpdateCommandUi();
         UpdateProgress();
+        if (studioPreview_) RefreshStudioPreview();
+    };
+    askStudioExport = [this](const StudioExportRequest& initial) -> std::optional<StudioExportRequest> {
+        StudioExportDialog dialog(initial, this);
+        if (dialog.exec() != QDialog::Accepted) return std::nullopt;
+        return dialog.Request();
+    };
+    view_->resized = [this] {
+        if (studioPreview_) RefreshStudioPreview();
     };
     connect(&idle_, &IdleDriver::progress, this, &CMainFrame::OnGenerationProgress);
     connect(&idle_, &IdleDriver::generationStopped, this, &CMainFrame::OnGenerationStopped);
@@ -77,6 +92,7 @@ CMainFrame::CMainFrame(CTilvexApp& app, QSettings& settings, QWidget* parent)
     connect(doc_, &CTilvexDoc::titleChanged, this, [this] { UpdateTitle(); });
     recent_.changed = [this] { UpdateRecentFileMenu(); };
     recent_.Load(settings_);
+    studioPreview_ = settings_.value(QStringLiteral("Studio/Preview"), false).toBool();
 
     UpdateTitle();
     UpdateCommandUi();
@@ -126,7 +142,8 @@ void CMainFrame::BuildMenus()
             }
         }
     }
-    for (int id : {cmd::ViewToolbar, cmd::ViewStatusBar, cmd::AutoRebuild}) actions_[id]->setCheckable(true);
+    for (int id : {cmd::ViewToolbar, cmd::ViewStatusBar, cmd::AutoRebuild, cmd::StudioPreview})
+        actions_[id]->setCheckable(true);
 }
 
 void CMainFrame::BuildToolBar()
@@ -181,7 +198,8 @@ QString CMainFrame::MessageText() const { return messagePane_->text(); }
 
 bool CMainFrame::HandlesCommand(int id) const
 {
-    return id == cmd::ViewToolbar || id == cmd::ViewStatusBar || id == cmd::AutoRebuild || id == cmd::AppExit;
+    return id == cmd::ViewToolbar || id == cmd::ViewStatusBar || id == cmd::AutoRebuild || id == cmd::AppExit ||
+           id == cmd::ExportStudioImage || id == cmd::StudioPreview;
 }
 
 void CMainFrame::OnCommand(int id)
@@ -197,6 +215,8 @@ void CMainFrame::OnCommand(int id)
         iterationsAtAutoRebuild_ = app_.iterationCount;
         break;
     case cmd::AppExit: close(); break;
+    case cmd::ExportStudioImage: ExportStudioImage(); break;
+    case cmd::StudioPreview: SetStudioPreview(!studioPreview_); break;
     default: break;
     }
 }
@@ -213,6 +233,7 @@ void CMainFrame::UpdateCommandUi()
     actions_[cmd::ViewToolbar]->setChecked(toolBar_->isVisibleTo(this));
     actions_[cmd::ViewStatusBar]->setChecked(statusBar()->isVisibleTo(this));
     actions_[cmd::AutoRebuild]->setChecked(autoRebuild_);
+    actions_[cmd::StudioPreview]->setChecked(studioPreview_);
 }
 
 void CMainFrame::UpdateProgress()
@@ -240,6 +261,8 @@ void CMainFrame::UpdateProgress()
 void CMainFrame::OnGenerationProgress()
 {
     UpdateProgress();
+    if (studioPreview_ && std::chrono::steady_clock::now() - lastStudioPreview_ >= std::chrono::seconds(1))
+        RefreshStudioPreview();
     if (GeneratedSinceAutoRebuild() &&
         std::chrono::steady_clock::now() - lastAutoRebuild_ >= autoRebuildInterval_)
         AutoRebuildNow();
@@ -248,6 +271,7 @@ void CMainFrame::OnGenerationProgress()
 void CMainFrame::OnGenerationStopped()
 {
     UpdateProgress();
+    if (studioPreview_) RefreshStudioPreview();
     // Once more with the final counts.
     if (GeneratedSinceAutoRebuild()) AutoRebuildNow();
 }
@@ -263,6 +287,89 @@ void CMainFrame::AutoRebuildNow()
     lastAutoRebuild_ = std::chrono::steady_clock::now();
     iterationsAtAutoRebuild_ = app_.iterationCount;
     view_->OnRebuildView();
+}
+
+void CMainFrame::SetStudioPreview(bool on)
+{
+    studioPreview_ = on;
+    settings_.setValue(QStringLiteral("Studio/Preview"), on);
+    if (!on) view_->HidePreview();
+    // Turning it on refreshes after the command, like every other command.
+}
+
+// The grid as it stands, one tile per viewPeriod-th of the view's width, in the
+// colours and gamma last chosen for a studio export.
+void CMainFrame::RefreshStudioPreview()
+{
+    lastStudioPreview_ = std::chrono::steady_clock::now();
+    QuiltSnapshot quilt = *app_.TakeSnapshot();
+    StudioExportRequest look;
+    look.Load(settings_);
+    std::optional<studio::ColorMap> colours = studio::ColorMap::Named(look.colormap.toStdString(), quilt.paletteEntries);
+    if (!colours) colours = studio::ColorMap::Named("viridis", quilt.paletteEntries);
+    studio::StudioSettings settings;
+    settings.tone.gamma = look.gamma;
+    const qreal dpr = view_->devicePixelRatioF();
+    const int width = std::max(16, static_cast<int>(view_->width() * dpr / std::max<int>(app_.viewPeriod, 1)));
+    const studio::StudioImage tile = studio::PreviewTile(quilt, width, settings, *colours);
+    QImage image(tile.width, tile.height, QImage::Format_RGB888);
+    for (int y = 0; y < tile.height; ++y)
+        std::memcpy(image.scanLine(y), tile.pixels.data() + static_cast<std::size_t>(y) * tile.width,
+                    3 * static_cast<std::size_t>(tile.width));
+    image.setDevicePixelRatio(dpr);
+    view_->ShowPreview(image);
+}
+
+void CMainFrame::ExportStudioImage()
+{
+    if (studioExport_) {
+        QMessageBox::information(this, windowTitle(), QStringLiteral("A studio image is being rendered already."));
+        return;
+    }
+    StudioExportRequest request;
+    request.Load(settings_);
+    request.path = QDir::current().filePath(QString::fromStdString(app_.QuiltName()) + QStringLiteral(".png"));
+    std::optional<StudioExportRequest> answer = askStudioExport(request);
+    if (!answer) return;
+    request = *answer;
+    request.Save(settings_);
+
+    QuiltSnapshot quilt = *app_.TakeSnapshot();
+    std::optional<studio::ColorMap> colours = studio::ColorMap::Named(request.colormap.toStdString(), quilt.paletteEntries);
+    if (!colours) return;
+    studio::StudioSettings settings;
+    settings.width = request.size;
+    settings.samplesPerPixel = request.spp;
+    settings.tone.gamma = request.gamma;
+    studioExport_ = std::make_unique<StudioExportJob>(std::move(quilt), settings, *colours, request.period, request.path);
+    connect(studioExport_.get(), &StudioExportJob::finished, this, &CMainFrame::OnStudioExportFinished);
+
+    studioProgress_ = new QProgressDialog(QStringLiteral("Rendering the studio image..."), QStringLiteral("Cancel"), 0,
+                                          1000, this);
+    studioProgress_->setWindowTitle(QStringLiteral("Export Studio Image"));
+    studioProgress_->setMinimumDuration(0);
+    studioProgress_->setAutoClose(false);
+    studioProgress_->setAutoReset(false);
+    connect(studioProgress_, &QProgressDialog::canceled, this, [this] {
+        if (studioExport_) studioExport_->Cancel();
+    });
+    auto* poll = new QTimer(studioProgress_);
+    connect(poll, &QTimer::timeout, this, [this] {
+        if (studioExport_ && studioProgress_) studioProgress_->setValue(static_cast<int>(studioExport_->Done() * 1000));
+    });
+    poll->start(100);
+    studioProgress_->show();
+    studioExport_->Start();
+}
+
+void CMainFrame::OnStudioExportFinished(const QString& error, bool cancelled)
+{
+    if (studioProgress_) {
+        studioProgress_->deleteLater();
+        studioProgress_ = nullptr;
+    }
+    studioExport_.reset();
+    if (!cancelled && !error.isEmpty()) QMessageBox::warning(this, windowTitle(), error);
 }
 
 void CMainFrame::UpdateRecentFileMenu()
@@ -296,6 +403,7 @@ void CMainFrame::UpdateKeyIndicators()
 
 void CMainFrame::closeEvent(QCloseEvent* event)
 {
+    if (studioExport_) studioExport_->Cancel();
     recent_.Save(settings_);
     settings_.sync();
     event->accept();

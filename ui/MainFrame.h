@@ -3,12 +3,16 @@
 #include <QMainWindow>
 #include <QMap>
 #include <chrono>
+#include <functional>
+#include <optional>
 #include <memory>
 
 #include "ui/CommandRouter.h"
 #include "ui/IdleDriver.h"
+#include "ui/StudioExportDialog.h"
 
 class QAction;
+class QProgressDialog;
 class QLabel;
 class QMenu;
 class QProgressBar;
@@ -22,6 +26,7 @@ class CTilvexApp;
 namespace tilvex::ui {
 
 class CTilvexDoc;
+class StudioExportJob;
 class CTilvexView;
 
 // The main window: menus, toolbar and status bar rendered from the command
@@ -51,6 +56,11 @@ public:
     // Iteration count against the limit, before the key indicators.
     QProgressBar* ProgressPane() const { return progressPane_; }
     bool AutoRebuild() const { return autoRebuild_; }
+    bool StudioPreview() const { return studioPreview_; }
+    // The running studio export, if any.
+    StudioExportJob* StudioExport() const { return studioExport_.get(); }
+    // Asks what to export; the dialog by default, scripted in tests. Empty: cancelled.
+    std::function<std::optional<StudioExportRequest>(const StudioExportRequest&)> askStudioExport;
     void SetAutoRebuildInterval(std::chrono::milliseconds interval) { autoRebuildInterval_ = interval; }
     // The action of a command id (for the recent files: entry 1 ... 4); nullptr if none.
     QAction* Action(int id) const { return actions_.value(id, nullptr); }
@@ -81,6 +91,10 @@ private:
     void OnGenerationStopped();
     bool GeneratedSinceAutoRebuild() const;
     void AutoRebuildNow();
+    void SetStudioPreview(bool on);
+    void RefreshStudioPreview();
+    void ExportStudioImage();
+    void OnStudioExportFinished(const QString& error, bool cancelled);
 
     CTilvexApp& app_;
     QSettings& settings_;
@@ -103,6 +117,11 @@ private:
     std::chrono::milliseconds autoRebuildInterval_{1000};
     std::chrono::steady_clock::time_point lastAutoRebuild_{};
     int iterationsAtAutoRebuild_ = -1;
+    // Studio Preview: remembered in the settings.
+    bool studioPreview_ = false;
+    std::chrono::steady_clock::time_point lastStudioPreview_{};
+    std::unique_ptr<StudioExportJob> studioExport_;
+    QProgressDialog* studioProgress_ = nullptr;
 };
 
 }  // namespace tilvex::ui

@@ -120,7 +120,31 @@ void CTilvexView::AfterDensityPalette()
 void CTilvexView::paintEvent(QPaintEvent*)
 {
     QPainter painter(this);
-    OnDraw(painter);
+    if (preview_.isNull()) {
+        OnDraw(painter);
+        return;
+    }
+    const QSizeF tile = preview_.deviceIndependentSize();
+    for (qreal y = 0; y < height(); y += tile.height())
+        for (qreal x = 0; x < width(); x += tile.width()) painter.drawImage(QPointF(x, y), preview_);
+}
+
+void CTilvexView::resizeEvent(QResizeEvent* event)
+{
+    QWidget::resizeEvent(event);
+    if (resized) resized();
+}
+
+void CTilvexView::ShowPreview(const QImage& tile)
+{
+    preview_ = tile;
+    update();
+}
+
+void CTilvexView::HidePreview()
+{
+    preview_ = QImage();
+    update();
 }
 
 void CTilvexView::OnDraw(QPainter& painter)

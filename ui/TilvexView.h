@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QImage>
+#include <functional>
 #include <QWidget>
 
 #include "ui/CommandRouter.h"
@@ -36,11 +37,19 @@ public:
     // Tiles painted by the latest paint: columns x rows (0 x 0 if none).
     QSize LastTileGrid() const { return lastTileGrid_; }
 
+    // Studio Preview: while a preview tile is shown it is painted, repeated to
+    // cover the view, instead of the quilt's 8-bit image.
+    void ShowPreview(const QImage& tile);
+    void HidePreview();
+    bool ShowsPreview() const { return !preview_.isNull(); }
+    std::function<void()> resized;
+
     int rebuildImage = 0;
     int imageReady = 0;
 
 protected:
     void paintEvent(QPaintEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
 
 private:
     void OnDraw(QPainter& painter);
@@ -55,6 +64,7 @@ private:
     QImage shown_;    // the same converted for painting
     bool shownStale_ = true;
     QSize lastTileGrid_;
+    QImage preview_;
 };
 
 }  // namespace tilvex::ui

@@ -7,6 +7,8 @@
 #include <QMimeData>
 #include <QProgressBar>
 #include <QRegularExpression>
+#include <QFile>
+#include <QImage>
 #include <QSettings>
 #include <QStatusBar>
 #include <QStatusTipEvent>
@@ -23,6 +25,7 @@
 #include "engine/TilvexApp.h"
 #include "tests/ui/TestInteraction.h"
 #include "ui/MainFrame.h"
+#include "ui/StudioExportJob.h"
 #include "ui/TilvexDoc.h"
 #include "ui/TilvexView.h"
 
@@ -47,6 +50,10 @@ struct Fixture {
         seed.sync();
         settings = std::make_unique<QSettings>(ProfilePath(), QSettings::IniFormat);
         frame = std::make_unique<CMainFrame>(app, *settings);
+        frame->askStudioExport = [this](const ui::StudioExportRequest&) {
+            ++user.asked["studio"];
+            return studioAnswer;
+        };
     }
 
     QString ProfilePath() const { return dir.filePath(QStringLiteral("profile.ini")); }
@@ -67,6 +74,7 @@ struct Fixture {
     TestInteraction user;
     std::unique_ptr<QSettings> settings;
     std::unique_ptr<CMainFrame> frame;
+    std::optional<ui::StudioExportRequest> studioAnswer;
 };
 
 // What a quilt is made of, to tell whether anything changed it.
@@ -115,6 +123,7 @@ private slots:
     void stepsDoNotNestInsideModalLoops();
     void progressPaneShowsCountAgainstLimit();
     void autoRebuildIsAnOptionalLastViewItem();
+    void studioExportRendersInTheBackgroundAndPreviewIsRemembered();
     void autoRebuildOffLeavesTheViewAlone();
     void autoRebuildRebuildsOnlyWhileGenerating();
 };
@@ -294,6 +303,8 @@ void MainWindowTest::everyCommandReachesItsHandler()
         {cmd::ViewToolbar, [&f] { return !f.frame->ToolBar()->isVisible(); }},
         {cmd::ViewStatusBar, [&f] { return !f.frame->statusBar()->isVisible(); }},
         {cmd::AutoRebuild, [&f] { return f.frame->AutoRebuild(); }},
+        {cmd::StudioPreview, [&f] { return f.frame->StudioPreview() && f.frame->View().ShowsPreview(); }},
+        {cmd::ExportStudioImage, [&f] { return f.user.Asked("studio") == 1; }},
         {cmd::AppExit, [&f] { return !f.frame->isVisible(); }},
     };
     for (const CommandInfo& c : Commands()) {
@@ -314,7 +325,9 @@ void MainWindowTest::everyCommandReachesItsHandler()
         view.rebuildImage = 0;
         f.Trigger(c.id);
         QVERIFY2(arrived[c.id](), qPrintable(name));
-        if (c.id == cmd::ViewToolbar || c.id == cmd::ViewStatusBar || c.id == cmd::AutoRebuild) f.Trigger(c.id);
+        if (c.id == cmd::ViewToolbar || c.id == cmd::ViewStatusBar || c.id == cmd::AutoRebuild ||
+            c.id == cmd::StudioPreview)
+            f.Trigger(c.id);
     }
     f.Trigger(cmd::AppExit);
     QVERIFY(arrived[cmd::AppExit]());
@@ -700,6 +713,47 @@ void MainWindowTest::progressPaneShowsCountAgainstLimit()
     QVERIFY(p.count < stoppedAt);
 }
 
+void MainWindowTest::studioExportRendersInTheBackgroundAndPreviewIsRemembered()
+{
+    {
+        Fixture f;
+        f.Steps(50000);
+        ui::StudioExportRequest r;
+        r.size = 96;
+        r.spp = 2;
+        r.colormap = QStringLiteral("magma");
+        r.period = 2;
+        r.path = f.File("studio.png");
+        f.studioAnswer = r;
+        const int before = f.app.iterationCount;
+        f.Trigger(cmd::ExportStudioImage);
+        QVERIFY(f.frame->StudioExport());
+        QTRY_VERIFY_WITH_TIMEOUT(!f.frame->StudioExport(), 20000);
+        QImage written(r.path);
+        QCOMPARE(written.size(), QSize(192, 192));
+        QCOMPARE(f.app.iterationCount, before);  // the render read a copy and changed nothing
+
+        // Cancel leaves no file behind.
+        r.size = 4096;
+        r.spp = 100;
+        r.path = f.File("cancelled.png");
+        f.studioAnswer = r;
+        f.Trigger(cmd::ExportStudioImage);
+        f.frame->StudioExport()->Cancel();
+        QTRY_VERIFY_WITH_TIMEOUT(!f.frame->StudioExport(), 2000);
+        QVERIFY(!QFile::exists(r.path));
+
+        f.Trigger(cmd::StudioPreview);
+        QVERIFY(f.frame->View().ShowsPreview());
+        QVERIFY(f.frame->Action(cmd::StudioPreview)->isChecked());
+        // A window opened later on the same profile starts with the preview on.
+        CMainFrame reopened(f.app, *f.settings);
+        QVERIFY(reopened.StudioPreview());
+    }
+    Fixture fresh;
+    QVERIFY(!fresh.frame->StudioPreview());
+}
+
 void MainWindowTest::autoRebuildIsAnOptionalLastViewItem()
 {
     Fixture f;
@@ -721,11 +775,12 @@ void MainWindowTest::autoRebuildIsAnOptionalLastViewItem()
             QVERIFY(!items.contains(toggle));
             continue;
         }
-        QCOMPARE(items.size(), 4);
+        QCOMPARE(items.size(), 5);
         QCOMPARE(items[0]->data().toInt(), cmd::ViewToolbar);
         QCOMPARE(items[1]->data().toInt(), cmd::ViewStatusBar);
         QVERIFY(items[2]->isSeparator());
         QCOMPARE(items[3], toggle);
+        QCOMPARE(items[4]->data().toInt(), cmd::StudioPreview);
     }
     QVERIFY(!f.frame->ToolBar()->actions().contains(toggle));
 

@@ -1,0 +1,114 @@
+#pragma once
+
+#include <cmath>
+#include <cstdint>
+#include <memory>
+#include <span>
+
+#include "core/QuiltMap.h"
+
+namespace tilvex::studio {
+
+// Visit counts over the unit square at resolution x resolution, in 1/256ths of
+// a visit. Each visit is shared bilinearly between the four nearest cells,
+// wrapping at the edges (the quilt's plane is periodic there), so the tile has
+// no seam. Sums are integers: the same visits give the same buffer in any order.
+class DensityBuffer {
+public:
+    static constexpr std::uint32_t kOneVisit = 256;
+
+    explicit DensityBuffer(int resolution);
+    // The exact grid's counts as a buffer of its own resolution.
+    static DensityBuffer FromGrid(const QuiltMap& grid);
+
+    int Resolution() const { return resolution_; }
+    std::uint32_t At(int x, int y) const { return cells_[Index(Wrap(x), Wrap(y))]; }
+    std::span<const std::uint32_t> Cells() const { return {cells_.get(), size_}; }
+
+    // Where a visit at unit position (u, v) lands: four cells and their weights.
+    struct Footprint {
+        std::uint32_t cell[4] = {};
+        std::uint32_t weight[4] = {};
+    };
+
+    Footprint Locate(double u, double v) const
+    {
+        Footprint f;
+        const double x = u * resolution_ - 0.5, y = v * resolution_ - 0.5;
+        if (!(std::fabs(x) < 1e9 && std::fabs(y) < 1e9)) return f;  // escaped orbits leave no trace
+        const double fx = std::floor(x), fy = std::floor(y);
+        const auto wx = static_cast<std::uint32_t>((x - fx) * 16.0 + 0.5);
+        const auto wy = static_cast<std::uint32_t>((y - fy) * 16.0 + 0.5);
+        const int x0 = Wrap(static_cast<long long>(fx)), y0 = Wrap(static_cast<long long>(fy));
+        const int x1 = x0 + 1 == resolution_ ? 0 : x0 + 1;
+        const int y1 = y0 + 1 == resolution_ ? 0 : y0 + 1;
+        f.cell[0] = static_cast<std::uint32_t>(Index(x0, y0));
+        f.cell[1] = static_cast<std::uint32_t>(Index(x1, y0));
+        f.cell[2] = static_cast<std::uint32_t>(Index(x0, y1));
+        f.cell[3] = static_cast<std::uint32_t>(Index(x1, y1));
+        f.weight[0] = (16 - wx) * (16 - wy);
+        f.weight[1] = wx * (16 - wy);
+        f.weight[2] = (16 - wx) * wy;
+        f.weight[3] = wx * wy;
+        return f;
+    }
+    // Asks for the footprint's two rows ahead of Add: a large buffer misses the
+    // cache on nearly every visit, and the orbit's next steps hide the wait.
+    void Prefetch(const Footprint& f) const
+    {
+        __builtin_prefetch(cells_.get() + f.cell[0], 1);
+        __builtin_prefetch(cells_.get() + f.cell[2], 1);
+    }
+    void Add(const Footprint& f)
+    {
+        for (int k = 0; k < 4; ++k) Add(f.cell[k], f.weight[k]);
+    }
+    void Splat(double u, double v) { Add(Locate(u, v)); }
+
+    // Adds other's counts, saturating: the order of merges does not matter.
+    void Merge(const DensityBuffer& other)
+    {
+        for (std::size_t i = 0; i < size_; ++i) Add(i, other.cells_[i]);
+    }
+
+    // Bilinear density at unit position (u, v), in visits.
+    double Sample(double u, double v) const
+    {
+        const double x = u * resolution_ - 0.5, y = v * resolution_ - 0.5;
+        if (!(std::fabs(x) < 1e9 && std::fabs(y) < 1e9)) return 0.0;
+        const double fx = std::floor(x), fy = std::floor(y);
+        const double ax = x - fx, ay = y - fy;
+        const int x0 = Wrap(static_cast<long long>(fx)), y0 = Wrap(static_cast<long long>(fy));
+        const int x1 = x0 + 1 == resolution_ ? 0 : x0 + 1;
+        const int y1 = y0 + 1 == resolution_ ? 0 : y0 + 1;
+        const double top = cells_[Index(x0, y0)] * (1 - ax) + cells_[Index(x1, y0)] * ax;
+        const double bottom = cells_[Index(x0, y1)] * (1 - ax) + cells_[Index(x1, y1)] * ax;
+        return (top * (1 - ay) + bottom * ay) / kOneVisit;
+    }
+
+private:
+    int Wrap(long long i) const
+    {
+        // Positions come from the unit square, so one step back or forth is the usual case.
+        if (i >= 0 && i < resolution_) return static_cast<int>(i);
+        if (i == -1) return resolution_ - 1;
+        long long r = i % resolution_;
+        return static_cast<int>(r < 0 ? r + resolution_ : r);
+    }
+    std::size_t Index(int x, int y) const { return static_cast<std::size_t>(y) * resolution_ + x; }
+    void Add(std::size_t i, std::uint32_t w)
+    {
+        std::uint32_t s = cells_[i] + w;
+        cells_[i] = s < w ? UINT32_MAX : s;
+    }
+
+    struct Release {
+        void operator()(std::uint32_t* p) const;
+    };
+
+    int resolution_;
+    std::size_t size_;
+    std::unique_ptr<std::uint32_t[], Release> cells_;
+};
+
+}  // namespace tilvex::studio

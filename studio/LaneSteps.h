@@ -1,0 +1,101 @@
+#pragma once
+
+#include <optional>
+#include <string>
+
+#include "maps/QuiltKind.h"
+#include "maps/QuiltMaps.h"
+
+namespace tilvex::studio {
+
+// Where the studio's orbits run: one orbit per chunk on the scalar path, or a
+// batch of orbits in the lanes of 4-double (AVX2) or 8-double (AVX-512) vectors.
+enum class SimdPath { Auto, Scalar, Avx2, Avx512 };
+
+inline constexpr int kMaxLanes = 8;
+
+std::optional<SimdPath> ParseSimdPath(const std::string& name);
+const char* SimdPathName(SimdPath path);
+bool SimdSupported(SimdPath path);  // Auto and Scalar always are
+// Auto becomes the widest path this processor runs, a path it lacks the scalar one.
+SimdPath ResolveSimd(SimdPath path);
+int SimdLanes(SimdPath path);  // of a resolved path
+
+// The constants of one quilt's step, copied out of its map objects into plain
+// arrays, so the vector code reads no map object and calls none of its code.
+struct LaneParams {
+    enum class Form { SquarePlain, SquareDetailed, HexCell, HexKnot, FourSixTwelve, FourEight, ThreeTwelve, WildCorner };
+    Form form = Form::SquarePlain;
+
+    struct Square {
+        double twoPi, lambda, alpha, beta, gamma, omega, emm, shiftX, shiftY;
+        int depth;
+        double coef[6][6];  // coef[i][j] as SqrMap::Coef(i, j)
+    } square{};
+
+    struct Hex {
+        bool detailed;
+        double twoPi, halfHeight, fullHeight;
+        double waveA[3][2], waveB[3][2], waveC[3][2], waveD[3][2];  // B: waveB1, waveB23[0..1]
+        double lambda[2], alpha[2], coefC23[2][2], coefD[3][2], hAlpha, hEmm;
+        int last;                    // the detailed sum's last harmonic
+        double detailWave[12][6][2];  // [k][j]
+        double detailCoef[12][6][2];
+        double sectorAngle[5];
+        double sectorRotation[5][2];
+    } hex{};
+
+    // The tiling maps: fold constants and the polynomial terms of each tile type.
+    struct Tile {
+        int sides;
+        double center[2];
+        double radial[4][2], angular[4][2];
+        bool libraryPower;
+    };
+    struct Tiling {
+        int tileTypes;    // 2 or 3
+        int initialTile;  // the map's tileType when the quilt was taken
+        Tile tile[3];
+        double cellWidth, cellHeight;  // the fold's half periods
+        struct SixFourTwelve {
+            double a, a2, twoA, b, bMinusA, cPlusA, twoCPlusA, bPlusC, twoCPlusB;
+            double hexCenter[2], upperHexCenter[2], slantCenter[2], upperSquareCenter[2];
+            double dodecagonCenter[2], upperDodecagonCenter[2], rotateMinusSixth[2];
+        } sft;
+        struct FourEight {
+            double l, bandLimit, bandLimitY, bandLimitCorner, lowerSlope, upperSlope;
+            double rightSquare[2], topLeftSquare[2], topRightSquare[2];
+        } fe;
+        struct ThreeTwelve {
+            double s, t0, t1, u, w, v, k1, k2, k3, k4;
+            double top[2], right[2], triangle[2], leftTriangle[2], rightTriangle[2], rotatePlus[2], rotateMinus[2];
+        } tt;
+    } tiling{};
+
+    struct Corner {
+        double center[2];
+        int count;  // rows * terms
+        double wave[22 * 12][2], amp[22 * 12][2];
+    } corner{};
+};
+
+LaneParams MakeLaneParams(QuiltKind kind, int hexKnot, const SqrMap& square, const HexMap& hex,
+                          const MapSixFourTwelve& fourSixTwelve, const MapFourEight& fourEight,
+                          const MapThreeTwelve& threeTwelve, const WildCornerMap& wildCorner);
+
+// Orbits in lanes: the point each lane's next step starts from (as Orbit keeps
+// it) and the tile type a tiling fold may carry over from the step before.
+struct LaneState {
+    alignas(64) double re[kMaxLanes] = {};
+    alignas(64) double im[kMaxLanes] = {};
+    alignas(64) double tile[kMaxLanes] = {};
+};
+
+// Sets lane l to start from the unit point (u[l], v[l]) as a new Orbit does.
+void StartLane(const LaneParams& params, const HexMap& hex, LaneState& state, int lane, double u, double v);
+
+// Advances every lane of a resolved vector path `steps` steps; when plotX is
+// not null, step s's unit-square position of lane l goes to plotX/Y[s * lanes + l].
+void StepLanes(SimdPath path, const LaneParams& params, LaneState& state, int steps, double* plotX, double* plotY);
+
+}  // namespace tilvex::studio

@@ -1,0 +1,59 @@
+#!/usr/bin/env bash
+# tilvex-cli studio: refusals name what is accepted, failed writes leave no
+# file, and a render reports itself and leaves the exact quilt as render makes it.
+set -u
+bin=$1
+cli="$bin/tilvex-cli"
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+failures=0
+fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
+quick="--seed 7 --max-iterations 60000 --size 64 --spp 2"
+
+for args in "--colormap jet" "--gradient #000000" "--gradient #000000,#GG0000" "--size 8" "--spp 0" \
+            "--gamma 0" "--period 0" "--threads -1" "--background red" "--kind octagon" "--simd sse"; do
+    # shellcheck disable=SC2086
+    "$cli" studio $quick $args --png "$work/x.png" > "$work/out" 2> "$work/err"
+    code=$?
+    [ "$code" -eq 2 ] || fail "studio $args exited $code, not 2"
+    [ -s "$work/err" ] || fail "studio $args said nothing on stderr"
+    [ -e "$work/x.png" ] && fail "studio $args wrote an image"
+done
+"$cli" studio $quick --colormap jet --png "$work/x.png" 2> "$work/err"
+grep -q "viridis, magma, inferno, plasma, cividis, twilight, gray, quilt" "$work/err" || fail "colour maps not listed: $(cat "$work/err")"
+"$cli" studio $quick --simd sse --png "$work/x.png" 2> "$work/err"
+grep -q "auto, avx512, avx2, scalar" "$work/err" || fail "vector paths not listed: $(cat "$work/err")"
+"$cli" studio $quick > /dev/null 2>&1 && fail "studio without --png succeeded"
+
+mkdir "$work/ro" && chmod 500 "$work/ro"
+if [ "$(id -u)" -ne 0 ]; then
+    "$cli" studio $quick --png "$work/ro/x.png" > /dev/null 2>&1; [ $? -eq 1 ] || fail "unwritable folder: not exit 1"
+fi
+"$cli" studio $quick --png "$work/missing/x.png" > /dev/null 2>&1; [ $? -eq 1 ] || fail "missing folder: not exit 1"
+"$cli" studio $quick --png /dev/full > /dev/null 2>&1; [ $? -eq 1 ] || fail "full device: not exit 1"
+ls "$work" | grep -q saving && fail "a temporary file was left behind"
+
+json=$("$cli" studio $quick --period 2 --kind hex --png "$work/hex.png") || fail "hex studio render failed"
+for key in '"kind": "hex"' '"width": 128' '"samples":' '"threads":' '"simd": "' '"samplesPerSecond":' '"colormap": "viridis"'; do
+    echo "$json" | grep -q "$key" || fail "JSON lacks $key: $json"
+done
+echo "$json" | grep -q '"simd": "auto"' && fail "JSON names auto, not the path taken: $json"
+json=$("$cli" studio $quick --simd scalar --png "$work/s.png") || fail "scalar studio render failed"
+echo "$json" | grep -q '"simd": "scalar"' || fail "JSON lacks the scalar path: $json"
+/usr/bin/python3 - "$work/hex.png" <<'PY' || fail "hex.png is not a 128-pixel-wide RGB PNG"
+import sys
+from PIL import Image
+im = Image.open(sys.argv[1])
+assert im.mode == "RGB" and im.size[0] == 128, (im.mode, im.size)
+PY
+
+# The studio's quilt is the one render makes with the same options.
+name_r=$("$cli" render --seed 7 --max-iterations 60000 | grep quiltName)
+name_s=$("$cli" studio $quick --png "$work/s.png" | grep quiltName)
+[ "$name_r" = "$name_s" ] || fail "studio quilt $name_s differs from render's $name_r"
+"$cli" render --seed 7 --max-iterations 60000 --save "$work/s.qlt" > /dev/null
+name_l=$("$cli" studio --load "$work/s.qlt" --size 64 --spp 2 --png "$work/l.png" | grep quiltName)
+[ "$name_r" = "$name_l" ] || fail "studio --load quilt $name_l differs from $name_r"
+
+[ "$failures" -eq 0 ] && echo "studio command: all checks passed"
+exit "$failures"

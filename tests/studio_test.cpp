@@ -1,0 +1,170 @@
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
+
+#include "engine/QuiltControl.h"
+#include "engine/TilvexApp.h"
+#include "studio/ColorMap.h"
+#include "studio/StudioRenderer.h"
+#include "studio/TileFolder.h"
+#include "studio/ToneMap.h"
+
+namespace tilvex::studio {
+namespace {
+
+struct KindCase {
+    const char* name;
+    QuiltKind kind;
+    int knot;
+};
+
+const KindCase kKinds[] = {
+    {"square", QuiltKind::Square, 0},          {"hex", QuiltKind::Hex, 0},
+    {"hex knot", QuiltKind::Hex, 1},           {"4-6-12", QuiltKind::FourSixTwelve, 0},
+    {"4-8-8", QuiltKind::FourEightEight, 0},   {"3-12-12", QuiltKind::ThreeTwelveTwelve, 0},
+    {"wild corner", QuiltKind::WildCorner, 0},
+};
+
+// A fresh quilt of the case's kind, set up as the command line does.
+QuiltSnapshot MakeQuilt(const KindCase& k, CTilvexApp& app)
+{
+    EXPECT_TRUE(app.InitInstance(1ull << 32));
+    NewQuiltRequest request;
+    request.kind = k.kind;
+    request.knot = k.knot;
+    ConfigureNewQuilt(app, request);
+    return *app.TakeSnapshot();
+}
+
+TEST(StudioPixelRule, FractionalFoldLandsInTheExactImagesCellForEveryKind)
+{
+    for (const KindCase& k : kKinds) {
+        CTilvexApp app(5.0);
+        QuiltSnapshot quilt = MakeQuilt(k, app);
+        TileFolder folder(quilt);
+        const bool squareLattice = quilt.kind == QuiltKind::Square || quilt.kind == QuiltKind::WildCorner;
+        int compared = 0;
+        for (int y = 0; y < quilt.tile.height; y += 7) {
+            for (int x = 0; x < quilt.tile.width; x += 5) {
+                std::optional<GridCell> cell = app.CellForPixel(x, y);
+                if (squareLattice) {
+                    const int n = quilt.tile.width / 2;
+                    cell = GridCell{x >= n ? x - n : n - 1 - x, y < n ? y : 2 * n - 1 - y};
+                }
+                if (!cell) continue;
+                // The square lattice mirrors whole pixels, so its cells are read at the pixels' centres.
+                double offset = squareLattice ? 0.5 : 0.0;
+                Complex u = folder.UnitPosition(x + offset, y + offset);
+                int cx = std::min(static_cast<int>(std::floor(u.re * quilt.gridScale)), app.gridSize - 1);
+                int cy = std::min(static_cast<int>(std::floor(u.im * quilt.gridScale)), app.gridSize - 1);
+                ASSERT_EQ(cx, cell->x) << k.name << " at " << x << "," << y;
+                ASSERT_EQ(cy, cell->y) << k.name << " at " << x << "," << y;
+                ++compared;
+            }
+        }
+        EXPECT_GT(compared, 500) << k.name;
+    }
+}
+
+TEST(StudioAccumulation, SameBufferForAnyThreadCountOnEveryPathAndSeedMatters)
+{
+    CTilvexApp app(7.0);
+    QuiltSnapshot quilt = MakeQuilt(kKinds[1], app);
+    auto cells = [](const DensityBuffer& b) { return std::vector<std::uint32_t>(b.Cells().begin(), b.Cells().end()); };
+    for (SimdPath path : {SimdPath::Scalar, SimdPath::Avx2, SimdPath::Avx512}) {
+        if (!SimdSupported(path)) continue;
+        auto one = Accumulate(quilt, 64, 200000, 3, 1, {}, path);
+        auto two = Accumulate(quilt, 64, 200000, 3, 2, {}, path);
+        auto other = Accumulate(quilt, 64, 200000, 4, 2, {}, path);
+        ASSERT_TRUE(one && two && other);
+        EXPECT_EQ(cells(*one), cells(*two)) << SimdPathName(path);
+        EXPECT_NE(cells(*one), cells(*other)) << SimdPathName(path);
+        std::uint64_t total = 0;
+        for (std::uint32_t c : one->Cells()) total += c;
+        EXPECT_EQ(total, 200000ull * DensityBuffer::kOneVisit) << SimdPathName(path);  // every sample lands whole
+    }
+}
+
+TEST(StudioAccumulation, CancelStopsTheRender)
+{
+    CTilvexApp app(7.0);
+    QuiltSnapshot quilt = MakeQuilt(kKinds[0], app);
+    int calls = 0;
+    auto buffer = Accumulate(quilt, 32, 10000000, 0, 2, [&calls](double) { return ++calls < 3; });
+    EXPECT_FALSE(buffer);
+    EXPECT_LT(calls, 10);
+}
+
+TEST(StudioPicture, TiledTileHasNoSeamForEveryKind)
+{
+    for (const KindCase& k : kKinds) {
+        CTilvexApp app(9.0);
+        QuiltSnapshot quilt = MakeQuilt(k, app);
+        const int w = 96, h = StudioTileHeight(quilt, w);
+        auto buffer = Accumulate(quilt, StudioResolution(quilt, w), 400000, 0, 2, {});
+        ASSERT_TRUE(buffer);
+        std::vector<float> d = TileDensities(quilt, *buffer, w, h, 2);
+        auto at = [&](int x, int y) { return static_cast<double>(d[static_cast<std::size_t>(y) * w + x]); };
+        // Largest step between horizontal and vertical neighbours inside the tile,
+        // against the steps across the right and top edges into the next tile.
+        double interior = 0, seam = 0;
+        for (int y = 0; y < h; ++y)
+            for (int x = 0; x + 1 < w; ++x) interior = std::max(interior, std::fabs(at(x + 1, y) - at(x, y)));
+        for (int x = 0; x < w; ++x)
+            for (int y = 0; y + 1 < h; ++y) interior = std::max(interior, std::fabs(at(x, y + 1) - at(x, y)));
+        for (int y = 0; y < h; ++y) seam = std::max(seam, std::fabs(at(0, y) - at(w - 1, y)));
+        for (int x = 0; x < w; ++x) seam = std::max(seam, std::fabs(at(x, 0) - at(x, h - 1)));
+        EXPECT_GT(interior, 0.0) << k.name;
+        EXPECT_LE(seam, interior) << k.name;
+    }
+}
+
+TEST(StudioTone, EndpointsGammaAndEqualisation)
+{
+    std::vector<float> densities = {0.0f, 1.0f, 10.0f, 100.0f, 1000.0f};
+    ToneMap plain(densities, {});
+    EXPECT_EQ(plain(0.0), 0.0);
+    EXPECT_DOUBLE_EQ(plain(1000.0), 1.0);
+    EXPECT_LT(plain(10.0), plain(100.0));
+    // The faintest filled pixel sets the black point.
+    EXPECT_EQ(plain(1.0), 0.0);
+    const double logOne = std::log1p(1.0);
+    EXPECT_NEAR(plain(100.0), std::pow((std::log1p(100.0) - logOne) / (std::log1p(1000.0) - logOne), 1 / 2.2), 1e-12);
+
+    ToneMap equalised(densities, {1.0, true});
+    EXPECT_EQ(equalised(0.0), 0.0);
+    EXPECT_NEAR(equalised(1000.0), 1.0, 1e-6);
+    // One of the four filled pixels lies below 10, two at or below it.
+    EXPECT_GT(equalised(10.0), 0.25);
+    EXPECT_LE(equalised(10.0), 0.5);
+}
+
+TEST(StudioColour, MapEndpointsGradientsAndRefusals)
+{
+    Palette palette{};
+    palette[0] = {1, 2, 3, 0};
+    palette[255] = {250, 251, 252, 0};
+    auto gray = ColorMap::Named("gray", palette);
+    ASSERT_TRUE(gray);
+    EXPECT_EQ(gray->At(0.0), (Rgb8{0, 0, 0}));
+    EXPECT_EQ(gray->At(1.0), (Rgb8{255, 255, 255}));
+    EXPECT_EQ(ColorMap::Named("viridis", palette)->At(0.0), (Rgb8{0x44, 0x01, 0x54}));
+    EXPECT_EQ(ColorMap::Named("viridis", palette)->At(1.0), (Rgb8{0xfd, 0xe7, 0x25}));
+    EXPECT_EQ(ColorMap::Named("quilt", palette)->At(1.0), (Rgb8{250, 251, 252}));
+    for (const std::string& name : ColorMap::Names()) EXPECT_TRUE(ColorMap::Named(name, palette)) << name;
+    EXPECT_FALSE(ColorMap::Named("jet", palette));
+
+    std::string error;
+    auto ramp = ColorMap::Gradient("#000000,#ff0000,#ffffff", error);
+    ASSERT_TRUE(ramp);
+    EXPECT_EQ(ramp->At(0.0), (Rgb8{0, 0, 0}));
+    EXPECT_EQ(ramp->At(0.5).r, 255);
+    EXPECT_EQ(ramp->At(1.0), (Rgb8{255, 255, 255}));
+    EXPECT_FALSE(ColorMap::Gradient("#000000", error));
+    EXPECT_FALSE(ColorMap::Gradient("#000000,#12345G", error));
+    EXPECT_NE(error.find("#12345G"), std::string::npos);
+}
+
+}  // namespace
+}  // namespace tilvex::studio
