@@ -33,8 +33,7 @@ CommandHandler CommandRouter::Route(int id) const
 CommandHandler CommandRouter::Dispatch(int id)
 {
     CommandHandler handler = CommandHandler::None;
-    {
-        IdleHold hold(idle_);
+    Run([&] {
         for (std::size_t i = 0; i < targets_.size(); ++i) {
             if (targets_[i] && targets_[i]->HandlesCommand(id)) {
                 targets_[i]->OnCommand(id);
@@ -42,9 +41,17 @@ CommandHandler CommandRouter::Dispatch(int id)
                 break;
             }
         }
+    });
+    return handler;
+}
+
+void CommandRouter::Run(const std::function<void()>& action)
+{
+    {
+        IdleHold hold(idle_);
+        action();
     }
     if (afterCommand) afterCommand();
-    return handler;
 }
 
 void RecentFileList::Load(QSettings& settings)
@@ -94,7 +101,8 @@ bool AppCommandTarget::HandlesCommand(int id) const
     case cmd::RandomNewQuilt:
     case cmd::ChooseQuiltFractal:
     case cmd::SaveImagePcx:
-    case cmd::SaveImageBmp: return true;
+    case cmd::SaveImageBmp:
+    case cmd::SaveImagePng: return true;
     default: break;
     }
     if (id >= cmd::FileMru1 && id <= cmd::FileMru4) return id - cmd::FileMru1 < recent_.Count();
@@ -118,6 +126,7 @@ void AppCommandTarget::OnCommand(int id)
     case cmd::ChooseQuiltFractal: app_.ChooseQuiltFractal(); return;
     case cmd::SaveImagePcx: app_.SaveImageAsPcx(); return;
     case cmd::SaveImageBmp: app_.SaveImageAsBmp(); return;
+    case cmd::SaveImagePng: app_.SaveImageAsPng(); return;
     default: break;
     }
     if (id >= cmd::FileMru1 && id <= cmd::FileMru4 && id - cmd::FileMru1 < recent_.Count())
