@@ -79,6 +79,7 @@ completion="$share/bash-completion/completions/tilvex-cli"
 check_options tilvex-cli "$completion" "$prefix/bin/tilvex-cli"
 check_options tilvex-cli "$completion" "$prefix/bin/tilvex-cli" render
 check_options tilvex-cli "$completion" "$prefix/bin/tilvex-cli" info
+check_options tilvex-cli "$completion" "$prefix/bin/tilvex-cli" studio
 [ -x "$prefix/bin/tilvex" ] && check_options tilvex "" "$prefix/bin/tilvex"
 bash -n "$completion" || fail "the completion is not valid bash"
 
