@@ -3,28 +3,17 @@
 #include <chrono>
 #include <cstdio>
 #include <iostream>
-#include <map>
 
 #include "cli/CliInteraction.h"
 #include "cli/InfoCommand.h"
 #include "cli/PaletteOption.h"
 #include "cli/StateJson.h"
-#include "cli/WildCornerOption.h"
 #include "core/TilvexApp.h"
 #include "render/QuiltExport.h"
 
 namespace tilvex::cli {
 
 namespace {
-
-const std::map<std::string, int> kKindButtons = {
-    {"square", ChooseMapModel::kSquare},
-    {"hex", ChooseMapModel::kHex},
-    {"4-6-12", ChooseMapModel::kFourSixTwelve},
-    {"4-8-8", ChooseMapModel::kFourEightEight},
-    {"3-12-12", ChooseMapModel::kThreeTwelveTwelve},
-    {"wild-corner", ChooseMapModel::kWildCorner},
-};
 
 std::string infoPath;
 
@@ -53,40 +42,23 @@ private:
     int shown_ = -1;
 };
 
-// Sets up a new quilt the way a user would: grid width and detail settings,
-// then "Choose Map" with the kind picked and "Use Random Settings" ticked.
-void SetUpNewQuilt(CTilvexApp& app, CliInteraction& user, const RenderOptions& o)
+NewQuiltRequest RequestOf(const RenderOptions& o)
 {
-    if (o.grid) app.ApplyGridWidth(*o.grid);
-    bool hexKind = o.kind == "hex";
-    if (o.detailed) {
-        if (hexKind)
-            app.detailedHex = 1;
-        else
-            app.detailedSquare = 1;
-    }
-    if (o.depth) {
-        if (hexKind)
-            app.hexDetailDepth = *o.depth;
-        else
-            app.squareDetailDepth = static_cast<std::uint16_t>(*o.depth);
-    }
-    app.squareMap.detailed = app.detailedSquare;
-    app.squareMap.depth = app.squareDetailDepth;
-    app.hexMap.detailed = app.detailedHex;
-    app.hexMap.depth = app.hexDetailDepth;
-    if (o.knot) app.hexKnot = app.hexMap.knot = 1;
-
-    user.wantedKindButton = kKindButtons.at(o.kind);
-    user.detailedSquare = app.detailedSquare;
-    user.detailedHex = app.detailedHex;
-    app.OnSetMapping();
-    if (o.corner) SetWildCorner(app, *o.corner);
+    NewQuiltRequest r;
+    r.seed = o.seed;
+    r.kind = o.kind;
+    r.grid = o.grid;
+    r.maxIterations = o.maxIterations;
+    r.detailed = o.detailed;
+    r.depth = o.depth;
+    r.knot = o.knot;
+    r.corner = o.corner;
+    return r;
 }
 
 std::string Validate(const RenderOptions& o)
 {
-    if (!kKindButtons.count(o.kind)) return "unknown --kind '" + o.kind + "'";
+    if (!IsKindName(o.kind)) return "unknown --kind '" + o.kind + "'";
     if (o.grid && (*o.grid < 20 || *o.grid > maxGridSize - 1))
         return "--grid must be between 20 and " + std::to_string(maxGridSize - 1);
     if (o.maxIterations && *o.maxIterations < 1) return "--max-iterations must be positive";
@@ -116,19 +88,17 @@ bool GenerateQuilt(CTilvexApp& app, CliInteraction& user, const RenderOptions& o
     if (!o.load.empty()) {
         if (!app.TransferSession(o.load, 1)) return false;
     } else {
-        SetUpNewQuilt(app, user, o);
+        SetUpNewQuilt(app, user, RequestOf(o));
     }
     if (o.maxIterations) app.maxIterations = *o.maxIterations;
 
     ProgressBar progress(o.progress);
     auto start = std::chrono::steady_clock::now();
-    long long steps = 0;
     int restartsBefore = app.restarts;
-    // At least one step: a session loaded at its limit resumes when the limit was raised.
-    do {
-        app.OnIdle();
-        if ((++steps & 0xFFFF) == 0) progress.Update(app);
-    } while (!app.limitReached);
+    long long steps = RunToLimit(app, [&] {
+        progress.Update(app);
+        return true;
+    });
     figures.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
     progress.Update(app);
     progress.Finish();

@@ -23,28 +23,6 @@ std::string Join(const std::vector<std::string>& names)
     return text;
 }
 
-// The quilt as the studio renderer takes it: a copy of everything it reads.
-studio::StudioQuilt StudioQuiltOf(CTilvexApp& app)
-{
-    studio::StudioQuilt q;
-    q.kind = app.Kind();
-    q.hexKnot = app.hexKnot;
-    q.square = app.squareMap;
-    q.hex = app.hexMap;
-    q.fourSixTwelve = app.fourSixTwelveMap;
-    q.fourEight = app.fourEightEightMap;
-    q.threeTwelve = app.threeTwelveTwelveMap;
-    q.wildCorner = app.wildCornerMap;
-    q.point = app.point;
-    q.gridScale = app.gridScale;
-    TileSize tile = app.CurrentTileSize();
-    q.tileWidth = tile.width;
-    q.tileHeight = tile.height;
-    q.palette = app.paletteEntries;
-    q.name = app.QuiltName();
-    return q;
-}
-
 std::string Validate(const StudioOptions& o, std::optional<studio::ColorMap>& colours)
 {
     if (std::string problem = ValidateQuiltOptions(o.quilt); !problem.empty()) return problem;
@@ -124,7 +102,7 @@ int RunStudio(const StudioOptions& o)
     RunFigures run;
     if (!GenerateQuilt(app, user, o.quilt, run)) return 1;
 
-    studio::StudioQuilt quilt = StudioQuiltOf(app);
+    studio::StudioQuilt quilt = studio::StudioQuiltOf(app);
     if (!colours) colours = studio::ColorMap::Named(o.colormap, quilt.palette);
     studio::StudioSettings settings;
     settings.width = o.size;

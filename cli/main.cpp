@@ -1,6 +1,7 @@
 // tilvex-cli: the headless quilt generator.
 #include <CLI/CLI.hpp>
 
+#include "cli/GalleryCommand.h"
 #include "cli/RenderCommand.h"
 #include "cli/StudioCommand.h"
 
@@ -13,6 +14,8 @@ int main(int argc, char** argv)
     tilvex::cli::AddInfoCommand(cli);
     tilvex::cli::StudioOptions studio;
     CLI::App* studioCommand = tilvex::cli::AddStudioCommand(cli, studio);
+    tilvex::cli::GalleryOptions gallery;
+    CLI::App* galleryCommand = tilvex::cli::AddGalleryCommand(cli, gallery);
     try {
         cli.parse(argc, argv);
     } catch (const CLI::ParseError& e) {
@@ -20,5 +23,6 @@ int main(int argc, char** argv)
         return code == 0 ? 0 : 2;
     }
     if (studioCommand->parsed()) return tilvex::cli::RunStudio(studio);
+    if (galleryCommand->parsed()) return tilvex::cli::RunGallery(gallery);
     return tilvex::cli::RunSelected(cli, render);
 }

@@ -27,4 +27,7 @@ struct StudioQuilt {
     std::string name;
 };
 
+// A copy of everything the studio renderer reads of the application's quilt.
+StudioQuilt StudioQuiltOf(const CTilvexApp& app);
+
 }  // namespace tilvex::studio

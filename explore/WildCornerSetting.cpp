@@ -1,8 +1,8 @@
-#include "cli/WildCornerOption.h"
+#include "explore/WildCornerSetting.h"
 
 #include "core/TilvexApp.h"
 
-namespace tilvex::cli {
+namespace tilvex {
 
 namespace {
 
@@ -33,4 +33,4 @@ void SetWildCorner(CTilvexApp& app, int n)
     app.ui = previous;
 }
 
-}  // namespace tilvex::cli
+}  // namespace tilvex
