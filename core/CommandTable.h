@@ -23,6 +23,8 @@ constexpr int UseTransformation = 0x8014;
 constexpr int SetMapping = 0x8015;
 // Toggle: rebuild the view about once a second while generating (off by default).
 constexpr int AutoRebuild = 0x8020;
+// Opens the gallery window: random quilts made in the background, one to pick.
+constexpr int ExploreGallery = 0x8021;
 
 constexpr int FileNew = 0xE100;
 constexpr int FileOpen = 0xE101;

@@ -3,9 +3,11 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QSettings>
+#include <mutex>
 #include <string>
 
 #include "core/TilvexApp.h"
+#include "explore/SharedRand.h"
 #include "ui/IdleDriver.h"
 
 namespace tilvex::ui {
@@ -34,6 +36,11 @@ CommandHandler CommandRouter::Dispatch(int id)
 {
     CommandHandler handler = CommandHandler::None;
     {
+        // Commands draw the program's rand; a gallery quilt may be using it.
+        // A command run from inside another's dialog already has it.
+        std::unique_lock<std::timed_mutex> randTurn(SharedRandLock(), std::defer_lock);
+        if (dispatchDepth_ == 0) randTurn.lock();
+        ++dispatchDepth_;
         IdleHold hold(idle_);
         for (std::size_t i = 0; i < targets_.size(); ++i) {
             if (targets_[i] && targets_[i]->HandlesCommand(id)) {
@@ -42,6 +49,7 @@ CommandHandler CommandRouter::Dispatch(int id)
                 break;
             }
         }
+        --dispatchDepth_;
     }
     if (afterCommand) afterCommand();
     return handler;

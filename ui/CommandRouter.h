@@ -45,6 +45,7 @@ public:
 private:
     std::array<CommandTarget*, 4> targets_;
     IdleDriver* idle_;
+    int dispatchDepth_ = 0;
 };
 
 // The four most recently saved sessions, newest first, kept in the profile

@@ -1,6 +1,9 @@
 #include "ui/IdleDriver.h"
 
+#include <mutex>
+
 #include "core/TilvexApp.h"
+#include "explore/SharedRand.h"
 
 #if defined(__x86_64__) || defined(__i386__)
 #include <immintrin.h>
@@ -12,6 +15,8 @@ namespace {
 // Steps between two looks at the clock: a clock read costs about as much as a
 // step, so reading it every step would cut the speed noticeably.
 constexpr int kStepsPerClockRead = 64;
+// While a gallery quilt has the program's rand, look again this often.
+constexpr int kRandBusyRetryMs = 10;
 
 // Code run by the event loop (in Qt and the libraries below it) can leave the
 // upper halves of the AVX registers in use; every SSE instruction of a step
@@ -72,6 +77,12 @@ double IdleDriver::SecondsAsking() const
 
 void IdleDriver::RunSlice()
 {
+    std::unique_lock<std::timed_mutex> randTurn(SharedRandLock(), std::try_to_lock);
+    if (!randTurn) {
+        timer_.start(kRandBusyRetryMs);
+        return;
+    }
+    timer_.setInterval(0);
     // Stopped for the slice: a step may open a modal dialog whose event loop
     // would otherwise run slices inside this one.
     timer_.stop();

@@ -17,6 +17,7 @@
 #include <array>
 
 #include "core/TilvexApp.h"
+#include "ui/ExploreWindow.h"
 #include "ui/Icons.h"
 #include "ui/TilvexDoc.h"
 #include "ui/TilvexView.h"
@@ -169,7 +170,8 @@ QString CMainFrame::MessageText() const { return messagePane_->text(); }
 
 bool CMainFrame::HandlesCommand(int id) const
 {
-    return id == cmd::ViewToolbar || id == cmd::ViewStatusBar || id == cmd::AutoRebuild || id == cmd::AppExit;
+    return id == cmd::ViewToolbar || id == cmd::ViewStatusBar || id == cmd::AutoRebuild || id == cmd::AppExit ||
+           id == cmd::ExploreGallery;
 }
 
 void CMainFrame::OnCommand(int id)
@@ -185,8 +187,29 @@ void CMainFrame::OnCommand(int id)
         iterationsAtAutoRebuild_ = app_.iterationCount;
         break;
     case cmd::AppExit: close(); break;
+    case cmd::ExploreGallery: ShowExplorer(); break;
     default: break;
     }
+}
+
+ExploreWindow* CMainFrame::Explorer() const { return explorer_; }
+
+void CMainFrame::ShowExplorer()
+{
+    if (!explorer_) {
+        explorer_ = new ExploreWindow(
+            [this](const std::vector<std::uint8_t>& session) {
+                IdleHold hold(&idle_);
+                if (!OpenGallerySession(app_, session)) return;
+                view_->OnRebuildView();
+                UpdateCommandUi();
+                UpdateProgress();
+            },
+            this);
+    }
+    explorer_->show();
+    explorer_->raise();
+    explorer_->activateWindow();
 }
 
 CommandHandler CMainFrame::RunCommand(int id) { return router_->Dispatch(id); }

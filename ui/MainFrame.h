@@ -2,6 +2,7 @@
 
 #include <QMainWindow>
 #include <QMap>
+#include <QPointer>
 #include <chrono>
 #include <memory>
 
@@ -23,6 +24,7 @@ namespace tilvex::ui {
 
 class CTilvexDoc;
 class CTilvexView;
+class ExploreWindow;
 
 // The main window: menus, toolbar and status bar rendered from the command
 // table, the view as its client area, and the routing of every command.
@@ -55,6 +57,8 @@ public:
     // The action of a command id (for the recent files: entry 1 ... 4); nullptr if none.
     QAction* Action(int id) const { return actions_.value(id, nullptr); }
     QString MessageText() const;
+    // The open "Explore Gallery" window, or nullptr.
+    ExploreWindow* Explorer() const;
 
     void UpdateCommandUi();
 
@@ -78,6 +82,7 @@ private:
     void OnGenerationStopped();
     bool GeneratedSinceAutoRebuild() const;
     void AutoRebuildNow();
+    void ShowExplorer();
 
     CTilvexApp& app_;
     QSettings& settings_;
@@ -100,6 +105,7 @@ private:
     std::chrono::milliseconds autoRebuildInterval_{1000};
     std::chrono::steady_clock::time_point lastAutoRebuild_{};
     int iterationsAtAutoRebuild_ = -1;
+    QPointer<ExploreWindow> explorer_;
 };
 
 }  // namespace tilvex::ui

@@ -21,6 +21,7 @@
 #include "core/StdRand.h"
 #include "core/TilvexApp.h"
 #include "tests/ui/TestInteraction.h"
+#include "ui/ExploreWindow.h"
 #include "ui/MainFrame.h"
 #include "ui/TilvexDoc.h"
 #include "ui/TilvexView.h"
@@ -295,6 +296,13 @@ void MainWindowTest::everyCommandReachesItsHandler()
         {cmd::ViewToolbar, [&f] { return !f.frame->ToolBar()->isVisible(); }},
         {cmd::ViewStatusBar, [&f] { return !f.frame->statusBar()->isVisible(); }},
         {cmd::AutoRebuild, [&f] { return f.frame->AutoRebuild(); }},
+        {cmd::ExploreGallery,
+         [&f] {
+             ui::ExploreWindow* explorer = f.frame->Explorer();
+             bool shown = explorer && explorer->isVisible() && explorer->windowTitle() == "Explore Gallery";
+             if (explorer) explorer->close();
+             return shown;
+         }},
         {cmd::AppExit, [&f] { return !f.frame->isVisible(); }},
     };
     for (const CommandInfo& c : Commands()) {
