@@ -1,12 +1,13 @@
-# Tilvex: make run | make test | make build | make bench
+# Tilvex: make run | make test | make build | make bench | make install | make package
 JOBS ?= $(shell nproc)
 BUILD ?= build
 ASAN_BUILD ?= build-asan
 FUZZ_BUILD ?= build-fuzz
 FUZZ_SECONDS ?= 60
 OUT ?= $(CURDIR)/out
+PREFIX ?= /usr/local
 
-.PHONY: all deps build test test-release test-asan test-fuzz run bench clean
+.PHONY: all deps build test test-release test-asan test-fuzz run bench install package clean
 
 all: build
 
@@ -38,6 +39,16 @@ run: build
 
 bench: build
 	@for b in $(BUILD)/bin/*_bench; do echo "== $$b"; $$b --benchmark_min_time=0.2; done
+
+install: build
+	cmake --install $(BUILD) --prefix "$(PREFIX)"
+
+# A Debian package in $(BUILD)/, which lintian must find free of errors.
+package: build
+	@bash scripts/install-deps.sh package
+	@rm -f $(BUILD)/tilvex_*.deb
+	cd $(BUILD) && cpack
+	lintian --fail-on error $(BUILD)/tilvex_*.deb
 
 clean:
 	rm -rf $(BUILD) $(ASAN_BUILD) $(FUZZ_BUILD)

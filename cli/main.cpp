@@ -1,6 +1,7 @@
 // tilvex-cli: the headless quilt generator.
 #include <CLI/CLI.hpp>
 
+#include "TilvexVersion.h"
 #include "cli/GalleryCommand.h"
 #include "cli/RenderCommand.h"
 #include "cli/StudioCommand.h"
@@ -8,6 +9,7 @@
 int main(int argc, char** argv)
 {
     CLI::App cli{"tilvex-cli: generate quilts without the desktop program"};
+    cli.set_version_flag("--version", "tilvex-cli " TILVEX_VERSION, "Print the version and exit");
     cli.require_subcommand(1);
     tilvex::cli::RenderOptions render;
     tilvex::cli::AddRenderCommand(cli, render);

@@ -27,8 +27,10 @@ void CTilvexApp::OnAppAbout() { ui->ShowAbout(); }
 void CTilvexApp::OnOpenSession()
 {
     FileDialogRequest request{"File Open", ".qlt", "", "Session (*.qlt)", true};
-    if (auto path = ui->AskOpenFile(request)) TransferSession(*path, 1);
+    if (auto path = ui->AskOpenFile(request)) OpenSession(*path);
 }
+
+void CTilvexApp::OpenSession(const std::string& path) { TransferSession(path, 1); }
 
 void CTilvexApp::OnOpenRecent(const std::string& path)
 {

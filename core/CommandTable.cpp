@@ -41,6 +41,7 @@ constexpr CommandInfo kCommands[] = {
      H::View},
     {cmd::SaveImagePcx, "Save Image as PCX", "Save Image as PCX", "Write Quilt as PCX file", H::Application},
     {cmd::SaveImageBmp, "Save Image as BMP", "Save Image as BMP", "Write Quilt as BMP file", H::Application},
+    {cmd::SaveImagePng, "Save Image as PNG", "Save Image as PNG", "Write Quilt as PNG file", H::Application},
     {cmd::IterationStatus, "Iteration Status", "&Iteration Status",
      "Shows Iteration Status, allows maximum iterations to be changed.", H::Application},
 
@@ -64,12 +65,12 @@ constexpr CommandInfo kCommands[] = {
 constexpr int kFileMenu[] = {cmd::FileNew,  cmd::FileOpen,  cmd::FileSave, cmd::FileSaveAs,
                              cmd::Separator, cmd::FileMru1, cmd::Separator, cmd::AppExit};
 constexpr int kQuiltMenu[] = {
-    cmd::RandomNewQuilt,     cmd::ChooseQuiltFractal,   cmd::ExploreGallery,      cmd::Separator,
-    cmd::UseDetail,
-    cmd::SetMapping,         cmd::UseTransformation,    cmd::Separator,           cmd::RebuildView,
-    cmd::SetViewPeriod,      cmd::Separator,            cmd::RandomResetPalette,  cmd::RandomDensityPalette,
-    cmd::CycleDensityPalette, cmd::SelectPaletteColors, cmd::Separator,           cmd::SaveImagePcx,
-    cmd::SaveImageBmp,       cmd::Separator,            cmd::IterationStatus};
+    cmd::RandomNewQuilt,      cmd::ChooseQuiltFractal,  cmd::ExploreGallery,       cmd::Separator,
+    cmd::UseDetail,           cmd::SetMapping,          cmd::UseTransformation,    cmd::Separator,
+    cmd::RebuildView,         cmd::SetViewPeriod,       cmd::Separator,            cmd::RandomResetPalette,
+    cmd::RandomDensityPalette, cmd::CycleDensityPalette, cmd::SelectPaletteColors, cmd::Separator,
+    cmd::SaveImagePcx,        cmd::SaveImageBmp,        cmd::SaveImagePng,         cmd::Separator,
+    cmd::IterationStatus};
 // Auto Rebuild goes last so the usual items keep their places.
 constexpr int kViewMenu[] = {cmd::ViewToolbar, cmd::ViewStatusBar, cmd::Separator, cmd::AutoRebuild};
 constexpr int kHelpMenu[] = {cmd::AppAbout};
@@ -81,13 +82,14 @@ constexpr MenuInfo kMenus[] = {
     {"&Help", kHelpMenu},
 };
 
+// The PNG button follows the BMP one; the other buttons keep their order.
 constexpr int kToolbar[] = {
     cmd::FileNew,        cmd::FileOpen,          cmd::FileSave,     cmd::Separator,    cmd::EditCut,
     cmd::EditCopy,       cmd::EditPaste,         cmd::Separator,    cmd::FilePrint,    cmd::Separator,
     cmd::AppAbout,       cmd::Separator,         cmd::SetMapping,   cmd::SaveImagePcx, cmd::SaveImageBmp,
-    cmd::RebuildView,    cmd::IterationStatus,   cmd::SetViewPeriod, cmd::Separator,   cmd::RandomDensityPalette,
-    cmd::CycleDensityPalette};
-static_assert(std::size(kToolbar) == 21);
+    cmd::SaveImagePng,   cmd::RebuildView,       cmd::IterationStatus, cmd::SetViewPeriod, cmd::Separator,
+    cmd::RandomDensityPalette, cmd::CycleDensityPalette};
+static_assert(std::size(kToolbar) == 22);
 
 constexpr AcceleratorInfo kAccelerators[] = {
     {"Ctrl+N", cmd::FileNew},       {"Ctrl+O", cmd::FileOpen},        {"Ctrl+S", cmd::FileSave},

@@ -21,6 +21,7 @@ constexpr int CycleDensityPalette = 0x8010;
 constexpr int RandomDensityPalette = 0x8012;
 constexpr int UseTransformation = 0x8014;
 constexpr int SetMapping = 0x8015;
+constexpr int SaveImagePng = 0x8016;
 // Toggle: rebuild the view about once a second while generating (off by default).
 constexpr int AutoRebuild = 0x8020;
 // Opens the gallery window: random quilts made in the background, one to pick.

@@ -8,6 +8,7 @@
 #include <variant>
 #include <vector>
 
+#include "TilvexVersion.h"
 #include "core/DialogFields.h"
 
 namespace tilvex {
@@ -52,7 +53,7 @@ extern const DialogRule kCornerWildRule;       // 124
 
 // Titles and texts of the dialogs without fields (100, 104).
 inline constexpr const char* kAboutTitle = "About Tilvex NT";
-inline constexpr const char* kAboutText = "TILVEX NT Version 2.10";
+inline constexpr const char* kAboutText = "TILVEX NT Version " TILVEX_VERSION;
 inline constexpr const char* kConvergedText = "This Quilt converged to too few points. Restart it with a new Setup.";
 
 // Control ids of the buttons that are not fields.

@@ -58,6 +58,8 @@ public:
     void OpenCommandLine(const std::string& text);
     void OnAppAbout();
     void OnOpenSession();
+    // File Open once the file is chosen; also for files dropped on the window.
+    void OpenSession(const std::string& path);
     void OnOpenRecent(const std::string& path);
     void OnIterationStatus();
     void OnSetViewPeriod();
@@ -100,6 +102,7 @@ public:
     std::optional<GridCell> CellForPixel(int x, int y);
     void SaveImageAsBmp();
     void SaveImageAsPcx();
+    void SaveImageAsPng();
 
     // ---- generation state ----
     int limitReached = 0;

@@ -128,6 +128,8 @@ void CTilvexApp::SaveImageAsBmp() { SaveImageCommand(*this, ImageFormat::Bmp, ".
 
 void CTilvexApp::SaveImageAsPcx() { SaveImageCommand(*this, ImageFormat::Pcx, ".pcx", "PCX FILES (*.pcx) | *.pcx ||"); }
 
+void CTilvexApp::SaveImageAsPng() { SaveImageCommand(*this, ImageFormat::Png, ".png", "PNG FILES (*.png) | *.png ||"); }
+
 std::string ExportQuiltImage(CTilvexApp& app, ImageFormat format, const std::string& path, int period)
 {
     app.viewPeriod = static_cast<std::int16_t>(period & 0xFFFF);

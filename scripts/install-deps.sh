@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
-# Installs the Debian packages Tilvex builds, tests and runs with. Does nothing
-# when all are present; needs root (or sudo) otherwise.
+# Installs the Debian packages Tilvex builds, tests and runs with; with the
+# argument "package", also what `make package` uses. Does nothing when all are
+# present; needs root (or sudo) otherwise.
 set -euo pipefail
 
 packages=(
@@ -12,7 +13,11 @@ packages=(
     libtbb-dev
     python3 python3-pil imagemagick netpbm
     xvfb xauth x11-utils xdotool fonts-dejavu-core
+    desktop-file-utils appstream shared-mime-info libxml2-utils
 )
+# Packaging: dpkg-shlibdeps, the package check, and rsvg-convert to redraw the
+# committed PNG icons from data/icons/tilvex.svg.
+if [ "${1:-}" = package ]; then packages+=(dpkg-dev file lintian librsvg2-bin); fi
 
 missing=()
 for p in "${packages[@]}"; do

@@ -35,13 +35,7 @@ CommandHandler CommandRouter::Route(int id) const
 CommandHandler CommandRouter::Dispatch(int id)
 {
     CommandHandler handler = CommandHandler::None;
-    {
-        // Commands draw the program's rand; a gallery quilt may be using it.
-        // A command run from inside another's dialog already has it.
-        std::unique_lock<std::timed_mutex> randTurn(SharedRandLock(), std::defer_lock);
-        if (dispatchDepth_ == 0) randTurn.lock();
-        ++dispatchDepth_;
-        IdleHold hold(idle_);
+    Run([&] {
         for (std::size_t i = 0; i < targets_.size(); ++i) {
             if (targets_[i] && targets_[i]->HandlesCommand(id)) {
                 targets_[i]->OnCommand(id);
@@ -49,10 +43,23 @@ CommandHandler CommandRouter::Dispatch(int id)
                 break;
             }
         }
-        --dispatchDepth_;
+    });
+    return handler;
+}
+
+void CommandRouter::Run(const std::function<void()>& action)
+{
+    {
+        // Commands draw the program's rand; a gallery quilt may be using it.
+        // A command run from inside another's dialog already has it.
+        std::unique_lock<std::timed_mutex> randTurn(SharedRandLock(), std::defer_lock);
+        if (runDepth_ == 0) randTurn.lock();
+        ++runDepth_;
+        IdleHold hold(idle_);
+        action();
+        --runDepth_;
     }
     if (afterCommand) afterCommand();
-    return handler;
 }
 
 void RecentFileList::Load(QSettings& settings)
@@ -102,7 +109,8 @@ bool AppCommandTarget::HandlesCommand(int id) const
     case cmd::RandomNewQuilt:
     case cmd::ChooseQuiltFractal:
     case cmd::SaveImagePcx:
-    case cmd::SaveImageBmp: return true;
+    case cmd::SaveImageBmp:
+    case cmd::SaveImagePng: return true;
     default: break;
     }
     if (id >= cmd::FileMru1 && id <= cmd::FileMru4) return id - cmd::FileMru1 < recent_.Count();
@@ -126,6 +134,7 @@ void AppCommandTarget::OnCommand(int id)
     case cmd::ChooseQuiltFractal: app_.ChooseQuiltFractal(); return;
     case cmd::SaveImagePcx: app_.SaveImageAsPcx(); return;
     case cmd::SaveImageBmp: app_.SaveImageAsBmp(); return;
+    case cmd::SaveImagePng: app_.SaveImageAsPng(); return;
     default: break;
     }
     if (id >= cmd::FileMru1 && id <= cmd::FileMru4 && id - cmd::FileMru1 < recent_.Count())

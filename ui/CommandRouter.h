@@ -37,6 +37,8 @@ public:
     // Who carried the command out; None when nobody handles it.
     CommandHandler Dispatch(int id);
     CommandHandler Route(int id) const;
+    // Runs an action the way a command runs: no steps meanwhile, then afterCommand.
+    void Run(const std::function<void()>& action);
     bool IsEnabled(int id) const { return Route(id) != CommandHandler::None; }
 
     // Called after every dispatched command (menus and toolbar refresh).
@@ -45,7 +47,7 @@ public:
 private:
     std::array<CommandTarget*, 4> targets_;
     IdleDriver* idle_;
-    int dispatchDepth_ = 0;
+    int runDepth_ = 0;
 };
 
 // The four most recently saved sessions, newest first, kept in the profile

@@ -156,6 +156,7 @@ void FileBadge(QPainter& p, const char* letters, QColor colour)
 
 void DrawPcx(QPainter& p) { FileBadge(p, "PCX", QColor(170, 60, 160)); }
 void DrawBmp(QPainter& p) { FileBadge(p, "BMP", QColor(40, 140, 80)); }
+void DrawPng(QPainter& p) { FileBadge(p, "PNG", QColor(210, 110, 30)); }
 
 void DrawRebuild(QPainter& p)
 {
@@ -225,6 +226,7 @@ DrawFn DrawerFor(int id)
     case cmd::SetMapping: return DrawMapping;
     case cmd::SaveImagePcx: return DrawPcx;
     case cmd::SaveImageBmp: return DrawBmp;
+    case cmd::SaveImagePng: return DrawPng;
     case cmd::RebuildView: return DrawRebuild;
     case cmd::IterationStatus: return DrawStatus;
     case cmd::SetViewPeriod: return DrawPeriod;
@@ -258,6 +260,12 @@ QIcon CommandIcon(int id)
     return draw ? Render(draw) : QIcon();
 }
 
-QIcon ProgramIcon() { return Render(DrawPeriod); }
+QIcon ProgramIcon()
+{
+    QIcon icon;
+    for (int size : {16, 22, 24, 32, 48, 64, 128, 256})
+        icon.addFile(QStringLiteral(":/icons/tilvex-%1.png").arg(size), QSize(size, size));
+    return icon;
+}
 
 }  // namespace tilvex::ui

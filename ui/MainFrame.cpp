@@ -4,10 +4,12 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QDir>
+#include <QDropEvent>
 #include <QKeySequence>
 #include <QLabel>
 #include <QLocale>
 #include <QMenuBar>
+#include <QMimeData>
 #include <QProgressBar>
 #include <QSettings>
 #include <QStatusBar>
@@ -36,6 +38,15 @@ QString ProgressText(int count, int limit, bool stopped)
     return text;
 }
 
+// The one local file a drag carries; empty for anything else.
+QString DraggedFile(const QMimeData* data)
+{
+    if (!data || !data->hasUrls()) return {};
+    const QList<QUrl> urls = data->urls();
+    if (urls.size() != 1 || !urls.front().isLocalFile()) return {};
+    return urls.front().toLocalFile();
+}
+
 // Caps Lock, Num Lock and Scroll Lock, when the platform can tell.
 std::array<bool, 3> KeyLockStates();
 
@@ -45,6 +56,7 @@ CMainFrame::CMainFrame(CTilvexApp& app, QSettings& settings, QWidget* parent)
     : QMainWindow(parent), app_(app), settings_(settings), idle_(app)
 {
     setWindowIcon(ProgramIcon());
+    setAcceptDrops(true);
     view_ = new CTilvexView(app_, this);
     doc_ = new CTilvexDoc(app_, recent_, this);
     appTarget_ = std::make_unique<AppCommandTarget>(app_, recent_);
@@ -327,6 +339,23 @@ bool CMainFrame::event(QEvent* event)
         return true;
     }
     return QMainWindow::event(event);
+}
+
+void CMainFrame::dragEnterEvent(QDragEnterEvent* event)
+{
+    if (!DraggedFile(event->mimeData()).isEmpty()) event->acceptProposedAction();
+}
+
+void CMainFrame::dropEvent(QDropEvent* event)
+{
+    const QString path = DraggedFile(event->mimeData());
+    if (path.isEmpty()) return;
+    event->acceptProposedAction();
+    // Opened once the drag has ended: a refusal's message box must not hold up the drag's source.
+    QMetaObject::invokeMethod(
+        this,
+        [this, path] { router_->Run([this, &path] { app_.OpenSession(QDir::toNativeSeparators(path).toStdString()); }); },
+        Qt::QueuedConnection);
 }
 
 void CMainFrame::changeEvent(QEvent* event)

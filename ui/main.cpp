@@ -8,7 +8,9 @@
 #include <iostream>
 #include <memory>
 #include <optional>
+#include <string_view>
 
+#include "TilvexVersion.h"
 #include "core/CommandTable.h"
 #include "core/TilvexApp.h"
 #include "ui/MainFrame.h"
@@ -50,6 +52,31 @@ bool ParseOptions(const QStringList& args, Options& o)
     return true;
 }
 
+constexpr const char* kUsage =
+    "Usage: tilvex [OPTION] [SESSION.qlt]\n"
+    "The desktop quilt generator. Opens SESSION.qlt when one is given.\n"
+    "\n"
+    "Options:\n"
+    "  --help     Print this help and exit\n"
+    "  --version  Print the version and exit\n";
+
+// Answered before any window system is needed, so they work without a display.
+std::optional<int> AnswerInformationOptions(int argc, char** argv)
+{
+    for (int i = 1; i < argc; ++i) {
+        const std::string_view a = argv[i];
+        if (a == "--version") {
+            std::cout << "tilvex " TILVEX_VERSION "\n";
+            return 0;
+        }
+        if (a == "--help" || a == "-h") {
+            std::cout << kUsage;
+            return 0;
+        }
+    }
+    return std::nullopt;
+}
+
 // Measurements run unattended: every dialog is accepted as filled.
 class UnattendedInteraction : public tilvex::AcceptingInteraction {
 public:
@@ -60,10 +87,13 @@ public:
 
 int main(int argc, char** argv)
 {
+    if (auto answered = AnswerInformationOptions(argc, argv)) return *answered;
     QApplication qapp(argc, argv);
     QCoreApplication::setOrganizationName(QStringLiteral("Tilvex"));
     // The application title: message boxes carry it, and the profile is kept under it.
     QCoreApplication::setApplicationName(QString::fromUtf8(tilvex::ui_text::AppTitle));
+    // Lets the desktop match the window to its menu entry and icon.
+    QGuiApplication::setDesktopFileName(QStringLiteral("org.tilvex.Tilvex"));
 
     Options options;
     if (!ParseOptions(QCoreApplication::arguments(), options)) return 2;

@@ -549,7 +549,7 @@ private slots:
             QCOMPARE(d->windowTitle(), QString("About Tilvex NT"));
             QStringList texts;
             for (auto* label : d->findChildren<QLabel*>()) texts << label->text();
-            QVERIFY(texts.contains("TILVEX NT Version 2.10"));
+            QVERIFY(texts.contains(QStringLiteral("TILVEX NT Version " TILVEX_VERSION)));
             ClickButton(*d, kIdOk);
         });
         ui.ShowAbout();

@@ -1,8 +1,10 @@
 #include <QAction>
+#include <QDropEvent>
 #include <QFileInfo>
 #include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
+#include <QMimeData>
 #include <QProgressBar>
 #include <QRegularExpression>
 #include <QSettings>
@@ -110,6 +112,8 @@ private slots:
     void viewMenuTogglesToolbarAndStatusBar();
     void everyCommandReachesItsHandler();
     void saveThenOpenRoundTrip();
+    void droppedFileOpensAsWithFileOpen();
+    void pngCommandFollowsTheBmpFlow();
     void failedOrCancelledSaveKeepsTheTitle();
     void recentFilesAreKeptNewestFirstInTheProfile();
     void deletedRecentFileShowsItsPathAndLeavesTheQuilt();
@@ -179,7 +183,7 @@ void MainWindowTest::toolbarFollowsTheCommandTable()
     Fixture f;
     const QList<QAction*> buttons = f.frame->ToolBar()->actions();
     const auto table = ToolbarButtons();
-    QCOMPARE(buttons.size(), 21);
+    QCOMPARE(buttons.size(), 22);
     QCOMPARE(static_cast<std::size_t>(buttons.size()), table.size());
     std::set<quint64> images;
     for (qsizetype i = 0; i < buttons.size(); ++i) {
@@ -206,7 +210,7 @@ void MainWindowTest::toolbarFollowsTheCommandTable()
         QVERIFY2(inked > 20, qPrintable(QStringLiteral("button %1 is nearly empty").arg(i)));
         images.insert(hash);
     }
-    QCOMPARE(images.size(), std::size_t{16});
+    QCOMPARE(images.size(), std::size_t{17});
 }
 
 void MainWindowTest::statusBarShowsPromptsThenReady()
@@ -279,6 +283,7 @@ void MainWindowTest::everyCommandReachesItsHandler()
         {cmd::SaveImagePcx, [&f] { return f.user.saveRequests.back().defaultExt == ".pcx"; }},
         {cmd::RandomResetPalette, [&view] { return view.rebuildImage == 1; }},
         {cmd::SaveImageBmp, [&f] { return f.user.saveRequests.back().defaultExt == ".bmp"; }},
+        {cmd::SaveImagePng, [&f] { return f.user.saveRequests.back().defaultExt == ".png"; }},
         {cmd::SetViewPeriod, asks("period")},
         {cmd::SelectPaletteColors, asks("select")},
         {cmd::UseDetail, asks("detail")},
@@ -369,6 +374,95 @@ void MainWindowTest::saveThenOpenRoundTrip()
     // The loaded quilt goes on from where it was saved.
     f.Steps(1);
     QCOMPARE(f.app.iterationCount, saved.iterations + 1);
+}
+
+// Drags the files over the window and drops them; whether the window took them.
+bool Drop(CMainFrame& frame, const QStringList& paths)
+{
+    QMimeData data;
+    QList<QUrl> urls;
+    for (const QString& p : paths) urls.append(QUrl::fromLocalFile(p));
+    data.setUrls(urls);
+    QDragEnterEvent enter(QPoint(100, 100), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(&frame, &enter);
+    if (!enter.isAccepted()) return false;
+    QDropEvent drop(QPointF(100, 100), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(&frame, &drop);
+    QCoreApplication::processEvents();
+    return drop.isAccepted();
+}
+
+void MainWindowTest::droppedFileOpensAsWithFileOpen()
+{
+    Fixture f;
+    f.Steps(30000);
+    const QuiltState saved(f.app);
+    const QString session = f.File("dropped.qlt");
+    QVERIFY(f.app.TransferSession(session.toStdString(), 0));
+    f.Trigger(cmd::RandomNewQuilt);
+    f.Steps(5000);
+
+    QVERIFY(f.frame->acceptDrops());
+    QVERIFY(!Drop(*f.frame, {session, session}));  // one file at a time
+    QVERIFY(!(QuiltState(f.app) == saved));
+    QVERIFY(Drop(*f.frame, {session}));
+    QVERIFY(f.user.messages.empty());
+    QVERIFY(QuiltState(f.app) == saved);
+    QCOMPARE(f.frame->windowTitle(), QStringLiteral("Tilvex - TILVEX"));
+
+    // Something that is no session: the refusal File Open gives, and the quilt stays.
+    const QString junk = f.File("junk.qlt");
+    {
+        QFile file(junk);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write("no quilt in here");
+    }
+    f.user.openPath = junk.toStdString();
+    f.Trigger(cmd::FileOpen);
+    QCOMPARE(f.user.messages.size(), std::size_t{1});
+    QVERIFY(Drop(*f.frame, {junk}));
+    QCOMPARE(f.user.messages.size(), std::size_t{2});
+    QCOMPARE(f.user.messages[1], f.user.messages[0]);
+    QVERIFY(QuiltState(f.app) == saved);
+}
+
+// The PNG picture has the sizes of the BMP one: same chooser, same period question.
+void MainWindowTest::pngCommandFollowsTheBmpFlow()
+{
+    Fixture f;
+    f.Steps(20000);
+    f.user.newViewPeriod = 2;
+    auto readAll = [](const QString& path) {
+        QFile file(path);
+        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+    };
+    auto le32 = [](const QByteArray& b, int at) {
+        return static_cast<quint32>(static_cast<quint8>(b[at])) | static_cast<quint32>(static_cast<quint8>(b[at + 1])) << 8 |
+               static_cast<quint32>(static_cast<quint8>(b[at + 2])) << 16 |
+               static_cast<quint32>(static_cast<quint8>(b[at + 3])) << 24;
+    };
+    auto be32 = [](const QByteArray& b, int at) {
+        return static_cast<quint32>(static_cast<quint8>(b[at])) << 24 |
+               static_cast<quint32>(static_cast<quint8>(b[at + 1])) << 16 |
+               static_cast<quint32>(static_cast<quint8>(b[at + 2])) << 8 | static_cast<quint32>(static_cast<quint8>(b[at + 3]));
+    };
+    f.user.savePath = f.File("q.bmp").toStdString();
+    f.Trigger(cmd::SaveImageBmp);
+    f.user.savePath = f.File("q.png").toStdString();
+    f.Trigger(cmd::SaveImagePng);
+    QCOMPARE(f.user.Asked("period"), 2);
+    QVERIFY(f.user.messages.empty());
+    const FileDialogRequest& request = f.user.saveRequests.back();
+    QCOMPARE(request.filter, std::string("PNG FILES (*.png) | *.png ||"));
+    QCOMPARE(request.defaultExt, std::string(".png"));
+
+    const QByteArray bmp = readAll(f.File("q.bmp"));
+    const QByteArray png = readAll(f.File("q.png"));
+    QVERIFY(bmp.size() > 54 && png.size() > 24);
+    QVERIFY(png.startsWith("\x89PNG\r\n\x1a\n"));
+    QCOMPARE(be32(png, 16), le32(bmp, 18));  // width
+    QCOMPARE(be32(png, 20), le32(bmp, 22));  // height
+    QVERIFY(be32(png, 16) > 0);
 }
 
 void MainWindowTest::failedOrCancelledSaveKeepsTheTitle()
