@@ -26,7 +26,7 @@ test-asan: deps
 	@cmake --build $(ASAN_BUILD) -j $(JOBS)
 	cd $(ASAN_BUILD) && ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 ctest --output-on-failure -j $(JOBS) -LE no-sanitizer
 
-# Session loading under libFuzzer (clang), seeded with sessions of every kind.
+# Session loading and what follows it under libFuzzer (clang), seeded with sessions of every kind.
 test-fuzz: deps
 	@CC=clang CXX=clang++ cmake -S . -B $(FUZZ_BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTILVEX_FUZZ=ON -DTILVEX_BUILD_UI=OFF -DTILVEX_BUILD_BENCH=OFF > /dev/null
 	@cmake --build $(FUZZ_BUILD) --target session_fuzz tilvex-cli -j $(JOBS)

@@ -7,6 +7,7 @@
 #include <nlohmann/json.hpp>
 
 #include "cli/GalleryFolder.h"
+#include "cli/StateJson.h"
 #include "core/RandomSource.h"
 #include "explore/Gallery.h"
 #include "explore/NewQuilt.h"
@@ -19,7 +20,11 @@ std::string Validate(const GalleryOptions& o)
 {
     if (o.kind != kAnyKind && !IsKindName(o.kind)) return "unknown --kind '" + o.kind + "'";
     if (o.count < 1 || o.count > 10000) return "--count must be between 1 and 10000";
-    if (o.maxIterations && *o.maxIterations < 1) return "--max-iterations must be positive";
+    // Every quilt's seed must be one render accepts.
+    if (o.seed && (!IsAcceptedSeed(*o.seed) || !IsAcceptedSeed(*o.seed + o.count - 1)))
+        return "--seed must be a whole number between 0 and 4294967295 minus the count";
+    if (o.maxIterations && (*o.maxIterations < 1 || *o.maxIterations > 1000000000))
+        return "--max-iterations must be between 1 and 1000000000";
     if (o.thumb < 16 || o.thumb > 2048) return "--thumb must be between 16 and 2048";
     if (o.threads < 0 || o.threads > 256) return "--threads must be between 0 (all cores) and 256";
     return {};
@@ -82,7 +87,7 @@ int RunGallery(const GalleryOptions& o)
     j["seconds"] = seconds;
     j["quiltsPerSecond"] = seconds > 0 ? o.count / seconds : 0.0;
     j["threads"] = GalleryThreads(request);
-    std::cout << j.dump(2) << "\n";
+    std::cout << JsonText(j) << "\n";
     return 0;
 }
 

@@ -34,7 +34,7 @@ int RunInfo(const std::string& path)
     if (!app.TransferSession(path, 1)) return 1;
     nlohmann::ordered_json j = StateJson(app);
     j["maxGridSize"] = SavedCapacity(path);
-    std::cout << j.dump(2) << "\n";
+    std::cout << JsonText(j) << "\n";
     return 0;
 }
 

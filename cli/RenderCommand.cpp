@@ -59,9 +59,11 @@ NewQuiltRequest RequestOf(const RenderOptions& o)
 std::string Validate(const RenderOptions& o)
 {
     if (!IsKindName(o.kind)) return "unknown --kind '" + o.kind + "'";
+    if (o.seed && !IsAcceptedSeed(*o.seed)) return "--seed must be a whole number between 0 and 4294967295";
     if (o.grid && (*o.grid < 20 || *o.grid > maxGridSize - 1))
         return "--grid must be between 20 and " + std::to_string(maxGridSize - 1);
-    if (o.maxIterations && *o.maxIterations < 1) return "--max-iterations must be positive";
+    if (o.maxIterations && (*o.maxIterations < 1 || *o.maxIterations > 1000000000))
+        return "--max-iterations must be between 1 and 1000000000";
     if (o.depth) {
         bool hexKind = o.kind == "hex";
         int lo = hexKind ? 4 : 3, hi = hexKind ? 11 : 6;
@@ -139,7 +141,7 @@ int RunRender(const RenderOptions& o)
     j["restarts"] = run.restarts;
     j["seconds"] = seconds;
     j["stepsPerSecond"] = seconds > 0 ? static_cast<double>(steps) / seconds : 0.0;
-    std::cout << j.dump(2) << "\n";
+    std::cout << JsonText(j) << "\n";
     return 0;
 }
 

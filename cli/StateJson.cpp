@@ -120,4 +120,9 @@ nlohmann::ordered_json StateJson(CTilvexApp& app)
     return j;
 }
 
+std::string JsonText(const nlohmann::ordered_json& j)
+{
+    return j.dump(2, ' ', false, nlohmann::ordered_json::error_handler_t::replace);
+}
+
 }  // namespace tilvex::cli

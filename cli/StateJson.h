@@ -11,5 +11,8 @@ namespace tilvex::cli {
 nlohmann::ordered_json CoefficientsJson(CTilvexApp& app);
 // The quilt's state as the command-line program reports it.
 nlohmann::ordered_json StateJson(CTilvexApp& app);
+// Indented JSON text. Bytes that are not UTF-8 (a quilt name from another
+// system or a damaged file) become U+FFFD instead of stopping the program.
+std::string JsonText(const nlohmann::ordered_json& j);
 
 }  // namespace tilvex::cli

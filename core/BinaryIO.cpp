@@ -67,10 +67,14 @@ void ByteReader::I32(int& v)
 
 void ByteReader::F64(double& v)
 {
+    if (const std::uint8_t* p = Take(8)) v = std::bit_cast<double>(GetLittle(p, 8));
+}
+
+void ByteReader::FiniteF64(double& v)
+{
     const std::uint8_t* p = Take(8);
     if (!p) return;
     double value = std::bit_cast<double>(GetLittle(p, 8));
-    // No step, fold or cell index can make sense of NaN or infinity.
     if (!std::isfinite(value)) {
         failure_ = "it holds a number that is not finite at byte " + std::to_string(pos_ - 8);
         return;

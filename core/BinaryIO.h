@@ -26,6 +26,7 @@ public:
     void I16(std::int16_t& v);
     void I32(int& v);
     void F64(double& v);
+    void FiniteF64(double& v) { F64(v); }
     void Point(Complex& v)
     {
         F64(v.re);
@@ -54,13 +55,17 @@ public:
     ByteReader(const std::uint8_t* data, std::size_t size) : data_(data), size_(size) {}
 
     // Once a read runs past the end or a check fails, every later read is a
-    // no-op that leaves its target unchanged. A double that is NaN or
-    // infinite fails the reader.
+    // no-op that leaves its target unchanged.
     void U8(std::uint8_t& v);
     void U16(std::uint16_t& v);
     void I16(std::int16_t& v);
     void I32(int& v);
+    // Any double, NaN and infinities included: an orbit can reach them and the
+    // program saves what it reached.
     void F64(double& v);
+    // A double that sizes or scales the grid or the image, which the program
+    // only ever writes finite: NaN or infinite fails the reader.
+    void FiniteF64(double& v);
     void Point(Complex& v)
     {
         F64(v.re);

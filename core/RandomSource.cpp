@@ -1,7 +1,9 @@
 #include "core/RandomSource.h"
 
+#include <algorithm>
 #include <cmath>
 #include <ctime>
+#include <limits>
 
 namespace tilvex {
 
@@ -20,14 +22,31 @@ RandomSource::RandomSource()
     }
 }
 
+bool IsAcceptedSeed(double value) { return value >= 0.0 && value <= kMaxSeed && value == std::trunc(value); }
+
+// Any value not finite (only a seed that was not a number can lead there) picks row 0.
 int RandomSource::RowOf(double v) const
 {
-    return std::abs(static_cast<int>(std::trunc(std::fmod(v, tableRows))));
+    double r = std::fabs(std::trunc(std::fmod(v, tableRows)));
+    if (!(r < 10.0)) return 0;
+    return static_cast<int>(r);
+}
+
+// |value| * moduli[4] reduced by moduli[5], exact for every accepted seed. A
+// product too large for a double is reduced in two steps, NaN counts as 0.
+double RandomSource::SeedValue(double value) const
+{
+    double magnitude = std::fabs(value);
+    if (std::isnan(magnitude)) return 0.0;
+    magnitude = std::min(magnitude, std::numeric_limits<double>::max());
+    double product = magnitude * moduli[4];
+    if (std::isinf(product)) product = std::fmod(magnitude, moduli[5]) * moduli[4];
+    return std::fmod(product, moduli[5]);
 }
 
 void RandomSource::Seed(double value)
 {
-    lastValue = std::fmod(std::fabs(value) * moduli[4], moduli[5]);
+    lastValue = SeedValue(value);
     row0 = RowOf(lastValue);
     state0 = std::fmod(increments[row0] + lastValue, moduli[row0]);
     state0 = std::fmod(multipliers[row0] * state0 + increments[row0], moduli[row0]);

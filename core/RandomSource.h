@@ -24,11 +24,17 @@ public:
 
 private:
     int RowOf(double v) const;
+    double SeedValue(double value) const;
 };
 
 inline double RandomUnit(RandomSource& random) { return random.RandomUnit(); }
 
 // (month + 1) * (weekday + 1) * hour * minute * second of the local time.
 double ClockSeed();
+
+// Seeds a user may give: whole numbers from 0 up to this, far above every
+// clock seed (at most 12 * 7 * 23 * 59 * 60).
+inline constexpr double kMaxSeed = 4294967295.0;
+bool IsAcceptedSeed(double value);
 
 }  // namespace tilvex

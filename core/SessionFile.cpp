@@ -11,6 +11,7 @@
 
 #include "core/SessionRecords.h"
 #include "core/TilvexApp.h"
+#include "core/WildCornerMark.h"
 
 namespace tilvex {
 
@@ -62,11 +63,11 @@ void TransferHeader(IO& io, H& h)
     io.I32(h.minFilledCells);
     io.I32(h.iterationCount);
     io.I32(h.maxIterations);
-    io.F64(h.gridScale);
-    io.F64(h.gridScaleInverse);
+    io.FiniteF64(h.gridScale);
+    io.FiniteF64(h.gridScaleInverse);
     io.U16(h.gridSize);
-    io.F64(h.tileWidth);
-    io.F64(h.tileHeight);
+    io.FiniteF64(h.tileWidth);
+    io.FiniteF64(h.tileHeight);
     io.I32(h.imageWidth);
     io.I32(h.imageHeight);
     io.Chars(h.quiltName, sizeof h.quiltName);
@@ -272,6 +273,7 @@ std::vector<std::uint8_t> EncodeSession(CTilvexApp& app)
     ByteWriter out(bytes);
     int capacity = maxGridSize;
     out.I32(capacity);
+    app.reserved1 = WildCornerMark(app);
     TransferHeader(out, app);
     TransferRecord(out, app.squareMap);
     TransferRecord(out, app.hexMap);
@@ -319,6 +321,7 @@ std::optional<std::string> DecodeSession(CTilvexApp& app, const std::uint8_t* da
                                              app.fourEightEightMap, app.threeTwelveTwelveMap, app.wildCornerMap,
                                              app.paletteEntries},
              app.grid.StorageCells());
+    app.kindWildCorner = IsWildCornerSession(app) ? 1 : 0;
     return std::nullopt;
 }
 

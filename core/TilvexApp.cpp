@@ -19,6 +19,9 @@ int TruncToCell(double v)
     if (v > -2147483649.0 && v < 2147483648.0) return static_cast<int>(v);
     return INT_MIN;
 }
+
+// The counter stops at the top of its range whatever limit a session carries.
+bool PastLimit(int count, int limit) { return limit < count || count == INT_MAX; }
 }  // namespace
 
 CTilvexApp::CTilvexApp(std::optional<double> seed)
@@ -60,7 +63,7 @@ bool CTilvexApp::OnIdle()
 {
     if (idleBusy == 1) return true;
     idleBusy = 1;
-    if (maxIterations < iterationCount) {
+    if (PastLimit(iterationCount, maxIterations)) {
         limitReached = 1;
         generating = 0;
         idleBusy = 0;

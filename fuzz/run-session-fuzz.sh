@@ -1,7 +1,8 @@
 #!/bin/bash
-# Fuzzes session loading for a bounded time, starting from real sessions of
-# every kind saved by tilvex-cli and the committed samples. Exits non-zero on
-# any crash, sanitizer report or broken property.
+# Fuzzes session loading and everything after it for a bounded time, starting
+# from real sessions of every kind saved by tilvex-cli, the committed samples
+# and the regression files in corpus/. Exits non-zero on any crash, sanitizer
+# report or broken property.
 #   run-session-fuzz.sh BIN_DIR [SECONDS]
 set -euo pipefail
 bin="$1"
@@ -25,9 +26,12 @@ done
 "$bin/tilvex-cli" render --seed 9 --kind wild-corner --corner 42 --grid 20 --max-iterations 20000 \
     --save "$work/corpus/corner42.qlt" > /dev/null
 cp "$here"/../tests/data/*.qlt "$work/corpus/" 2>/dev/null || true
+# Files that once crashed a program: a name that is not UTF-8, counters at the
+# top of int, values that are not finite.
+cp "$here"/corpus/*.qlt "$work/corpus/"
 echo "session_fuzz: $(ls "$work/corpus" | wc -l) seed sessions, ${seconds}s"
 
 # New inputs go to the temporary corpus; crash inputs are kept for a rerun.
 "$bin/session_fuzz" "$work/corpus" -max_total_time="$seconds" -timeout=20 -rss_limit_mb=4096 \
-    -artifact_prefix="$bin/../fuzz-artifacts/" -print_final_stats=1 2>&1 | tail -n 25
+    -artifact_prefix="$bin/../fuzz-artifacts/" -print_final_stats=1 2>&1 | grep -v "# Uses:" | tail -n 25
 exit "${PIPESTATUS[0]}"

@@ -1,17 +1,29 @@
-// Loads arbitrary bytes as a session file. Besides the sanitizers' checks:
-// a refused file leaves the program exactly as it was, and an accepted one
-// saves to bytes that load again and save to the same bytes.
+// Loads arbitrary bytes as a session file and takes an accepted one down every
+// path a loaded file can take: a few thousand generation steps, the image for
+// its kind, BMP, PCX and PNG export and the JSON state. Besides the
+// sanitizers' checks: a refused file leaves the program exactly as it was, an
+// accepted one saves to bytes that load again and save to the same bytes, and
+// the JSON state is always written.
+#include <climits>
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
+#include <string>
 #include <vector>
 
+#include "cli/StateJson.h"
 #include "core/SessionFile.h"
 #include "core/StdRand.h"
 #include "core/TilvexApp.h"
+#include "render/QuiltExport.h"
 
 namespace {
 
 using Bytes = std::vector<std::uint8_t>;
+
+constexpr int kSteps = 4000;
+// Larger images only cost time: every row goes through the same code.
+constexpr long long kMaxExportPixels = 1 << 20;
 
 class SilentInteraction : public tilvex::AcceptingInteraction {
 public:
@@ -28,6 +40,16 @@ tilvex::CTilvexApp& Program()
         return a;
     }();
     return *app;
+}
+
+const std::filesystem::path& ExportFolder()
+{
+    static const std::filesystem::path folder = [] {
+        std::string pattern = (std::filesystem::temp_directory_path() / "session-fuzz-XXXXXX").string();
+        if (!::mkdtemp(pattern.data())) std::abort();
+        return std::filesystem::path(pattern);
+    }();
+    return folder;
 }
 
 Bytes Snapshot(tilvex::CTilvexApp& app)
@@ -53,6 +75,24 @@ Bytes Snapshot(tilvex::CTilvexApp& app)
     std::abort();
 }
 
+// Generation from the loaded state; a counter near the top of int keeps its
+// loaded limit, so the loop's stop at the top is taken too.
+void Generate(tilvex::CTilvexApp& app)
+{
+    if (app.iterationCount < INT_MAX - kSteps) app.maxIterations = app.iterationCount + kSteps;
+    for (int i = 0; i < kSteps && !app.limitReached; ++i) app.OnIdle();
+}
+
+void ExportImages(tilvex::CTilvexApp& app)
+{
+    tilvex::TileSize tile = app.CurrentTileSize();
+    if (static_cast<long long>(tile.width) * tile.height > kMaxExportPixels) return;
+    const std::pair<tilvex::ImageFormat, const char*> formats[] = {
+        {tilvex::ImageFormat::Bmp, "q.bmp"}, {tilvex::ImageFormat::Pcx, "q.pcx"}, {tilvex::ImageFormat::Png, "q.png"}};
+    for (const auto& [format, name] : formats)
+        (void)tilvex::ExportQuiltImage(app, format, (ExportFolder() / name).string(), 1);
+}
+
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
@@ -67,5 +107,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (auto refusal = tilvex::DecodeSession(app, saved.data(), saved.size()))
         Fail("the program refused its own session:", *refusal);
     if (tilvex::EncodeSession(app) != saved) Fail("save, load, save changed the bytes", "");
+
+    (void)tilvex::cli::JsonText(tilvex::cli::StateJson(app));  // throws (and aborts) on bytes it cannot write
+    Generate(app);
+    app.BuildImage();
+    ExportImages(app);
     return 0;
 }

@@ -52,9 +52,9 @@ void Read(ByteReader& io, WildCornerMap& m)
     if (!io.Check(depth >= 0 && depth <= kWildCornerMaxDepth,
                   "its Wild Corner depth is " + std::to_string(depth) + ", outside 0 to 12"))
         return;
-    io.F64(sinTheta);
-    io.F64(cosTheta);
-    io.F64(theta);
+    io.FiniteF64(sinTheta);
+    io.FiniteF64(cosTheta);
+    io.FiniteF64(theta);
     if (!io.Ok()) return;
     if (sinTheta == 0.0 && cosTheta == 0.0 && theta == 0.0) {
         RestoreNeverSetUp(m, n, rows, depth);

@@ -207,3 +207,19 @@ TEST(StartUp, GridCapacityFitsTheAvailableMemory)
     }
     maxGridSize = kDefaultMaxGridSize;
 }
+
+TEST(GenerationLoop, TheCounterStopsAtTheTopOfItsRange)
+{
+    StartedApp s;
+    CTilvexApp& app = s.app;
+    app.iterationCount = app.maxIterations = INT_MAX;
+    app.OnIdle();
+    EXPECT_EQ(app.iterationCount, INT_MAX);
+    EXPECT_EQ(app.limitReached, 1);
+    EXPECT_EQ(app.generating, 0);
+    app.iterationCount = INT_MAX - 1;
+    app.OnIdle();
+    app.OnIdle();
+    EXPECT_EQ(app.iterationCount, INT_MAX);
+    EXPECT_EQ(app.limitReached, 1);
+}

@@ -4,6 +4,7 @@
 #include "core/StdRand.h"
 
 #include <cmath>
+#include <limits>
 
 using namespace tilvex;
 
@@ -57,6 +58,20 @@ TEST(RandomSource, UnitDrawIsTheLeadingDigitsInZeroOne)
         double expected = raw;
         while (expected > 1.0) expected *= 0.1;
         ASSERT_EQ(unit, expected);
+    }
+}
+
+TEST(RandomSource, AnySeedKeepsTheTableRowsInRangeAndTheDrawsInZeroOne)
+{
+    const double inf = std::numeric_limits<double>::infinity();
+    for (double seed : {std::nan(""), inf, -inf, 1e308, -1e308, std::numeric_limits<double>::max(), 4294967295.0}) {
+        RandomSource r;
+        r.Seed(seed);
+        for (int i = 0; i < 100; ++i) {
+            double unit = r.RandomUnit();
+            ASSERT_TRUE(unit >= 0.0 && unit <= 1.0) << seed;
+            for (int row : {r.row0, r.row1, r.row2}) ASSERT_TRUE(row >= 0 && row < 10) << seed;
+        }
     }
 }
 

@@ -35,9 +35,10 @@ bool ParseOptions(const QStringList& args, Options& o)
     for (qsizetype i = 1; i < args.size(); ++i) {
         const QString& a = args[i];
         bool ok = true;
-        if (a == QLatin1String("--seed") && i + 1 < args.size())
+        if (a == QLatin1String("--seed") && i + 1 < args.size()) {
             o.seed = args[++i].toDouble(&ok);
-        else if (a == QLatin1String("--measure-idle-steps") && i + 1 < args.size())
+            ok = ok && tilvex::IsAcceptedSeed(*o.seed);
+        } else if (a == QLatin1String("--measure-idle-steps") && i + 1 < args.size())
             o.measureSteps = args[++i].toLongLong(&ok);
         else if (a == QLatin1String("--available-memory") && i + 1 < args.size())
             o.availableMemory = args[++i].toULongLong(&ok);

@@ -11,7 +11,8 @@ fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
 
 for args in "--grid 10" "--grid 601" "--kind octagon" "--depth 9" "--knot" "--corner 2 --kind wild-corner" \
             "--period 0" "--palette pastel" "--palette cycle:1,2:3,4,5:6" "--palette cycle:0,0,0:255,255,255:129" \
-            "--bogus" "--max-iterations 0"; do
+            "--bogus" "--max-iterations 0" "--max-iterations 1000000001" "--max-iterations 2147483647" \
+            "--seed nan" "--seed inf" "--seed 1e308" "--seed -1" "--seed 2.5"; do
     # shellcheck disable=SC2086
     "$cli" render $args > "$work/out" 2> "$work/err"
     code=$?
@@ -19,6 +20,7 @@ for args in "--grid 10" "--grid 601" "--kind octagon" "--depth 9" "--knot" "--co
     [ -s "$work/err" ] || fail "render $args said nothing on stderr"
     [ -s "$work/out" ] && fail "render $args printed a result"
 done
+grep -q "between 0 and 4294967295" <("$cli" render --seed nan 2>&1) || fail "--seed nan does not name the range"
 
 json=$("$cli" render --seed 7 --max-iterations 120000) || fail "render --seed 7 failed"
 echo "$json" | grep -q '"iterationCount": 120001' || fail "iterationCount is not maxIterations + 1: $json"

@@ -11,7 +11,8 @@ fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
 small="--count 3 --seed 5 --max-iterations 60000 --thumb 24"
 
 for args in "" "--out $work/a --count 0" "--out $work/a --kind octagon" "--out $work/a --thumb 8" \
-            "--out $work/a --threads -1" "--out $work/a --max-iterations 0" "--out $work/a --bogus"; do
+            "--out $work/a --threads -1" "--out $work/a --max-iterations 0" "--out $work/a --bogus" \
+            "--out $work/a --seed 1.5" "--out $work/a --seed 4294967290 --count 10"; do
     # shellcheck disable=SC2086
     "$cli" gallery $args > "$work/out" 2> "$work/err"
     code=$?
