@@ -3,28 +3,19 @@
 #include <chrono>
 #include <cstdio>
 #include <iostream>
-#include <map>
 
 #include "cli/CliInteraction.h"
 #include "cli/InfoCommand.h"
 #include "cli/PaletteOption.h"
 #include "cli/StateJson.h"
 #include "engine/QuiltControl.h"
+#include "maps/QuiltKindNames.h"
 #include "engine/TilvexApp.h"
 #include "engine/QuiltExport.h"
 
 namespace tilvex::cli {
 
 namespace {
-
-const std::map<std::string, QuiltKind> kKinds = {
-    {"square", QuiltKind::Square},
-    {"hex", QuiltKind::Hex},
-    {"4-6-12", QuiltKind::FourSixTwelve},
-    {"4-8-8", QuiltKind::FourEightEight},
-    {"3-12-12", QuiltKind::ThreeTwelveTwelve},
-    {"wild-corner", QuiltKind::WildCorner},
-};
 
 class ProgressBar {
 public:
@@ -54,7 +45,7 @@ private:
 NewQuiltRequest RequestOf(const RenderOptions& o)
 {
     NewQuiltRequest r;
-    r.kind = kKinds.at(o.kind);
+    r.kind = *KindFromName(o.kind);
     r.detailed = o.detailed;
     r.depth = o.depth;
     r.knot = o.knot;
@@ -65,7 +56,7 @@ NewQuiltRequest RequestOf(const RenderOptions& o)
 
 std::string Validate(const RenderOptions& o)
 {
-    if (!kKinds.count(o.kind)) return "unknown --kind '" + o.kind + "'";
+    if (!IsKindName(o.kind)) return "unknown --kind '" + o.kind + "'";
     if (o.seed && !IsAcceptedSeed(*o.seed)) return "--seed must be a whole number between 0 and 4294967295";
     // Before start-up, which may lower the capacity; the width is clamped to it then.
     if (o.grid && (*o.grid < 20 || *o.grid > kDefaultMaxGridSize - 1))

@@ -65,19 +65,6 @@ nlohmann::ordered_json WildCornerCoefficients(WildCornerMap& m)
 
 }  // namespace
 
-const char* KindName(QuiltKind kind)
-{
-    switch (kind) {
-    case QuiltKind::Square: return "square";
-    case QuiltKind::Hex: return "hex";
-    case QuiltKind::FourSixTwelve: return "4-6-12";
-    case QuiltKind::FourEightEight: return "4-8-8";
-    case QuiltKind::ThreeTwelveTwelve: return "3-12-12";
-    case QuiltKind::WildCorner: return "wild-corner";
-    }
-    return "square";
-}
-
 nlohmann::ordered_json CoefficientsJson(CTilvexApp& app)
 {
     nlohmann::ordered_json j;

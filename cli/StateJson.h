@@ -3,10 +3,10 @@
 #include <nlohmann/json.hpp>
 
 #include "engine/TilvexApp.h"
+#include "maps/QuiltKindNames.h"
 
 namespace tilvex::cli {
 
-const char* KindName(QuiltKind kind);
 // The active map's coefficients, as its dialogs show them.
 nlohmann::ordered_json CoefficientsJson(CTilvexApp& app);
 // The quilt's state as the command-line program reports it.

@@ -2,6 +2,7 @@
 #include <CLI/CLI.hpp>
 
 #include "TilvexVersion.h"
+#include "cli/GalleryCommand.h"
 #include "cli/RenderCommand.h"
 #include "cli/StudioCommand.h"
 
@@ -16,6 +17,8 @@ int main(int argc, char** argv)
     tilvex::cli::AddInfoCommand(cli, info);
     tilvex::cli::StudioOptions studio;
     CLI::App* studioCommand = tilvex::cli::AddStudioCommand(cli, studio);
+    tilvex::cli::GalleryOptions gallery;
+    CLI::App* galleryCommand = tilvex::cli::AddGalleryCommand(cli, gallery);
     try {
         cli.parse(argc, argv);
     } catch (const CLI::ParseError& e) {
@@ -23,5 +26,6 @@ int main(int argc, char** argv)
         return code == 0 ? 0 : 2;
     }
     if (studioCommand->parsed()) return tilvex::cli::RunStudio(studio);
+    if (galleryCommand->parsed()) return tilvex::cli::RunGallery(gallery);
     return tilvex::cli::RunSelected(cli, render, info);
 }

@@ -26,6 +26,8 @@ constexpr CommandInfo kCommands[] = {
      "Set random new Quilt Fractal for the current Quilt", H::Application},
     {cmd::ChooseQuiltFractal, "Choose Quilt Fractal", "Choose Quilt &Fractal", "To Reset and start over",
      H::Application},
+    {cmd::ExploreGallery, "Explore Gallery", "E&xplore Gallery...",
+     "Make random quilts in the background and pick one by its thumbnail", H::Frame},
     {cmd::UseDetail, "Use Detailed Generation", "Use Detailed &Generation", "", H::Application},
     {cmd::SetMapping, "Set Quilt Mapping", "Set Quilt &Mapping", "", H::Application},
     {cmd::UseTransformation, "Use Transformation", "Use &Transformation", "", H::Application},
@@ -67,11 +69,12 @@ constexpr CommandInfo kCommands[] = {
 constexpr int kFileMenu[] = {cmd::FileNew,   cmd::FileOpen,  cmd::FileSave,  cmd::FileSaveAs, cmd::ExportStudioImage,
                              cmd::Separator, cmd::FileMru1, cmd::Separator, cmd::AppExit};
 constexpr int kQuiltMenu[] = {
-    cmd::RandomNewQuilt,     cmd::ChooseQuiltFractal,   cmd::Separator,           cmd::UseDetail,
-    cmd::SetMapping,         cmd::UseTransformation,    cmd::Separator,           cmd::RebuildView,
-    cmd::SetViewPeriod,      cmd::Separator,            cmd::RandomResetPalette,  cmd::RandomDensityPalette,
-    cmd::CycleDensityPalette, cmd::SelectPaletteColors, cmd::Separator,           cmd::SaveImagePcx,
-    cmd::SaveImageBmp,       cmd::SaveImagePng,         cmd::Separator,           cmd::IterationStatus};
+    cmd::RandomNewQuilt,      cmd::ChooseQuiltFractal,  cmd::ExploreGallery,       cmd::Separator,
+    cmd::UseDetail,           cmd::SetMapping,          cmd::UseTransformation,    cmd::Separator,
+    cmd::RebuildView,         cmd::SetViewPeriod,       cmd::Separator,            cmd::RandomResetPalette,
+    cmd::RandomDensityPalette, cmd::CycleDensityPalette, cmd::SelectPaletteColors, cmd::Separator,
+    cmd::SaveImagePcx,        cmd::SaveImageBmp,        cmd::SaveImagePng,         cmd::Separator,
+    cmd::IterationStatus};
 // Auto Rebuild and Studio Preview go last so the usual items keep their places.
 constexpr int kViewMenu[] = {cmd::ViewToolbar, cmd::ViewStatusBar, cmd::Separator, cmd::AutoRebuild,
                              cmd::StudioPreview};

@@ -28,6 +28,8 @@ constexpr int AutoRebuild = 0x8020;
 constexpr int ExportStudioImage = 0x8021;
 // Toggle: the view paints the grid with the studio's colouring (off by default, remembered).
 constexpr int StudioPreview = 0x8022;
+// Opens the gallery window: random quilts made in the background, one to pick.
+constexpr int ExploreGallery = 0x8023;
 
 constexpr int FileNew = 0xE100;
 constexpr int FileOpen = 0xE101;

@@ -23,6 +23,7 @@
 #include <cstring>
 
 #include "engine/TilvexApp.h"
+#include "ui/ExploreWindow.h"
 #include "ui/Icons.h"
 #include "ui/TilvexDoc.h"
 #include "ui/StudioExportDialog.h"
@@ -199,7 +200,8 @@ QString CMainFrame::MessageText() const { return messagePane_->text(); }
 bool CMainFrame::HandlesCommand(int id) const
 {
     return id == cmd::ViewToolbar || id == cmd::ViewStatusBar || id == cmd::AutoRebuild || id == cmd::AppExit ||
-           id == cmd::ExportStudioImage || id == cmd::StudioPreview;
+           id == cmd::ExportStudioImage || id == cmd::StudioPreview ||
+           id == cmd::ExploreGallery;
 }
 
 void CMainFrame::OnCommand(int id)
@@ -217,8 +219,30 @@ void CMainFrame::OnCommand(int id)
     case cmd::AppExit: close(); break;
     case cmd::ExportStudioImage: ExportStudioImage(); break;
     case cmd::StudioPreview: SetStudioPreview(!studioPreview_); break;
+    case cmd::ExploreGallery: ShowExplorer(); break;
     default: break;
     }
+}
+
+ExploreWindow* CMainFrame::Explorer() const { return explorer_; }
+
+void CMainFrame::ShowExplorer()
+{
+    if (!explorer_) {
+        explorer_ = new ExploreWindow(
+            [this](const std::vector<std::uint8_t>& session) {
+                IdleHold hold(&idle_);
+                if (!OpenGallerySession(app_, session)) return;
+                view_->OnRebuildView();
+                UpdateCommandUi();
+                UpdateProgress();
+                if (studioPreview_) RefreshStudioPreview();
+            },
+            this);
+    }
+    explorer_->show();
+    explorer_->raise();
+    explorer_->activateWindow();
 }
 
 CommandHandler CMainFrame::RunCommand(int id) { return router_->Dispatch(id); }

@@ -2,6 +2,7 @@
 
 #include <QMainWindow>
 #include <QMap>
+#include <QPointer>
 #include <chrono>
 #include <functional>
 #include <optional>
@@ -28,6 +29,7 @@ namespace tilvex::ui {
 class CTilvexDoc;
 class StudioExportJob;
 class CTilvexView;
+class ExploreWindow;
 
 // The main window: menus, toolbar and status bar rendered from the command
 // table, the view as its client area, and the routing of every command.
@@ -65,6 +67,8 @@ public:
     // The action of a command id (for the recent files: entry 1 ... 4); nullptr if none.
     QAction* Action(int id) const { return actions_.value(id, nullptr); }
     QString MessageText() const;
+    // The open "Explore Gallery" window, or nullptr.
+    ExploreWindow* Explorer() const;
 
     void UpdateCommandUi();
 
@@ -95,6 +99,7 @@ private:
     void RefreshStudioPreview();
     void ExportStudioImage();
     void OnStudioExportFinished(const QString& error, bool cancelled);
+    void ShowExplorer();
 
     CTilvexApp& app_;
     QSettings& settings_;
@@ -122,6 +127,7 @@ private:
     std::chrono::steady_clock::time_point lastStudioPreview_{};
     std::unique_ptr<StudioExportJob> studioExport_;
     QProgressDialog* studioProgress_ = nullptr;
+    QPointer<ExploreWindow> explorer_;
 };
 
 }  // namespace tilvex::ui

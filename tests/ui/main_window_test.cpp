@@ -24,6 +24,7 @@
 #include "core/CommandTable.h"
 #include "engine/TilvexApp.h"
 #include "tests/ui/TestInteraction.h"
+#include "ui/ExploreWindow.h"
 #include "ui/MainFrame.h"
 #include "ui/StudioExportJob.h"
 #include "ui/TilvexDoc.h"
@@ -305,6 +306,13 @@ void MainWindowTest::everyCommandReachesItsHandler()
         {cmd::AutoRebuild, [&f] { return f.frame->AutoRebuild(); }},
         {cmd::StudioPreview, [&f] { return f.frame->StudioPreview() && f.frame->View().ShowsPreview(); }},
         {cmd::ExportStudioImage, [&f] { return f.user.Asked("studio") == 1; }},
+        {cmd::ExploreGallery,
+         [&f] {
+             ui::ExploreWindow* explorer = f.frame->Explorer();
+             bool shown = explorer && explorer->isVisible() && explorer->windowTitle() == "Explore Gallery";
+             if (explorer) explorer->close();
+             return shown;
+         }},
         {cmd::AppExit, [&f] { return !f.frame->isVisible(); }},
     };
     for (const CommandInfo& c : Commands()) {

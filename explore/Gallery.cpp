@@ -1,0 +1,132 @@
+#include "explore/Gallery.h"
+
+#include <algorithm>
+#include <mutex>
+
+#include <tbb/blocked_range.h>
+#include <tbb/parallel_for.h>
+#include <tbb/partitioner.h>
+#include <tbb/task_arena.h>
+
+#include "engine/QuiltControl.h"
+#include "engine/SessionFile.h"
+#include "engine/TilvexApp.h"
+#include "explore/QuiltScore.h"
+#include "maps/QuiltKindNames.h"
+
+namespace tilvex {
+
+namespace {
+// Four samples a pixel: the thumbnail is small, and its cost stays below the quilt's own.
+constexpr double kThumbSamplesPerPixel = 4.0;
+// A straight log-density curve: at four samples a pixel the usual 2.2 lifts
+// the sparse background until it drowns the pattern.
+constexpr double kThumbGamma = 1.0;
+}  // namespace
+
+std::string GalleryKind(const GalleryRequest& request, int index)
+{
+    if (request.kind != kAnyKind) return request.kind;
+    const std::vector<std::string>& kinds = KindNames();
+    return kinds[static_cast<std::size_t>(index) % kinds.size()];
+}
+
+double GallerySeed(const GalleryRequest& request, int index) { return request.baseSeed + index; }
+
+std::optional<GalleryQuilt> MakeGalleryQuilt(int index, const GalleryRequest& request, std::stop_token stop)
+{
+    const double seed = GallerySeed(request, index);
+    const std::string kind = GalleryKind(request, index);
+    CTilvexApp app(seed);
+    if (!app.InitInstance(AvailablePhysicalMemory())) return std::nullopt;
+    NewQuiltRequest wanted;
+    wanted.kind = *KindFromName(kind);
+    ConfigureNewQuilt(app, wanted);
+    SetIterationLimit(app, request.maxIterations);
+    RunToLimit(app, [&stop](const CTilvexApp&) { return !stop.stop_requested(); });
+    if (!app.limitReached) return std::nullopt;
+
+    GalleryQuilt made;
+    made.index = index;
+    made.seed = seed;
+    made.kind = kind;
+    made.name = app.QuiltName();
+    made.session = EncodeSession(app);
+    made.filledCells = app.grid.FilledCells();
+    const int width = app.grid.width;
+    made.counts.resize(static_cast<std::size_t>(width) * width);
+    for (int x = 0; x < width; ++x)
+        for (int y = 0; y < width; ++y) made.counts[static_cast<std::size_t>(x) * width + y] = app.grid.CountAt(x, y);
+    made.snapshot = app.TakeSnapshot();
+    return made;
+}
+
+studio::StudioImage GalleryThumbnail(const QuiltSnapshot& quilt, int size)
+{
+    studio::StudioSettings settings;
+    // The tile's longer side is `size`: tall tiles (4-6-12) get narrower.
+    const int height = studio::StudioTileHeight(quilt, size);
+    settings.width = height > size ? std::max(1, size * size / height) : size;
+    settings.samplesPerPixel = kThumbSamplesPerPixel;
+    settings.tone.gamma = kThumbGamma;
+    settings.threads = 1;  // the gallery runs one quilt per thread already
+    static const std::optional<studio::ColorMap> colours = studio::ColorMap::Named("inferno", Palette{});
+    return *studio::RenderStudioTile(quilt, settings, *colours);
+}
+
+GalleryEntry FinishGalleryEntry(GalleryQuilt quilt, int thumbWidth)
+{
+    const double score = QuiltScore(quilt.counts);
+    studio::StudioImage thumbnail = GalleryThumbnail(*quilt.snapshot, thumbWidth);
+    return GalleryEntry{std::move(quilt), score, std::move(thumbnail)};
+}
+
+void SortByScore(std::vector<GalleryEntry>& entries)
+{
+    std::sort(entries.begin(), entries.end(), [](const GalleryEntry& a, const GalleryEntry& b) {
+        if (a.score != b.score) return a.score > b.score;
+        return a.quilt.index < b.quilt.index;
+    });
+}
+
+int GalleryThreads(const GalleryRequest& request)
+{
+    return request.threads > 0 ? request.threads : std::max(1, tbb::this_task_arena::max_concurrency());
+}
+
+std::optional<std::vector<GalleryEntry>> MakeGallery(const GalleryRequest& request,
+                                                     const std::function<void(const GalleryEntry&)>& onEntry,
+                                                     std::stop_token stop)
+{
+    std::vector<std::optional<GalleryEntry>> made(static_cast<std::size_t>(std::max(request.count, 0)));
+    std::mutex reportLock;
+    tbb::task_arena arena(GalleryThreads(request));
+    arena.execute([&] {
+        tbb::parallel_for(
+            tbb::blocked_range<int>(0, static_cast<int>(made.size()), 1),
+            [&](const tbb::blocked_range<int>& indices) {
+                for (int i = indices.begin(); i < indices.end(); ++i) {
+                    if (stop.stop_requested()) return;
+                    std::optional<GalleryQuilt> quilt = MakeGalleryQuilt(i, request, stop);
+                    if (!quilt) return;
+                    std::optional<GalleryEntry>& slot = made[static_cast<std::size_t>(i)];
+                    slot = FinishGalleryEntry(std::move(*quilt), request.thumbWidth);
+                    if (onEntry) {
+                        std::lock_guard lock(reportLock);
+                        onEntry(*slot);
+                    }
+                }
+            },
+            tbb::simple_partitioner());
+    });
+    std::vector<GalleryEntry> entries;
+    entries.reserve(made.size());
+    for (std::optional<GalleryEntry>& entry : made) {
+        if (!entry) return std::nullopt;
+        entries.push_back(std::move(*entry));
+    }
+    SortByScore(entries);
+    return entries;
+}
+
+}  // namespace tilvex

@@ -1,0 +1,74 @@
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <optional>
+#include <stop_token>
+#include <string>
+#include <vector>
+
+#include "studio/StudioRenderer.h"
+
+namespace tilvex {
+
+// A million steps show every kind's pattern clearly, and 48 square quilts of
+// that budget take a few seconds on two cores.
+inline constexpr int kDefaultGalleryIterations = 1000000;
+inline constexpr int kDefaultThumbWidth = 160;
+inline constexpr char kAnyKind[] = "any";
+
+struct GalleryRequest {
+    int count = 24;
+    std::string kind = kAnyKind;  // one of KindNames(), or "any": the six in turn
+    double baseSeed = 0.0;        // quilt i has seed baseSeed + i
+    int maxIterations = kDefaultGalleryIterations;
+    int thumbWidth = kDefaultThumbWidth;  // the thumbnails' longer side
+    int threads = 0;  // 0: every core
+};
+
+std::string GalleryKind(const GalleryRequest& request, int index);
+double GallerySeed(const GalleryRequest& request, int index);
+
+// One finished quilt, by value: nothing here refers to the state that made it.
+struct GalleryQuilt {
+    int index = 0;
+    double seed = 0.0;
+    std::string kind;
+    std::string name;
+    int filledCells = 0;
+    std::vector<std::uint16_t> counts;    // the grid's hit counts, as saved
+    std::vector<std::uint8_t> session;    // the ".qlt" bytes
+    std::shared_ptr<const QuiltSnapshot> snapshot;
+};
+
+// Quilt `index` of the request, made exactly as
+//   tilvex-cli render --seed (base + index) --kind K --max-iterations BUDGET --save F
+// makes and saves it, convergence restarts included. Empty when stopped or
+// when the program could not start (no memory).
+std::optional<GalleryQuilt> MakeGalleryQuilt(int index, const GalleryRequest& request, std::stop_token stop = {});
+
+struct GalleryEntry {
+    GalleryQuilt quilt;
+    double score = 0.0;  // QuiltScore of the counts
+    studio::StudioImage thumbnail;
+};
+
+// The thumbnail: a studio tile whose longer side is `size` pixels, in a
+// colour map that reads well, cheap enough to make one per quilt.
+studio::StudioImage GalleryThumbnail(const QuiltSnapshot& quilt, int size);
+GalleryEntry FinishGalleryEntry(GalleryQuilt quilt, int thumbWidth);
+
+// Best score first; equal scores in index order.
+void SortByScore(std::vector<GalleryEntry>& entries);
+
+// Makes every quilt of the request on request.threads threads. onEntry, when
+// given, sees each entry as it is done (one call at a time, in any order).
+// The result, best first, is the same for any thread count; empty when stopped.
+std::optional<std::vector<GalleryEntry>> MakeGallery(const GalleryRequest& request,
+                                                     const std::function<void(const GalleryEntry&)>& onEntry = {},
+                                                     std::stop_token stop = {});
+// The threads MakeGallery uses for this request.
+int GalleryThreads(const GalleryRequest& request);
+
+}  // namespace tilvex
