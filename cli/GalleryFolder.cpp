@@ -13,6 +13,9 @@
 #include "explore/ContactSheet.h"
 #include "studio/StudioPng.h"
 
+#include <tbb/parallel_for.h>
+#include <tbb/task_arena.h>
+
 namespace tilvex::cli {
 
 namespace fs = std::filesystem;
@@ -59,13 +62,22 @@ std::string WriteAll(const fs::path& staging, const std::vector<GalleryEntry>& e
                      std::vector<std::string>& names)
 {
     std::vector<std::string> stems = FileStems(entries);
+    // Each quilt's two files on the gallery's threads: every write waits for its disk.
+    std::vector<std::string> errors(entries.size());
+    tbb::task_arena arena(GalleryThreads(request));
+    arena.execute([&] {
+        tbb::parallel_for(std::size_t{0}, entries.size(), [&](std::size_t i) {
+            std::string& error = errors[i];
+            error = WriteBytes(staging / (stems[i] + ".qlt"), entries[i].quilt.session);
+            if (error.empty()) error = studio::WriteStudioPng(entries[i].thumbnail, 1, (staging / (stems[i] + ".png")).string());
+        });
+    });
+    for (const std::string& error : errors)
+        if (!error.empty()) return error;
     nlohmann::ordered_json index = nlohmann::ordered_json::array();
     for (std::size_t i = 0; i < entries.size(); ++i) {
         const GalleryEntry& e = entries[i];
         const std::string session = stems[i] + ".qlt", thumbnail = stems[i] + ".png";
-        if (std::string error = WriteBytes(staging / session, e.quilt.session); !error.empty()) return error;
-        if (std::string error = studio::WriteStudioPng(e.thumbnail, 1, (staging / thumbnail).string()); !error.empty())
-            return error;
         names.push_back(session);
         names.push_back(thumbnail);
         nlohmann::ordered_json j;
