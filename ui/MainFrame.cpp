@@ -321,8 +321,7 @@ void CMainFrame::SetStudioPreview(bool on)
     // Turning it on refreshes after the command, like every other command.
 }
 
-// The grid as it stands, one tile per viewPeriod-th of the view's width, in the
-// colours and gamma last chosen for a studio export.
+// The grid as it stands, in the colours and gamma last chosen for a studio export.
 void CMainFrame::RefreshStudioPreview()
 {
     lastStudioPreview_ = std::chrono::steady_clock::now();
@@ -333,8 +332,11 @@ void CMainFrame::RefreshStudioPreview()
     if (!colours) colours = studio::ColorMap::Named("viridis", quilt.paletteEntries);
     studio::StudioSettings settings;
     settings.tone.gamma = look.gamma;
+    // viewPeriod whole tiles fit across and down the view; the rest of it is tiled on.
     const qreal dpr = view_->devicePixelRatioF();
-    const int width = std::max(16, static_cast<int>(view_->width() * dpr / std::max<int>(app_.viewPeriod, 1)));
+    const double aspect = quilt.tile.height > 0 ? static_cast<double>(quilt.tile.width) / quilt.tile.height : 1.0;
+    const double fit = std::min<double>(view_->width(), view_->height() * aspect) * dpr;
+    const int width = std::max(16, static_cast<int>(fit / std::max<int>(app_.viewPeriod, 1)));
     const studio::StudioImage tile = studio::PreviewTile(quilt, width, settings, *colours);
     QImage image(tile.width, tile.height, QImage::Format_RGB888);
     for (int y = 0; y < tile.height; ++y)
