@@ -3,6 +3,7 @@
 #include <cstdint>
 
 #include "core/Complex.h"
+#include "maps/QuiltStep.h"
 #include "render/QuiltSnapshot.h"
 
 namespace tilvex::studio {
@@ -14,18 +15,17 @@ public:
     // Starts from the unit point (u, v) as a new quilt of the kind does.
     Orbit(const QuiltSnapshot& quilt, double u, double v);
 
-    // One step of the kind's map; the unit-square position to count is (plotX, plotY).
-    void Step();
+    // One step of the kind's map, the generation loop's own; the unit-square
+    // position to count is (plotX, plotY).
+    void Step() { AdvanceOrbit(kind_, knot_, maps_, *this); }
 
+    Complex point, nextPoint;
     double plotX = 0.0, plotY = 0.0;
 
 private:
-    void Wrapped(Complex r);
-
     QuiltKind kind_;
     int knot_;
     QuiltMaps maps_;
-    Complex point_;
 };
 
 // Start points of the chunks: 64-bit mixing of the seed and the chunk number.
