@@ -27,7 +27,6 @@ public:
     static std::optional<ColorMap> Gradient(std::string_view stops, std::string& error);
 
     Rgb8 At(double t) const;
-    const std::array<Rgb8, 256>& Entries() const { return entries_; }
 
 private:
     std::array<Rgb8, 256> entries_{};

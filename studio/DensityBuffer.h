@@ -63,7 +63,6 @@ public:
     {
         for (int k = 0; k < 4; ++k) Add(f.cell[k], f.weight[k]);
     }
-    void Splat(double u, double v) { Add(Locate(u, v)); }
 
     // Adds other's counts, saturating: the order of merges does not matter.
     void Merge(const DensityBuffer& other)
