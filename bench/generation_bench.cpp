@@ -14,10 +14,10 @@ namespace {
 void PrepareSquare(CTilvexApp& app, int detailed)
 {
     app.InitInstance(1ull << 32);
-    app.detailedSquare = app.maps.square.detailed = detailed;
+    app.detail.detailedSquare = app.maps.square.detailed = detailed;
     app.maps.square.depth = 6;
     app.RandomNewQuilt();
-    app.maxIterations = INT_MAX - 1;
+    app.counters.maxIterations = INT_MAX - 1;
 }
 
 void RunLoop(benchmark::State& state, int detailed)
@@ -26,7 +26,7 @@ void RunLoop(benchmark::State& state, int detailed)
     PrepareSquare(app, detailed);
     for (auto _ : state) app.OnIdle();
     state.SetItemsProcessed(state.iterations());
-    state.counters["restarts"] = app.restarts;
+    state.counters["restarts"] = app.counters.restarts;
 }
 
 void BM_SquarePlainLoop(benchmark::State& state) { RunLoop(state, 0); }
@@ -44,7 +44,7 @@ void BM_BareSineCosine(benchmark::State& state)
     for (int i = 0; i < 20000; ++i) app.OnIdle();
     for (Complex& p : orbit) {
         app.OnIdle();
-        p = app.point;
+        p = app.orbit.point;
     }
     const double twoPi = 6.283185307;
     int i = 0;

@@ -15,25 +15,25 @@ namespace {
 std::unique_ptr<CTilvexApp> MakeApp(QuiltKind kind, int n)
 {
     auto app = std::make_unique<CTilvexApp>(7.0);
-    app->imageMemory.assign(ImageBlockSize(kDefaultMaxGridSize), 0);
+    app->image.imageMemory.assign(ImageBlockSize(kDefaultMaxGridSize), 0);
     app->grid.AttachStorage(kDefaultMaxGridSize);
     app->grid.width = static_cast<std::uint16_t>(n);
-    app->gridSize = static_cast<std::uint16_t>(n);
-    app->gridScale = n;
-    app->gridScaleInverse = 1.0 / n;
+    app->geometry.gridSize = static_cast<std::uint16_t>(n);
+    app->geometry.gridScale = n;
+    app->geometry.gridScaleInverse = 1.0 / n;
     for (int i = 0; i < n; ++i)
         for (int j = 0; j < n; ++j) app->grid.SetCount(i, j, static_cast<std::uint16_t>((i * i + 3 * j) % 977));
     app->grid.maxCount = 976;
-    app->ClearKindFlags();
+    app->kindFlags.Clear();
     switch (kind) {
     case QuiltKind::Hex:
-        app->kindHex = 1;
+        app->kindFlags.kindHex = 1;
         app->maps.hex.SetGeometry(n);
         break;
-    case QuiltKind::FourSixTwelve: app->kindFourSixTwelve = 1; break;
-    case QuiltKind::FourEightEight: app->kindFourEightEight = 1; break;
-    case QuiltKind::ThreeTwelveTwelve: app->kindThreeTwelveTwelve = 1; break;
-    case QuiltKind::WildCorner: app->kindWildCorner = 1; break;
+    case QuiltKind::FourSixTwelve: app->kindFlags.kindFourSixTwelve = 1; break;
+    case QuiltKind::FourEightEight: app->kindFlags.kindFourEightEight = 1; break;
+    case QuiltKind::ThreeTwelveTwelve: app->kindFlags.kindThreeTwelveTwelve = 1; break;
+    case QuiltKind::WildCorner: app->kindFlags.kindWildCorner = 1; break;
     case QuiltKind::Square: break;
     }
     return app;

@@ -23,8 +23,9 @@ public:
     void Update(const CTilvexApp& app)
     {
         if (!enabled_) return;
-        int percent = app.maxIterations > 0
-                          ? static_cast<int>(100.0 * app.iterationCount / (static_cast<double>(app.maxIterations) + 1))
+        int percent = app.counters.maxIterations > 0
+                          ? static_cast<int>(100.0 * app.counters.iterationCount /
+                                             (static_cast<double>(app.counters.maxIterations) + 1))
                           : 100;
         if (percent == shown_) return;
         shown_ = percent;
@@ -94,7 +95,7 @@ bool GenerateQuilt(CTilvexApp& app, const RenderOptions& o, RunFigures& figures)
 
     ProgressBar progress(o.progress);
     auto start = std::chrono::steady_clock::now();
-    int restartsBefore = app.restarts;
+    int restartsBefore = app.counters.restarts;
     long long steps = RunToLimit(app, [&progress](const CTilvexApp& state) {
         progress.Update(state);
         return true;
@@ -102,7 +103,7 @@ bool GenerateQuilt(CTilvexApp& app, const RenderOptions& o, RunFigures& figures)
     figures.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
     progress.Finish();
     figures.steps = steps;
-    figures.restarts = app.restarts - restartsBefore;
+    figures.restarts = app.counters.restarts - restartsBefore;
     return true;
 }
 

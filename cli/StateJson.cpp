@@ -107,15 +107,15 @@ nlohmann::ordered_json StateJson(CTilvexApp& app)
     nlohmann::ordered_json j;
     j["kind"] = KindName(app.Kind());
     j["quiltName"] = app.QuiltName();
-    j["iterationCount"] = app.iterationCount;
-    j["maxIterations"] = app.maxIterations;
-    j["gridSize"] = app.gridSize;
+    j["iterationCount"] = app.counters.iterationCount;
+    j["maxIterations"] = app.counters.maxIterations;
+    j["gridSize"] = app.geometry.gridSize;
     j["maxGridSize"] = app.maxGridSize;
     j["filledCells"] = app.grid.FilledCells();
     j["maxCount"] = app.grid.maxCount;
-    j["limitReached"] = app.limitReached != 0;
-    j["generating"] = app.generating != 0;
-    j["viewPeriod"] = app.viewPeriod;
+    j["limitReached"] = app.run.limitReached != 0;
+    j["generating"] = app.run.generating != 0;
+    j["viewPeriod"] = app.geometry.viewPeriod;
     j["coefficients"] = CoefficientsJson(app);
     return j;
 }

@@ -5,11 +5,10 @@
 #include <string>
 #include <vector>
 
+#include "core/ChooseMapModel.h"
 #include "core/DialogFields.h"
 
 namespace tilvex {
-
-class CTilvexApp;
 
 enum class MessageIcon { None, Information, Question, Warning, Error };
 
@@ -19,21 +18,6 @@ struct FileDialogRequest {
     std::string initialName;  // proposed file name
     std::string filter;       // "BMP FILES (*.bmp) | *.bmp ||"
     bool mustExist = false;
-};
-
-// The radio buttons of "Choose Map": they change the application's kind flags
-// the moment they are clicked, so the dialog is handed this model.
-class ChooseMapModel {
-public:
-    explicit ChooseMapModel(CTilvexApp& app) : app_(app) {}
-    int InitialButton() const;
-    void Click(int buttonId);
-
-    static constexpr int kHex = 223, kSquare = 224, kWildCorner = 263, kFourSixTwelve = 215,
-                         kFourEightEight = 227, kThreeTwelveTwelve = 228;
-
-private:
-    CTilvexApp& app_;
 };
 
 // Every question the flows put to the user. The desktop program answers with

@@ -43,79 +43,79 @@ void CTilvexApp::OnOpenRecent(const std::string& path)
 void CTilvexApp::OnIterationStatus()
 {
     StatusFields f;
-    f.maxIterations = static_cast<std::uint32_t>(maxIterations);
-    f.iterationCount = static_cast<std::uint32_t>(iterationCount);
-    if (ui->AskStatus(f)) maxIterations = static_cast<int>(f.maxIterations);
+    f.maxIterations = static_cast<std::uint32_t>(counters.maxIterations);
+    f.iterationCount = static_cast<std::uint32_t>(counters.iterationCount);
+    if (ui->AskStatus(f)) counters.maxIterations = static_cast<int>(f.maxIterations);
 }
 
 void CTilvexApp::OnSetViewPeriod()
 {
     ViewPeriodFields f;
-    f.period = static_cast<unsigned>(static_cast<int>(viewPeriod));
-    if (ui->AskViewPeriod(f)) viewPeriod = static_cast<std::int16_t>(f.period);
+    f.period = static_cast<unsigned>(static_cast<int>(geometry.viewPeriod));
+    if (ui->AskViewPeriod(f)) geometry.viewPeriod = static_cast<std::int16_t>(f.period);
 }
 
 void CTilvexApp::OnUseDetail()
 {
-    if (squareDetailDepth < 3) squareDetailDepth = 6;
+    if (detail.squareDetailDepth < 3) detail.squareDetailDepth = 6;
     UseDetailFields f;
-    f.useSquare = detailedSquare;
-    f.squareDepth = squareDetailDepth;
-    f.useHex = detailedHex;
-    f.hexDepth = static_cast<unsigned>(hexDetailDepth);
+    f.useSquare = detail.detailedSquare;
+    f.squareDepth = detail.squareDetailDepth;
+    f.useHex = detail.detailedHex;
+    f.hexDepth = static_cast<unsigned>(detail.hexDetailDepth);
     if (!ui->AskUseDetail(f)) return;
-    bool changed = f.useSquare != detailedSquare || f.squareDepth != squareDetailDepth || f.useHex != detailedHex ||
-                   static_cast<int>(f.hexDepth) != hexDetailDepth;
+    bool changed = f.useSquare != detail.detailedSquare || f.squareDepth != detail.squareDetailDepth ||
+                   f.useHex != detail.detailedHex || static_cast<int>(f.hexDepth) != detail.hexDetailDepth;
     if (!changed) return;
-    detailedHex = f.useHex;
-    hexDetailDepth = static_cast<int>(f.hexDepth);
-    detailedSquare = f.useSquare;
-    squareDetailDepth = static_cast<std::uint16_t>(f.squareDepth);
-    maps.hex.detailed = detailedHex;
-    maps.hex.depth = hexDetailDepth;
-    maps.square.depth = squareDetailDepth;
-    maps.square.detailed = detailedSquare;
+    detail.detailedHex = f.useHex;
+    detail.hexDetailDepth = static_cast<int>(f.hexDepth);
+    detail.detailedSquare = f.useSquare;
+    detail.squareDetailDepth = static_cast<std::uint16_t>(f.squareDepth);
+    maps.hex.detailed = detail.detailedHex;
+    maps.hex.depth = detail.hexDetailDepth;
+    maps.square.depth = detail.squareDetailDepth;
+    maps.square.detailed = detail.detailedSquare;
     ChooseQuiltFractal();
 }
 
 void CTilvexApp::OnUseTransformation()
 {
     TransformFields f;
-    f.zigZag = zigZag;
-    f.upDown = slantUpDown;
-    f.slantAngle = slantAngle;
+    f.zigZag = transform.zigZag;
+    f.upDown = transform.slantUpDown;
+    f.slantAngle = transform.slantAngle;
     if (!ui->AskTransform(f)) return;
-    zigZag = f.zigZag;
-    slantUpDown = f.upDown;
-    slantAngle = f.slantAngle;
-    double w = 2.0 * gridSize;
-    double t = std::tan(3.14159 * slantAngle);
-    if (slantAngle == 0.0) {
-        zigZag = 0;
-    } else if (slantUpDown == 1) {
-        slantShift = t * w;
-        slantRatio = slantShift / w;
-    } else if (slantUpDown == 0) {
-        slantShiftWhole = std::trunc(t * w);
-        slantRatioWhole = slantShiftWhole / w;
+    transform.zigZag = f.zigZag;
+    transform.slantUpDown = f.upDown;
+    transform.slantAngle = f.slantAngle;
+    double w = 2.0 * geometry.gridSize;
+    double t = std::tan(3.14159 * transform.slantAngle);
+    if (transform.slantAngle == 0.0) {
+        transform.zigZag = 0;
+    } else if (transform.slantUpDown == 1) {
+        transform.slantShift = t * w;
+        transform.slantRatio = transform.slantShift / w;
+    } else if (transform.slantUpDown == 0) {
+        transform.slantShiftWhole = std::trunc(t * w);
+        transform.slantRatioWhole = transform.slantShiftWhole / w;
     }
-    transformEnabled = zigZag != 0 ? 1 : 0;
+    transform.transformEnabled = transform.zigZag != 0 ? 1 : 0;
 }
 
 void CTilvexApp::OnSetMapping()
 {
     ChooseMapFields f;
-    f.detailedSquare = detailedSquare;
-    f.useRandom = useRandomSettings;
-    f.detailedHex = detailedHex;
-    ChooseMapModel radios(*this);
+    f.detailedSquare = detail.detailedSquare;
+    f.useRandom = run.useRandomSettings;
+    f.detailedHex = detail.detailedHex;
+    ChooseMapModel radios(kindFlags);
     ui->AskChooseMap(f, radios);
-    detailedSquare = f.detailedSquare;
-    detailedHex = f.detailedHex;
-    useRandomSettings = f.useRandom;
-    gridSize = grid.width;
+    detail.detailedSquare = f.detailedSquare;
+    detail.detailedHex = f.detailedHex;
+    run.useRandomSettings = f.useRandom;
+    geometry.gridSize = grid.width;
     RandomNewQuilt();
-    if (useRandomSettings == 0) ChooseQuiltFractal();
+    if (run.useRandomSettings == 0) ChooseQuiltFractal();
 }
 
 }  // namespace tilvex

@@ -10,39 +10,16 @@ std::shared_ptr<const QuiltSnapshot> CTilvexApp::TakeSnapshot() const
 {
     return std::make_shared<const QuiltSnapshot>(QuiltSnapshot{
         .kind = Kind(),
-        .kindHex = kindHex,
-        .kindReserved = kindReserved,
-        .kindFourSixTwelve = kindFourSixTwelve,
-        .kindFourEightEight = kindFourEightEight,
-        .kindThreeTwelveTwelve = kindThreeTwelveTwelve,
-        .kindWildCorner = kindWildCorner,
-        .hexKnot = hexKnot,
+        .kindFlags = kindFlags,
         .maps = maps,
-        .point = point,
-        .nextPoint = nextPoint,
-        .plotX = plotX,
-        .plotY = plotY,
-        .gridScale = gridScale,
-        .gridScaleInverse = gridScaleInverse,
-        .gridSize = gridSize,
-        .transformEnabled = transformEnabled,
-        .zigZag = zigZag,
-        .slantUpDown = slantUpDown,
-        .slantShiftWhole = slantShiftWhole,
-        .slantAngle = slantAngle,
-        .slantRatioWhole = slantRatioWhole,
-        .slantShift = slantShift,
-        .slantRatio = slantRatio,
+        .orbit = orbit,
+        .geometry = geometry,
+        .transform = transform,
         .grid = grid,
-        .paletteEntries = paletteEntries,
-        .tileWidth = tileWidth,
-        .tileHeight = tileHeight,
+        .paletteEntries = palette.paletteEntries,
         .tile = CurrentTileSize(),
-        .viewPeriod = viewPeriod,
         .quiltName = QuiltName(),
-        .iterationCount = iterationCount,
-        .maxIterations = maxIterations,
-        .filledCells = filledCells,
+        .counters = counters,
     });
 }
 
@@ -56,13 +33,13 @@ int CTilvexApp::BuildImage()
 {
     ui->BeginWaitCursor();
     grid.RemoveFloor();
-    if (imageMemory.size() < 1064) {
+    if (image.imageMemory.size() < 1064) {
         ui->EndWaitCursor();
         return 0;
     }
     std::shared_ptr<const QuiltSnapshot> quilt = TakeSnapshot();
     QuiltMaps fold = quilt->maps;
-    BuildImageBlock(*quilt, fold, imageMemory);
+    BuildImageBlock(*quilt, fold, image.imageMemory);
     // The folds leave their working values in the maps, as they always have.
     maps = std::move(fold);
     ui->EndWaitCursor();
@@ -72,7 +49,7 @@ int CTilvexApp::BuildImage()
 int CTilvexApp::BuildScreenImage()
 {
     int shown = BuildImage();
-    imageBuilt = 1;
+    image.imageBuilt = 1;
     return shown;
 }
 

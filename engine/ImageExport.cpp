@@ -26,8 +26,8 @@ TileSize ExportTile(CTilvexApp& app, int p)
     TileSize tile;
     switch (PixelRuleOf(app)) {
     case PixelRule::Hex:
-        app.imageWidth = TruncToInt(p * app.maps.hex.tileWidth);
-        app.imageHeight = TruncToInt(p * app.maps.hex.tileHeight);
+        app.geometry.imageWidth = TruncToInt(p * app.maps.hex.tileWidth);
+        app.geometry.imageHeight = TruncToInt(p * app.maps.hex.tileHeight);
         tile.width = TruncToInt(app.maps.hex.tileWidth);
         tile.height = TruncToInt(app.maps.hex.tileHeight);
         return tile;
@@ -36,17 +36,17 @@ TileSize ExportTile(CTilvexApp& app, int p)
         bool six = PixelRuleOf(app) == PixelRule::FourSixTwelve;
         double w = six ? app.maps.fourSixTwelve.dodecagonCenter.re : app.maps.threeTwelveTwelve.rightDodecagonCenter.re;
         double h = six ? app.maps.fourSixTwelve.upperDodecagonCenter.im : app.maps.threeTwelveTwelve.topDodecagonCenter.im;
-        app.tileWidth = 2.0 * TruncToInt(w * app.gridScale);
-        app.tileHeight = 2.0 * TruncToInt(h * app.gridScale);
-        app.imageWidth = TruncToInt(p * app.tileWidth);
-        app.imageHeight = TruncToInt(p * app.tileHeight);
-        tile.width = TruncToInt(app.tileWidth);
-        tile.height = TruncToInt(app.tileHeight);
+        app.geometry.tileWidth = 2.0 * TruncToInt(w * app.geometry.gridScale);
+        app.geometry.tileHeight = 2.0 * TruncToInt(h * app.geometry.gridScale);
+        app.geometry.imageWidth = TruncToInt(p * app.geometry.tileWidth);
+        app.geometry.imageHeight = TruncToInt(p * app.geometry.tileHeight);
+        tile.width = TruncToInt(app.geometry.tileWidth);
+        tile.height = TruncToInt(app.geometry.tileHeight);
         return tile;
     }
     case PixelRule::FourEightEight:
     case PixelRule::SquareLattice:
-        tile.width = tile.height = 2 * app.gridSize;
+        tile.width = tile.height = 2 * app.geometry.gridSize;
         return tile;
     }
     return tile;
@@ -56,7 +56,7 @@ TileSize ExportTile(CTilvexApp& app, int p)
 // are recorded; the folds' working values go back into the maps.
 std::string WriteQuiltImage(CTilvexApp& app, ImageFormat format, const std::string& path)
 {
-    TileSize tile = ExportTile(app, app.viewPeriod);
+    TileSize tile = ExportTile(app, app.geometry.viewPeriod);
     std::shared_ptr<const QuiltSnapshot> quilt = app.TakeSnapshot();
     QuiltMaps fold = quilt->maps;
     std::string error = WriteQuiltImageFile(*quilt, fold, format, path, tile, app.random.ints);
@@ -66,7 +66,7 @@ std::string WriteQuiltImage(CTilvexApp& app, ImageFormat format, const std::stri
 
 void SaveImageCommand(CTilvexApp& app, ImageFormat format, const char* ext, const char* filter)
 {
-    SetName(app.quiltName, app.QuiltName() + ext);
+    SetName(app.identity.quiltName, app.QuiltName() + ext);
     FileDialogRequest request;
     request.defaultExt = ext;
     request.initialName = app.QuiltName();
@@ -77,10 +77,10 @@ void SaveImageCommand(CTilvexApp& app, ImageFormat format, const char* ext, cons
     app.ui->BeginWaitCursor();
     app.grid.RemoveFloor();
     ViewPeriodFields period;
-    period.period = static_cast<unsigned>(static_cast<int>(app.viewPeriod));
-    if (app.ui->AskViewPeriod(period)) app.viewPeriod = static_cast<std::int16_t>(period.period & 0xFFFF);
+    period.period = static_cast<unsigned>(static_cast<int>(app.geometry.viewPeriod));
+    if (app.ui->AskViewPeriod(period)) app.geometry.viewPeriod = static_cast<std::int16_t>(period.period & 0xFFFF);
     std::string error = WriteQuiltImage(app, format, *path);
-    SetName(app.quiltName, std::filesystem::path(*path).stem().string());
+    SetName(app.identity.quiltName, std::filesystem::path(*path).stem().string());
     app.ui->EndWaitCursor();
     if (!error.empty()) app.ui->ShowMessage(error, MessageIcon::Error);
 }
@@ -95,7 +95,7 @@ void CTilvexApp::SaveImageAsPng() { SaveImageCommand(*this, ImageFormat::Png, ".
 
 std::string ExportQuiltImage(CTilvexApp& app, ImageFormat format, const std::string& path, int period)
 {
-    app.viewPeriod = static_cast<std::int16_t>(period & 0xFFFF);
+    app.geometry.viewPeriod = static_cast<std::int16_t>(period & 0xFFFF);
     app.grid.RemoveFloor();
     return WriteQuiltImage(app, format, path);
 }

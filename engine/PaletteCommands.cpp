@@ -18,14 +18,14 @@ constexpr int kLastSegment = 10;
 
 int CTilvexApp::ApplyPalette()
 {
-    if (!displayPalette) return 1;
-    return displayPalette->ShowPalette(paletteEntries) ? 1 : 0;
+    if (!palette.displayPalette) return 1;
+    return palette.displayPalette->ShowPalette(palette.paletteEntries) ? 1 : 0;
 }
 
 void CTilvexApp::RecolourImage()
 {
-    if (imageMemory.size() < 1064) return;
-    PutDibColourTable(imageMemory.data() + 40, paletteEntries);
+    if (image.imageMemory.size() < 1064) return;
+    PutDibColourTable(image.imageMemory.data() + 40, palette.paletteEntries);
 }
 
 void CTilvexApp::RandomResetPalette()
@@ -33,7 +33,7 @@ void CTilvexApp::RandomResetPalette()
     double v = random.Next();
     // The remainder keeps the sign of the draw, as the old integer division did.
     random.srand(static_cast<std::uint32_t>(static_cast<int>(std::fmod(std::trunc(v), 20000.0))));
-    Palette& p = paletteEntries;
+    Palette& p = palette.paletteEntries;
     switch (random.rand() % 8) {
     case 0: PerturbAndBlend(random.ints, p, 256); break;
     case 1:
@@ -69,8 +69,8 @@ void CTilvexApp::RandomResetPalette()
 void CTilvexApp::RandomDensityPalette()
 {
     int a, b;
-    if (densityCyclesDefault) {
-        a = b = densityCycles;
+    if (palette.densityCyclesDefault) {
+        a = b = palette.densityCycles;
     } else {
         a = random.rand() % 4 + 2;
         b = a + random.rand() % (10 * a);
@@ -78,19 +78,19 @@ void CTilvexApp::RandomDensityPalette()
     double step = 256.0 / a;
 
     for (int i = 0; i < 10; ++i) {
-        anchorRed[i] = static_cast<std::uint16_t>(random.rand() % 256);
-        anchorGreen[i] = static_cast<std::uint16_t>(random.rand() % 256);
-        anchorBlue[i] = static_cast<std::uint16_t>(random.rand() % 256);
+        palette.anchorRed[i] = static_cast<std::uint16_t>(random.rand() % 256);
+        palette.anchorGreen[i] = static_cast<std::uint16_t>(random.rand() % 256);
+        palette.anchorBlue[i] = static_cast<std::uint16_t>(random.rand() % 256);
     }
     for (int i = 0; i < 9; ++i) {
-        stepRed[i] = anchorRed[i + 1] - anchorRed[i];
-        stepGreen[i] = anchorGreen[i + 1] - anchorGreen[i];
-        stepBlue[i] = anchorBlue[i + 1] - anchorBlue[i];
+        palette.stepRed[i] = palette.anchorRed[i + 1] - palette.anchorRed[i];
+        palette.stepGreen[i] = palette.anchorGreen[i + 1] - palette.anchorGreen[i];
+        palette.stepBlue[i] = palette.anchorBlue[i + 1] - palette.anchorBlue[i];
     }
     for (int i = 1; i < 10; ++i) {
-        if (stepRed[i] < 0) stepRed[i] += 256;
-        if (stepGreen[i] < 0) stepGreen[i] += 256;
-        if (stepBlue[i] < 0) stepBlue[i] += 256;
+        if (palette.stepRed[i] < 0) palette.stepRed[i] += 256;
+        if (palette.stepGreen[i] < 0) palette.stepGreen[i] += 256;
+        if (palette.stepBlue[i] < 0) palette.stepBlue[i] += 256;
     }
 
     grid.BuildHistogram();
@@ -106,30 +106,30 @@ void CTilvexApp::RandomDensityPalette()
             base = seg - 1;
         }
         sum += grid.histogram[k] * b;
-        PaletteEntry& e = paletteEntries[k];
-        e.red = Byte(anchorRed[base] + static_cast<long long>(std::trunc(stepRed[seg] * sum)));
-        e.green = Byte(anchorGreen[base] + static_cast<long long>(std::trunc(stepGreen[seg] * sum)));
-        e.blue = Byte(anchorBlue[base] + static_cast<long long>(std::trunc(stepBlue[seg] * sum)));
+        PaletteEntry& e = palette.paletteEntries[k];
+        e.red = Byte(palette.anchorRed[base] + static_cast<long long>(std::trunc(palette.stepRed[seg] * sum)));
+        e.green = Byte(palette.anchorGreen[base] + static_cast<long long>(std::trunc(palette.stepGreen[seg] * sum)));
+        e.blue = Byte(palette.anchorBlue[base] + static_cast<long long>(std::trunc(palette.stepBlue[seg] * sum)));
     }
 }
 
 void CTilvexApp::CycleDensityPalette()
 {
     DensityPaletteFields f;
-    f.startRed = paletteEntries[0].red;
-    f.startGreen = paletteEntries[0].green;
-    f.startBlue = paletteEntries[0].blue;
-    f.finalRed = paletteEntries[255].red;
-    f.finalGreen = paletteEntries[255].green;
-    f.finalBlue = paletteEntries[255].blue;
-    f.cycles = densityCycles;
-    f.cyclesDefault = densityCyclesDefault;
-    f.recolourOnly = densityRecolourOnly;
+    f.startRed = palette.paletteEntries[0].red;
+    f.startGreen = palette.paletteEntries[0].green;
+    f.startBlue = palette.paletteEntries[0].blue;
+    f.finalRed = palette.paletteEntries[255].red;
+    f.finalGreen = palette.paletteEntries[255].green;
+    f.finalBlue = palette.paletteEntries[255].blue;
+    f.cycles = palette.densityCycles;
+    f.cyclesDefault = palette.densityCyclesDefault;
+    f.recolourOnly = palette.densityRecolourOnly;
     if (!ui->AskDensityPalette(f)) return;
 
-    densityCycles = static_cast<std::uint16_t>(f.cycles);
-    densityCyclesDefault = f.cyclesDefault;
-    densityRecolourOnly = f.recolourOnly;
+    palette.densityCycles = static_cast<std::uint16_t>(f.cycles);
+    palette.densityCyclesDefault = f.cyclesDefault;
+    palette.densityRecolourOnly = f.recolourOnly;
     const long long start[3] = {f.startRed, f.startGreen, f.startBlue};
     const long long final[3] = {f.finalRed, f.finalGreen, f.finalBlue};
     long long d[3];
@@ -142,8 +142,8 @@ void CTilvexApp::CycleDensityPalette()
 
     double sum = 0.0;
     for (int i = 0; i < 256; ++i) {
-        sum += grid.histogram[i] * densityCycles;
-        PaletteEntry& e = paletteEntries[i];
+        sum += grid.histogram[i] * palette.densityCycles;
+        PaletteEntry& e = palette.paletteEntries[i];
         e.red = Byte(start[0] + static_cast<long long>(std::trunc(sum * static_cast<double>(d[0]))));
         e.green = Byte(start[1] + static_cast<long long>(std::trunc(sum * static_cast<double>(d[1]))));
         e.blue = Byte(start[2] + static_cast<long long>(std::trunc(sum * static_cast<double>(d[2]))));
@@ -160,9 +160,9 @@ void CTilvexApp::SelectPaletteColors()
         if (n > 255) continue;
         Rgb chosen;
         if (ui->AskColor(std::uint32_t{n}, chosen)) {
-            paletteEntries[n].red = chosen.red;
-            paletteEntries[n].green = chosen.green;
-            paletteEntries[n].blue = chosen.blue;
+            palette.paletteEntries[n].red = chosen.red;
+            palette.paletteEntries[n].green = chosen.green;
+            palette.paletteEntries[n].blue = chosen.blue;
         }
     }
     ApplyPalette();

@@ -29,8 +29,8 @@ public:
     void AskChooseMap(ChooseMapFields& f, ChooseMapModel& radios) override
     {
         if (radios.InitialButton() != kindButton_) radios.Click(kindButton_);
-        f.detailedSquare = app_.detailedSquare;
-        f.detailedHex = app_.detailedHex;
+        f.detailedSquare = app_.detail.detailedSquare;
+        f.detailedHex = app_.detail.detailedHex;
         f.useRandom = 1;
     }
     // Types N, clears "Use New Random Settings" and confirms the rest as shown.
@@ -57,21 +57,21 @@ void ConfigureNewQuilt(CTilvexApp& app, const NewQuiltRequest& r)
     const bool hexKind = r.kind == QuiltKind::Hex;
     if (r.detailed) {
         if (hexKind)
-            app.detailedHex = 1;
+            app.detail.detailedHex = 1;
         else
-            app.detailedSquare = 1;
+            app.detail.detailedSquare = 1;
     }
     if (r.depth) {
         if (hexKind)
-            app.hexDetailDepth = *r.depth;
+            app.detail.hexDetailDepth = *r.depth;
         else
-            app.squareDetailDepth = static_cast<std::uint16_t>(*r.depth);
+            app.detail.squareDetailDepth = static_cast<std::uint16_t>(*r.depth);
     }
-    app.maps.square.detailed = app.detailedSquare;
-    app.maps.square.depth = app.squareDetailDepth;
-    app.maps.hex.detailed = app.detailedHex;
-    app.maps.hex.depth = app.hexDetailDepth;
-    if (r.knot) app.hexKnot = app.maps.hex.knot = 1;
+    app.maps.square.detailed = app.detail.detailedSquare;
+    app.maps.square.depth = app.detail.squareDetailDepth;
+    app.maps.hex.detailed = app.detail.detailedHex;
+    app.maps.hex.depth = app.detail.hexDetailDepth;
+    if (r.knot) app.kindFlags.hexKnot = app.maps.hex.knot = 1;
 
     NewQuiltAnswers answers(*app.ui, KindButton(r.kind), app, r.cornerN);
     ScopedInteraction scripted(app, answers);
@@ -79,7 +79,7 @@ void ConfigureNewQuilt(CTilvexApp& app, const NewQuiltRequest& r)
     if (r.cornerN) app.SetWildCornerQuilt();
 }
 
-void SetIterationLimit(CTilvexApp& app, int maxIterations) { app.maxIterations = maxIterations; }
+void SetIterationLimit(CTilvexApp& app, int maxIterations) { app.counters.maxIterations = maxIterations; }
 
 long long RunSteps(CTilvexApp& app, long long n, const StepProgress& progress, long long progressInterval)
 {
@@ -100,7 +100,7 @@ long long RunToLimit(CTilvexApp& app, const StepProgress& progress, long long pr
         app.OnIdle();
         ++steps;
         if (progress && progressInterval > 0 && steps % progressInterval == 0 && !progress(app)) return steps;
-    } while (!app.limitReached);
+    } while (!app.run.limitReached);
     if (progress) progress(app);
     return steps;
 }

@@ -15,35 +15,35 @@ int TruncatedEmm(double emm) { return static_cast<int>(std::trunc(emm)); }
 void CTilvexApp::ChooseQuiltFractal()
 {
     // The lattice kinds have no parameter dialog: choosing means new random settings.
-    if (kindFourSixTwelve) {
+    if (kindFlags.kindFourSixTwelve) {
         maps.fourSixTwelve.Randomize(random);
         RandomStartPoint();
         ResetGeneration();
-    } else if (kindThreeTwelveTwelve) {
+    } else if (kindFlags.kindThreeTwelveTwelve) {
         maps.threeTwelveTwelve.Randomize(random);
         RandomStartPoint();
         ResetGeneration();
-    } else if (kindFourEightEight) {
+    } else if (kindFlags.kindFourEightEight) {
         maps.fourEightEight.Randomize(random);
         RandomStartPoint();
         ResetGeneration();
-    } else if (kindHex) {
+    } else if (kindFlags.kindHex) {
         // A change of the detail box leads on to the other dialog once, not back.
-        if (detailedHex == 0) {
+        if (detail.detailedHex == 0) {
             SetHexQuilt();
-            if (detailedHex == 1) SetHexCoefficients();
+            if (detail.detailedHex == 1) SetHexCoefficients();
         } else {
             SetHexCoefficients();
-            if (detailedHex == 0) SetHexQuilt();
+            if (detail.detailedHex == 0) SetHexQuilt();
         }
-    } else if (kindWildCorner) {
+    } else if (kindFlags.kindWildCorner) {
         SetWildCornerQuilt();
-    } else if (detailedSquare == 0) {
+    } else if (detail.detailedSquare == 0) {
         SetSquareQuilt();
-        if (detailedSquare == 1) SetSquareCoefficients();
+        if (detail.detailedSquare == 1) SetSquareCoefficients();
     } else {
         SetSquareCoefficients();
-        if (detailedSquare == 0) SetSquareQuilt();
+        if (detail.detailedSquare == 0) SetSquareQuilt();
     }
     MakeQuiltName();
 }
@@ -60,8 +60,8 @@ void CTilvexApp::SetSquareQuilt()
     f.emm = TruncatedEmm(maps.square.emm);
     f.offset = maps.square.shiftX != 0.0 ? 1 : 0;
     f.size = grid.width;
-    f.useRandom = useRandomSettings;
-    f.detailed = detailedSquare;
+    f.useRandom = run.useRandomSettings;
+    f.detailed = detail.detailedSquare;
     if (!ui->AskSquareQuilt(f)) return;
 
     maps.square.alpha = f.alpha;
@@ -70,13 +70,13 @@ void CTilvexApp::SetSquareQuilt()
     maps.square.lambda = f.lambda;
     maps.square.omega = f.omega;
     maps.square.emm = f.emm;
-    detailedSquare = f.detailed;
+    detail.detailedSquare = f.detailed;
     maps.square.shiftX = maps.square.shiftY = f.offset ? 0.5 : 0.0;
     ApplyGridWidth(static_cast<int>(f.size));
-    imageBuilt = 0;
+    image.imageBuilt = 0;
     if (f.useRandom) {
         RandomNewQuilt();
-        useRandomSettings = 1;
+        run.useRandomSettings = 1;
     } else {
         ResetGeneration();
     }
@@ -85,17 +85,17 @@ void CTilvexApp::SetSquareQuilt()
 void CTilvexApp::SetSquareCoefficients()
 {
     // Copied before the dialog opens, so they hold even after Cancel.
-    maps.square.detailed = detailedSquare;
-    maps.square.depth = squareDetailDepth;
+    maps.square.detailed = detail.detailedSquare;
+    maps.square.depth = detail.squareDetailDepth;
 
     AllCoefficientsFields f;
     f.sizeLimit = static_cast<unsigned>(maxGridSize - 1);
     for (int i = 0; i < 6; ++i)
         for (int j = 0; j < 6; ++j) f.coef[i][j] = maps.square.Coef(i, j);
-    f.depth = squareDetailDepth;
-    f.detailed = detailedSquare;
+    f.depth = detail.squareDetailDepth;
+    f.detailed = detail.detailedSquare;
     f.size = grid.width;
-    f.useRandom = useRandomSettings;
+    f.useRandom = run.useRandomSettings;
     f.emm = TruncatedEmm(maps.square.emm);
     f.offset = maps.square.shiftX != 0.0 ? 1 : 0;
     if (!ui->AskAllCoefficients(f)) return;
@@ -105,23 +105,23 @@ void CTilvexApp::SetSquareCoefficients()
     // The dialog shows Emm and lets it be edited: an edit takes effect, as in
     // the plain dialog.
     maps.square.emm = f.emm;
-    squareDetailDepth = static_cast<std::uint16_t>(f.depth);
-    maps.square.depth = squareDetailDepth;
-    detailedSquare = f.detailed;
-    maps.square.detailed = detailedSquare;
+    detail.squareDetailDepth = static_cast<std::uint16_t>(f.depth);
+    maps.square.depth = detail.squareDetailDepth;
+    detail.detailedSquare = f.detailed;
+    maps.square.detailed = detail.detailedSquare;
     maps.square.shiftX = maps.square.shiftY = f.offset ? 0.5 : 0.0;
     ApplyGridWidth(static_cast<int>(f.size));
-    imageBuilt = 0;
+    image.imageBuilt = 0;
     if (f.useRandom) {
         RandomNewQuilt();
-        useRandomSettings = 1;
+        run.useRandomSettings = 1;
     }
     ResetGeneration();
 }
 
 unsigned CTilvexApp::HexDialogSizeLimit() const
 {
-    return static_cast<unsigned>(hexSizeLimit != 0 ? hexSizeLimit : 2 * maxGridSize / 3);
+    return static_cast<unsigned>(geometry.hexSizeLimit != 0 ? geometry.hexSizeLimit : 2 * maxGridSize / 3);
 }
 
 void CTilvexApp::SetHexQuilt()
@@ -135,24 +135,24 @@ void CTilvexApp::SetHexQuilt()
     f.hEmm = static_cast<unsigned>(TruncatedEmm(maps.hex.hEmm));
     f.hAlpha = maps.hex.hAlpha;
     f.size = grid.width;
-    f.useRandom = useRandomSettings;
-    f.detailed = detailedHex;
-    f.knot = hexKnot;
+    f.useRandom = run.useRandomSettings;
+    f.detailed = detail.detailedHex;
+    f.knot = kindFlags.hexKnot;
     if (!ui->AskHexQuilt(f)) return;
 
-    kindHex = 1;
+    kindFlags.kindHex = 1;
     maps.hex.alpha = {f.alphaRe, f.alphaIm};
     maps.hex.lambda = {f.lambdaRe, f.lambdaIm};
     maps.hex.hEmm = f.hEmm;
     maps.hex.hAlpha = f.hAlpha;
-    detailedHex = maps.hex.detailed = f.detailed;
-    hexKnot = maps.hex.knot = f.knot;
+    detail.detailedHex = maps.hex.detailed = f.detailed;
+    kindFlags.hexKnot = maps.hex.knot = f.knot;
     ApplyGridWidth(static_cast<int>(f.size));
     ApplyHexGeometry();
-    imageBuilt = 0;
+    image.imageBuilt = 0;
     if (f.useRandom) {
         RandomNewQuilt();
-        useRandomSettings = 1;
+        run.useRandomSettings = 1;
     }
     ResetGeneration();
 }
@@ -162,25 +162,25 @@ void CTilvexApp::SetHexCoefficients()
     HexDetailFields f;
     for (int k = 0; k < 12; ++k) f.coef[k] = maps.hex.GetDetailCoefficient(k);
     f.sizeLimit = HexDialogSizeLimit();
-    f.useRandom = useRandomSettings;
-    f.knot = hexKnot;
+    f.useRandom = run.useRandomSettings;
+    f.knot = kindFlags.hexKnot;
     f.size = grid.width;
-    f.detailed = detailedHex;
-    f.depth = hexDetailDepth;
+    f.detailed = detail.detailedHex;
+    f.depth = detail.hexDetailDepth;
     if (!ui->AskHexDetail(f)) return;
 
-    kindHex = 1;
+    kindFlags.kindHex = 1;
     for (int k = 0; k < 12; ++k) maps.hex.SetDetailCoefficient(k, f.coef[k]);
-    hexKnot = maps.hex.knot = f.knot;
-    detailedHex = maps.hex.detailed = f.detailed;
-    hexDetailDepth = maps.hex.depth = f.depth;
+    kindFlags.hexKnot = maps.hex.knot = f.knot;
+    detail.detailedHex = maps.hex.detailed = f.detailed;
+    detail.hexDetailDepth = maps.hex.depth = f.depth;
     ApplyGridWidth(f.size);
     ApplyHexGeometry();
-    imageBuilt = 0;
+    image.imageBuilt = 0;
     // Without random settings the iteration goes on with the new coefficients.
     if (f.useRandom) {
         RandomNewQuilt();
-        useRandomSettings = 1;
+        run.useRandomSettings = 1;
     }
 }
 
@@ -189,7 +189,7 @@ void CTilvexApp::SetWildCornerQuilt()
     CornerWildFields f;
     f.cornerN = static_cast<unsigned>(maps.wildCorner.cornerN);
     f.depth = static_cast<unsigned>(maps.wildCorner.depth);
-    f.useRandom = useRandomSettings;
+    f.useRandom = run.useRandomSettings;
     f.size = grid.width;
     for (int k = 0; k < 12; ++k) f.coef[k] = maps.wildCorner.GetCoefficient(k);
     if (!ui->AskCornerWild(f)) return;
@@ -198,12 +198,12 @@ void CTilvexApp::SetWildCornerQuilt()
     maps.wildCorner.depth = static_cast<int>(f.depth);
     for (int k = 0; k < 12; ++k) maps.wildCorner.SetCoefficient(k, f.coef[k]);
     ApplyGridWidth(static_cast<int>(f.size), kWildCornerIterationFactor);
-    gridScale = grid.width;
-    gridScaleInverse = 1.0 / grid.width;
+    geometry.gridScale = grid.width;
+    geometry.gridScaleInverse = 1.0 / grid.width;
     // No kind flag, no reset: the iteration goes on with the new coefficients.
     if (f.useRandom) {
         RandomNewQuilt();
-        useRandomSettings = 1;
+        run.useRandomSettings = 1;
     }
 }
 

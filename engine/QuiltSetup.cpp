@@ -15,33 +15,33 @@ void CTilvexApp::RandomStartPoint()
 {
     double x = random.RandomUnit();
     double y = random.RandomUnit();
-    plotX = x;
-    plotY = y;
-    point = {x, y};
+    orbit.plotX = x;
+    orbit.plotY = y;
+    orbit.point = {x, y};
 }
 
 void CTilvexApp::RandomNewQuilt()
 {
-    if (kindFourSixTwelve) {
+    if (kindFlags.kindFourSixTwelve) {
         maps.fourSixTwelve.Randomize(random);
         RandomStartPoint();
-    } else if (kindThreeTwelveTwelve) {
+    } else if (kindFlags.kindThreeTwelveTwelve) {
         maps.threeTwelveTwelve.Randomize(random);
         RandomStartPoint();
-    } else if (kindFourEightEight) {
+    } else if (kindFlags.kindFourEightEight) {
         maps.fourEightEight.Randomize(random);
         RandomStartPoint();
-    } else if (kindHex) {
+    } else if (kindFlags.kindHex) {
         RandomHexQuilt();
         MakeQuiltName();
         return;
-    } else if (kindWildCorner) {
+    } else if (kindFlags.kindWildCorner) {
         maps.wildCorner.Randomize(random.rand() % 11 + 3, 11, random);
         double x = random.RandomUnit();
         double y = random.RandomUnit();
-        point = {x, y};
-        plotX = x;
-        plotY = y;
+        orbit.point = {x, y};
+        orbit.plotX = x;
+        orbit.plotY = y;
     } else {
         maps.square.Randomize(random);
         RandomStartPoint();
@@ -52,26 +52,26 @@ void CTilvexApp::RandomNewQuilt()
 
 void CTilvexApp::RandomHexQuilt()
 {
-    maps.hex.Randomize(random, detailedHex);
+    maps.hex.Randomize(random, detail.detailedHex);
     double u = random.RandomUnit();
     double v = random.RandomUnit();
-    nextPoint = {u, v};
-    if (hexKnot)
-        point = {u + v * 0.5, v * maps.hex.halfHeight};
+    orbit.nextPoint = {u, v};
+    if (kindFlags.hexKnot)
+        orbit.point = {u + v * 0.5, v * maps.hex.halfHeight};
     else
-        point = maps.hex.FoldToCell(nextPoint);
-    gridSize = grid.width;
+        orbit.point = maps.hex.FoldToCell(orbit.nextPoint);
+    geometry.gridSize = grid.width;
     ApplyHexGeometry();
     ResetGeneration();
 }
 
 void CTilvexApp::ApplyHexGeometry()
 {
-    gridScale = grid.width;
-    gridScaleInverse = 1.0 / grid.width;
+    geometry.gridScale = grid.width;
+    geometry.gridScaleInverse = 1.0 / grid.width;
     maps.hex.SetGeometry(grid.width);
-    tileWidth = maps.hex.tileWidth;
-    tileHeight = maps.hex.tileHeight;
+    geometry.tileWidth = maps.hex.tileWidth;
+    geometry.tileHeight = maps.hex.tileHeight;
 }
 
 void CTilvexApp::ApplyGridWidth(int newWidth, double iterationFactor)
@@ -80,38 +80,38 @@ void CTilvexApp::ApplyGridWidth(int newWidth, double iterationFactor)
     // than the storage's capacity would count past its end.
     newWidth = std::min(std::max(newWidth, kMinGridWidth), maxGridSize - 1);
     int old = grid.width;
-    gridSize = static_cast<std::uint16_t>(old);
+    geometry.gridSize = static_cast<std::uint16_t>(old);
     if (newWidth != old) {
         grid.Clear();
         if (old < newWidth && old > 100) {
             double scale = newWidth * 0.01;
-            maxIterations = static_cast<int>(std::trunc(scale * scale * iterationFactor));
+            counters.maxIterations = static_cast<int>(std::trunc(scale * scale * iterationFactor));
         }
         grid.width = static_cast<std::uint16_t>(newWidth);
     }
-    gridSize = grid.width;
+    geometry.gridSize = grid.width;
 }
 
 void CTilvexApp::MakeQuiltName()
 {
-    quiltNumber = static_cast<int>(std::trunc(random.RandomUnit() * 999999.0));
+    identity.quiltNumber = static_cast<int>(std::trunc(random.RandomUnit() * 999999.0));
     FormatQuiltName();
 }
 
 void CTilvexApp::FormatQuiltName()
 {
     const char* format = "Qs%06li";
-    if (kindHex)
+    if (kindFlags.kindHex)
         format = "Qh%06li";
-    else if (kindThreeTwelveTwelve)
+    else if (kindFlags.kindThreeTwelveTwelve)
         format = "QT%06li";
-    else if (kindFourEightEight)
+    else if (kindFlags.kindFourEightEight)
         format = "Qe%06li";
-    else if (kindFourSixTwelve)
+    else if (kindFlags.kindFourSixTwelve)
         format = "Qf%06li";
-    else if (kindWildCorner)
+    else if (kindFlags.kindWildCorner)
         format = "Qx%06li";
-    std::snprintf(quiltName, sizeof quiltName, format, static_cast<long>(quiltNumber));
+    std::snprintf(identity.quiltName, sizeof identity.quiltName, format, static_cast<long>(identity.quiltNumber));
 }
 
 }  // namespace tilvex

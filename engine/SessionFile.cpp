@@ -18,81 +18,63 @@ namespace tilvex {
 
 namespace {
 
-// Items 2-35 of the file, staged while a load is checked. The names are the
-// application's own, so one template reads into either.
-struct SessionHeader {
-    int limitReached = 0, generating = 0, restartPending = 0, useRandomSettings = 0, detailedSquare = 0;
-    std::uint16_t squareDetailDepth = 0;
-    int kindHex = 0, detailedHex = 0, hexKnot = 0, kindReserved = 0;
-    int kindFourSixTwelve = 0, kindFourEightEight = 0, kindThreeTwelveTwelve = 0;
-    int filledCells = 0, minFilledCells = 0, iterationCount = 0, maxIterations = 0;
-    double gridScale = 0.0, gridScaleInverse = 0.0;
-    std::uint16_t gridSize = 0;
-    double tileWidth = 0.0, tileHeight = 0.0;
-    int imageWidth = 0, imageHeight = 0;
-    char quiltName[20] = {};
-    std::int16_t viewPeriod = 0;
-    int hexSizeLimit = 0;
-    int reserved1 = 0, reserved2 = 0, reserved3 = 0;
-    double plotX = 0.0, plotY = 0.0;
-    Complex point, nextPoint;
-};
-
 std::string Text(const char* what, long long value)
 {
     return std::string(what) + " " + std::to_string(value);
 }
 
 // gridCapacity: the reading program's grid capacity, for the checks.
-template <class IO, class H>
-void TransferHeader(IO& io, H& h, int gridCapacity)
+template <class IO>
+void TransferHeader(IO& io, SessionHeader& h, int gridCapacity)
 {
     io.Section("header");
-    io.I32(h.limitReached);
-    io.I32(h.generating);
-    io.I32(h.restartPending);
-    io.I32(h.useRandomSettings);
-    io.I32(h.detailedSquare);
-    io.U16(h.squareDetailDepth);
-    io.I32(h.kindHex);
-    io.I32(h.detailedHex);
-    io.I32(h.hexKnot);
-    io.I32(h.kindReserved);
-    io.I32(h.kindFourSixTwelve);
-    io.I32(h.kindFourEightEight);
-    io.I32(h.kindThreeTwelveTwelve);
-    io.I32(h.filledCells);
-    io.I32(h.minFilledCells);
-    io.I32(h.iterationCount);
-    io.I32(h.maxIterations);
-    io.FiniteF64(h.gridScale);
-    io.FiniteF64(h.gridScaleInverse);
-    io.U16(h.gridSize);
-    io.FiniteF64(h.tileWidth);
-    io.FiniteF64(h.tileHeight);
-    io.I32(h.imageWidth);
-    io.I32(h.imageHeight);
-    io.Chars(h.quiltName, sizeof h.quiltName);
-    io.I16(h.viewPeriod);
-    io.I32(h.hexSizeLimit);
-    io.I32(h.reserved1);
-    io.I32(h.reserved2);
-    io.I32(h.reserved3);
-    io.F64(h.plotX);
-    io.F64(h.plotY);
-    io.Point(h.point);
-    io.Point(h.nextPoint);
+    io.I32(h.run.limitReached);
+    io.I32(h.run.generating);
+    io.I32(h.run.restartPending);
+    io.I32(h.run.useRandomSettings);
+    io.I32(h.detail.detailedSquare);
+    io.U16(h.detail.squareDetailDepth);
+    io.I32(h.kindFlags.kindHex);
+    io.I32(h.detail.detailedHex);
+    io.I32(h.kindFlags.hexKnot);
+    io.I32(h.kindFlags.kindReserved);
+    io.I32(h.kindFlags.kindFourSixTwelve);
+    io.I32(h.kindFlags.kindFourEightEight);
+    io.I32(h.kindFlags.kindThreeTwelveTwelve);
+    io.I32(h.counters.filledCells);
+    io.I32(h.counters.minFilledCells);
+    io.I32(h.counters.iterationCount);
+    io.I32(h.counters.maxIterations);
+    io.FiniteF64(h.geometry.gridScale);
+    io.FiniteF64(h.geometry.gridScaleInverse);
+    io.U16(h.geometry.gridSize);
+    io.FiniteF64(h.geometry.tileWidth);
+    io.FiniteF64(h.geometry.tileHeight);
+    io.I32(h.geometry.imageWidth);
+    io.I32(h.geometry.imageHeight);
+    io.Chars(h.identity.quiltName, sizeof h.identity.quiltName);
+    io.I16(h.geometry.viewPeriod);
+    io.I32(h.geometry.hexSizeLimit);
+    io.I32(h.identity.reserved1);
+    io.I32(h.identity.reserved2);
+    io.I32(h.identity.reserved3);
+    io.F64(h.orbit.plotX);
+    io.F64(h.orbit.plotY);
+    io.Point(h.orbit.point);
+    io.Point(h.orbit.nextPoint);
     if constexpr (IO::kReading) {
         // Later commands copy the depth into the square map, whose tables hold 6.
-        io.Check(h.squareDetailDepth <= 6, Text("its square detail depth is", h.squareDetailDepth) + ", above 6");
-        io.Check(h.gridSize >= 20 && h.gridSize < gridCapacity,
-                 Text("its grid size is", h.gridSize) + ", outside 20 to " + std::to_string(gridCapacity - 1));
+        io.Check(h.detail.squareDetailDepth <= 6,
+                 Text("its square detail depth is", h.detail.squareDetailDepth) + ", above 6");
+        io.Check(h.geometry.gridSize >= 20 && h.geometry.gridSize < gridCapacity,
+                 Text("its grid size is", h.geometry.gridSize) + ", outside 20 to " + std::to_string(gridCapacity - 1));
         // Cell indices are gridScale times a unit coordinate.
-        io.Check(h.gridScale > 0.0 && h.gridScale <= 65535.0, "its grid scale is outside 0 to 65535");
-        io.Check(h.hexSizeLimit >= 0 && h.hexSizeLimit <= 2 * gridCapacity / 3,
-                 Text("its hex size limit is", h.hexSizeLimit) + ", beyond this machine's " +
+        io.Check(h.geometry.gridScale > 0.0 && h.geometry.gridScale <= 65535.0, "its grid scale is outside 0 to 65535");
+        io.Check(h.geometry.hexSizeLimit >= 0 && h.geometry.hexSizeLimit <= 2 * gridCapacity / 3,
+                 Text("its hex size limit is", h.geometry.hexSizeLimit) + ", beyond this machine's " +
                      std::to_string(2 * gridCapacity / 3));
-        io.Check(std::memchr(h.quiltName, 0, sizeof h.quiltName) != nullptr, "its quilt name has no end");
+        io.Check(std::memchr(h.identity.quiltName, 0, sizeof h.identity.quiltName) != nullptr,
+                 "its quilt name has no end");
     }
 }
 
@@ -154,33 +136,26 @@ void TransferPalette(IO& io, Palette& palette)
     }
 }
 
-// What one reading pass fills: staged copies while checking, the
-// application's own objects when committing.
-template <class Header>
-struct LoadTargets {
-    Header& header;
-    SqrMap& square;
-    HexMap& hex;
-    QuiltMap* grid;
-    MapSixFourTwelve& fourSixTwelve;
-    MapFourEight& fourEight;
-    MapThreeTwelve& threeTwelve;
-    WildCornerMap& wildCorner;
-    Palette& palette;
+// Everything a session file holds but the grid, staged while a load is
+// checked and committed whole once every check has passed.
+struct StagedSession {
+    SessionHeader header;
+    QuiltMaps maps;
+    Palette palette;
 };
 
-// Everything after item 1, in file order.
-template <class Header>
-void ReadBody(ByteReader& in, LoadTargets<Header> t, std::size_t gridStorageCells, int gridCapacity)
+// Everything after item 1, in file order. With grid null the grid record is
+// only checked.
+void ReadBody(ByteReader& in, StagedSession& t, QuiltMap* grid, std::size_t gridStorageCells, int gridCapacity)
 {
     TransferHeader(in, t.header, gridCapacity);
-    TransferRecord(in, t.square);
-    TransferRecord(in, t.hex);
-    ReadGrid(in, t.grid, gridStorageCells, gridCapacity);
-    TransferRecord(in, t.fourSixTwelve);
-    TransferRecord(in, t.fourEight);
-    TransferRecord(in, t.threeTwelve);
-    TransferRecord(in, t.wildCorner);
+    TransferRecord(in, t.maps.square);
+    TransferRecord(in, t.maps.hex);
+    ReadGrid(in, grid, gridStorageCells, gridCapacity);
+    TransferRecord(in, t.maps.fourSixTwelve);
+    TransferRecord(in, t.maps.fourEightEight);
+    TransferRecord(in, t.maps.threeTwelveTwelve);
+    TransferRecord(in, t.maps.wildCorner);
     TransferPalette(in, t.palette);
     in.Section("closing bytes");
     in.Pad(kClosingBytes);
@@ -275,8 +250,9 @@ std::vector<std::uint8_t> EncodeSession(CTilvexApp& app)
     ByteWriter out(bytes);
     int capacity = app.maxGridSize;
     out.I32(capacity);
-    app.reserved1 = WildCornerMark(app);
-    TransferHeader(out, app, app.maxGridSize);
+    app.identity.reserved1 = WildCornerMark(app.kindFlags);
+    SessionHeader header = app.Header();
+    TransferHeader(out, header, app.maxGridSize);
     TransferRecord(out, app.maps.square);
     TransferRecord(out, app.maps.hex);
     WriteGrid(out, app.grid);
@@ -284,7 +260,7 @@ std::vector<std::uint8_t> EncodeSession(CTilvexApp& app)
     TransferRecord(out, app.maps.fourEightEight);
     TransferRecord(out, app.maps.threeTwelveTwelve);
     TransferRecord(out, app.maps.wildCorner);
-    TransferPalette(out, app.paletteEntries);
+    TransferPalette(out, app.palette.paletteEntries);
     out.Pad(kClosingBytes);
     return bytes;
 }
@@ -300,30 +276,23 @@ std::optional<std::string> DecodeSession(CTilvexApp& app, const std::uint8_t* da
     if (savedCapacity > app.maxGridSize) return std::string(kNotEnoughMemoryToLoad);
 
     // First pass: into copies, so nothing changes unless every check passes.
-    SessionHeader header;
-    SqrMap square = app.maps.square;
-    HexMap hex = app.maps.hex;
-    MapSixFourTwelve fourSixTwelve = app.maps.fourSixTwelve;
-    MapFourEight fourEight = app.maps.fourEightEight;
-    MapThreeTwelve threeTwelve = app.maps.threeTwelveTwelve;
-    WildCornerMap wildCorner = app.maps.wildCorner;
-    Palette palette = app.paletteEntries;
-    ReadBody(check, LoadTargets<SessionHeader>{header, square, hex, nullptr, fourSixTwelve, fourEight, threeTwelve,
-                                               wildCorner, palette},
-             app.grid.StorageCells(), app.maxGridSize);
+    StagedSession staged{app.Header(), app.maps, app.palette.paletteEntries};
+    ReadBody(check, staged, nullptr, app.grid.StorageCells(), app.maxGridSize);
     if (!check.Ok()) return RefusalReason(check);
     if (check.Remaining() != 0)
         return "the file goes on after its last field (byte " + std::to_string(check.Position()) +
                "), longer than its own fields say";
+    staged.header.kindFlags.kindWildCorner = IsWildCornerSession(staged.header.identity) ? 1 : 0;
 
-    // Second pass: the same bytes through the same checks, into the program.
+    // Second pass: the same bytes through the same checks, now into the
+    // program's grid; the rest is committed from the staged copies.
     ByteReader commit(data, size);
     commit.I32(savedCapacity);
-    ReadBody(commit, LoadTargets<CTilvexApp>{app, app.maps.square, app.maps.hex, &app.grid, app.maps.fourSixTwelve,
-                                             app.maps.fourEightEight, app.maps.threeTwelveTwelve, app.maps.wildCorner,
-                                             app.paletteEntries},
-             app.grid.StorageCells(), app.maxGridSize);
-    app.kindWildCorner = IsWildCornerSession(app) ? 1 : 0;
+    StagedSession reread = staged;
+    ReadBody(commit, reread, &app.grid, app.grid.StorageCells(), app.maxGridSize);
+    app.CommitHeader(staged.header);
+    app.maps = staged.maps;
+    app.palette.paletteEntries = staged.palette;
     return std::nullopt;
 }
 

@@ -28,20 +28,21 @@ std::uint64_t AvailablePhysicalMemory()
 
 bool CTilvexApp::InitInstance(std::uint64_t availableBytes)
 {
-    imageMemory.clear();
-    displayPalette = nullptr;
+    image.imageMemory.clear();
+    palette.displayPalette = nullptr;
     grid.width = 100;
-    viewPeriod = 1;
-    kindHex = kindReserved = kindFourSixTwelve = kindFourEightEight = kindThreeTwelveTwelve = 0;
-    maxIterations = 3500000;
-    imageBuilt = 0;
-    detailedSquare = 0;
-    detailedHex = 0;
-    useRandomSettings = 1;
-    squareDetailDepth = 6;
-    hexDetailDepth = 11;
-    densityCycles = 3;
-    densityCyclesDefault = 1;
+    geometry.viewPeriod = 1;
+    kindFlags.kindHex = kindFlags.kindReserved = kindFlags.kindFourSixTwelve = kindFlags.kindFourEightEight =
+        kindFlags.kindThreeTwelveTwelve = 0;
+    counters.maxIterations = 3500000;
+    image.imageBuilt = 0;
+    detail.detailedSquare = 0;
+    detail.detailedHex = 0;
+    run.useRandomSettings = 1;
+    detail.squareDetailDepth = 6;
+    detail.hexDetailDepth = 11;
+    palette.densityCycles = 3;
+    palette.densityCyclesDefault = 1;
 
     auto fail = [this] {
         ui->ShowMessage("Not Enouth non-Virtual Memory free for Startup", MessageIcon::None);
@@ -58,15 +59,15 @@ bool CTilvexApp::InitInstance(std::uint64_t availableBytes)
         if (n < 200) return fail();
     }
     try {
-        imageMemory.assign(ImageBlockSize(n), 0);
+        image.imageMemory.assign(ImageBlockSize(n), 0);
         grid.AttachStorage(n);
     } catch (const std::bad_alloc&) {
-        imageMemory.clear();
+        image.imageMemory.clear();
         return fail();
     }
-    hexSizeLimit = 2 * n / 3;
+    geometry.hexSizeLimit = 2 * n / 3;
 
-    maps.hex.Randomize(random, detailedHex);
+    maps.hex.Randomize(random, detail.detailedHex);
     maps.square.Randomize(random);
     RandomStartPoint();
     ResetGeneration();
@@ -76,9 +77,9 @@ bool CTilvexApp::InitInstance(std::uint64_t availableBytes)
 
 void CTilvexApp::ExitInstance()
 {
-    imageMemory.clear();
-    imageMemory.shrink_to_fit();
-    displayPalette = nullptr;
+    image.imageMemory.clear();
+    image.imageMemory.shrink_to_fit();
+    palette.displayPalette = nullptr;
     grid.DetachStorage();
 }
 

@@ -22,14 +22,12 @@ int TruncToCell(double v)
 bool PastLimit(int count, int limit) { return limit < count || count == INT_MAX; }
 }  // namespace
 
-CTilvexApp::CTilvexApp(std::optional<double> seed)
-    : maps{{}, {}, {}, {}, {}, WildCornerMap(random)},
-      anchorRed(11, 1), anchorGreen(11, 1), anchorBlue(11, 1), stepRed(11, 1), stepGreen(11, 1), stepBlue(11, 1)
+CTilvexApp::CTilvexApp(std::optional<double> seed) : maps{{}, {}, {}, {}, {}, WildCornerMap(random)}
 {
     ui = &ownUi;
     random.Seed(seed ? *seed : ClockSeed());
     for (int i = 0; i < 256; ++i) {
-        PaletteEntry& e = paletteEntries[i];
+        PaletteEntry& e = palette.paletteEntries[i];
         e.red = static_cast<std::uint8_t>(random.rand() % 200 + 55);
         e.green = static_cast<std::uint8_t>(random.rand() % 200 + 55);
         e.blue = static_cast<std::uint8_t>(random.rand() % 200 + 55);
@@ -37,121 +35,93 @@ CTilvexApp::CTilvexApp(std::optional<double> seed)
     }
 }
 
-QuiltKind CTilvexApp::Kind() const
-{
-    if (kindFourEightEight) return QuiltKind::FourEightEight;
-    if (kindThreeTwelveTwelve) return QuiltKind::ThreeTwelveTwelve;
-    if (kindFourSixTwelve) return QuiltKind::FourSixTwelve;
-    if (kindWildCorner) return QuiltKind::WildCorner;
-    if (kindHex) return QuiltKind::Hex;
-    return QuiltKind::Square;
-}
+QuiltKind CTilvexApp::Kind() const { return KindOf(kindFlags); }
 
-void CTilvexApp::ClearKindFlags()
+void CTilvexApp::CommitHeader(const SessionHeader& h)
 {
-    kindHex = kindReserved = kindFourSixTwelve = kindFourEightEight = kindThreeTwelveTwelve = kindWildCorner = 0;
+    run = h.run;
+    detail = h.detail;
+    kindFlags = h.kindFlags;
+    counters = h.counters;
+    geometry = h.geometry;
+    identity = h.identity;
+    orbit = h.orbit;
 }
 
 std::string CTilvexApp::QuiltName() const
 {
-    return std::string(quiltName, strnlen(quiltName, sizeof quiltName));
+    return std::string(identity.quiltName, strnlen(identity.quiltName, sizeof identity.quiltName));
 }
 
 bool CTilvexApp::OnIdle()
 {
-    if (idleBusy == 1) return true;
-    idleBusy = 1;
-    if (PastLimit(iterationCount, maxIterations)) {
-        limitReached = 1;
-        generating = 0;
-        idleBusy = 0;
+    if (run.idleBusy == 1) return true;
+    run.idleBusy = 1;
+    if (PastLimit(counters.iterationCount, counters.maxIterations)) {
+        run.limitReached = 1;
+        run.generating = 0;
+        run.idleBusy = 0;
         return true;
     }
-    ++iterationCount;
-    limitReached = 0;
-    generating = 1;
+    ++counters.iterationCount;
+    run.limitReached = 0;
+    run.generating = 1;
     AdvancePoint();
-    if (iterationCount > 3000) {
-        cellX = TruncToCell(plotX * gridScale);
-        cellY = TruncToCell(plotY * gridScale);
-        if (iterationCount % 10000 == 0) {
-            int before = restarts;
+    if (counters.iterationCount > 3000) {
+        orbit.cellX = TruncToCell(orbit.plotX * geometry.gridScale);
+        orbit.cellY = TruncToCell(orbit.plotY * geometry.gridScale);
+        if (counters.iterationCount % 10000 == 0) {
+            int before = counters.restarts;
             CheckConvergence();
-            if (restarts != before) {
-                idleBusy = 0;
+            if (counters.restarts != before) {
+                run.idleBusy = 0;
                 return true;
             }
-            if (iterationCount % 100000 == 0) grid.RemoveFloor();
+            if (counters.iterationCount % 100000 == 0) grid.RemoveFloor();
         }
-        grid.Increment(cellX, cellY);
+        grid.Increment(orbit.cellX, orbit.cellY);
     }
-    idleBusy = 0;
+    run.idleBusy = 0;
     return true;
 }
 
 void CTilvexApp::CheckConvergence()
 {
-    filledCells = grid.FilledCells();
-    if (filledCells < minFilledCells && filledCells < iterationCount / 50) {
-        restartPending = 1;
-        generating = 0;
-        if (useRandomSettings == 1) {
+    counters.filledCells = grid.FilledCells();
+    if (counters.filledCells < counters.minFilledCells && counters.filledCells < counters.iterationCount / 50) {
+        run.restartPending = 1;
+        run.generating = 0;
+        if (run.useRandomSettings == 1) {
             RandomNewQuilt();
         } else {
             ui->ShowConvergedMessage();
             ChooseQuiltFractal();
         }
-        restartPending = 0;
-        generating = 1;
-        ++restarts;
+        run.restartPending = 0;
+        run.generating = 1;
+        ++counters.restarts;
     }
 }
 
-void CTilvexApp::AdvancePoint() { AdvanceOrbit(Kind(), hexKnot, maps, *this); }
+void CTilvexApp::AdvancePoint() { AdvanceOrbit(Kind(), kindFlags.hexKnot, maps, orbit); }
 
-void CTilvexApp::WrapToUnitSquare() { tilvex::WrapToUnitSquare(*this); }
+void CTilvexApp::WrapToUnitSquare() { tilvex::WrapToUnitSquare(orbit); }
 
 void CTilvexApp::ResetGeneration()
 {
-    limitReached = 0;
-    generating = 1;
-    restartPending = 0;
-    filledCells = 0;
-    iterationCount = 0;
-    gridSize = grid.width;
-    minFilledCells = gridSize * gridSize / 10;
-    gridScale = gridSize;
-    gridScaleInverse = 1.0 / gridSize;
-    plotX = random.RandomUnit();
-    plotY = random.RandomUnit();
-    idleBusy = 0;
+    run.limitReached = 0;
+    run.generating = 1;
+    run.restartPending = 0;
+    counters.filledCells = 0;
+    counters.iterationCount = 0;
+    geometry.gridSize = grid.width;
+    counters.minFilledCells = geometry.gridSize * geometry.gridSize / 10;
+    geometry.gridScale = geometry.gridSize;
+    geometry.gridScaleInverse = 1.0 / geometry.gridSize;
+    orbit.plotX = random.RandomUnit();
+    orbit.plotY = random.RandomUnit();
+    run.idleBusy = 0;
     grid.Clear();
-}
-
-int ChooseMapModel::InitialButton() const
-{
-    if (app_.kindThreeTwelveTwelve) return kThreeTwelveTwelve;
-    if (app_.kindFourEightEight) return kFourEightEight;
-    if (app_.kindFourSixTwelve) return kFourSixTwelve;
-    if (app_.kindHex) return kHex;
-    if (app_.kindWildCorner) return kWildCorner;
-    return kSquare;
-}
-
-void ChooseMapModel::Click(int buttonId)
-{
-    int* flag = nullptr;
-    switch (buttonId) {
-    case kHex: flag = &app_.kindHex; break;
-    case kWildCorner: flag = &app_.kindWildCorner; break;
-    case kFourSixTwelve: flag = &app_.kindFourSixTwelve; break;
-    case kFourEightEight: flag = &app_.kindFourEightEight; break;
-    case kThreeTwelveTwelve: flag = &app_.kindThreeTwelveTwelve; break;
-    default: break;
-    }
-    bool wasSet = flag && *flag;
-    app_.ClearKindFlags();
-    if (flag && !wasSet) *flag = 1;
 }
 
 }  // namespace tilvex

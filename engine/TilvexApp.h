@@ -11,6 +11,7 @@
 #include "core/GrowableArray.h"
 #include "core/PaletteEntry.h"
 #include "core/QuiltMap.h"
+#include "core/QuiltState.h"
 #include "core/RandomSource.h"
 #include "core/UserInteraction.h"
 #include "maps/QuiltKind.h"
@@ -36,7 +37,6 @@ public:
     void WrapToUnitSquare();
     void AdvancePoint();
     QuiltKind Kind() const;  // from the kind flags, in the loop's test order
-    void ClearKindFlags();
 
     // ---- start-up, shutdown, application commands ----
     // Steps of start-up up to the first quilt: defaults, grid capacity fitted to
@@ -94,10 +94,10 @@ public:
     // BuildImage for the screen: the block then counts as built (imageBuilt).
     int BuildScreenImage();
     // The palette shown on screen; Detach only lets go of the one attached.
-    void AttachPaletteDisplay(PaletteDisplay* display) { displayPalette = display; }
+    void AttachPaletteDisplay(PaletteDisplay* display) { palette.displayPalette = display; }
     void DetachPaletteDisplay(const PaletteDisplay* display)
     {
-        if (displayPalette == display) displayPalette = nullptr;
+        if (palette.displayPalette == display) palette.displayPalette = nullptr;
     }
     TileSize CurrentTileSize() const;
     int PixelIndex(std::uint16_t count) const;
@@ -106,74 +106,30 @@ public:
     void SaveImageAsPcx();
     void SaveImageAsPng();
 
-    // ---- generation state ----
-    int limitReached = 0;
-    int generating = 0;
-    int restartPending = 0;
-    int useRandomSettings = 1;
-    int idleBusy = 0;
-    int imageBuilt = 0;
-    int densityRecolourOnly = 0;
-
-    // ---- map kind ----
-    int kindHex = 0;
-    int kindReserved = 0;
-    int hexKnot = 0;
-    int kindFourSixTwelve = 0;
-    int kindFourEightEight = 0;
-    int kindThreeTwelveTwelve = 0;
-    int kindWildCorner = 0;
-
-    // ---- rendering transformation and detail settings ----
-    int transformEnabled = 0;
-    int zigZag = 0;
-    int detailedSquare = 0;
-    int detailedHex = 0;
-    int densityCyclesDefault = 1;
-    double plotX = 0.0, plotY = 0.0;
-    Complex point;
-    Complex nextPoint;
-    int slantUpDown = 0;
-    double slantShiftWhole = 0.0;
-    double slantAngle = 0.0;
-    double slantRatioWhole = 0.0;
-    double slantShift = 0.0;
-    double slantRatio = 0.0;
-    int hexSizeLimit = 0;
-    int reserved1 = 0, reserved2 = 0, reserved3 = 0;
-    double tileWidth = 0.0, tileHeight = 0.0;
-    int imageWidth = 0, imageHeight = 0;
-
-    // ---- owned objects ----
+    // ---- the quilt's state, by concern ----
+    RunState run;
+    KindFlags kindFlags;
+    DetailSettings detail;
+    RunCounters counters;
+    OrbitState orbit;
+    GridGeometry geometry;
+    Transformation transform;
+    QuiltIdentity identity;
+    PaletteState palette;
+    ImageBuffer image;
     RandomSource random;  // before the maps: the Wild Corner map draws from it
     QuiltMaps maps;
-    std::uint16_t densityCycles = 3;
-    CWordArray anchorRed, anchorGreen, anchorBlue;
-    CintArray stepRed, stepGreen, stepBlue;
-    std::uint16_t squareDetailDepth = 6;
-    int hexDetailDepth = 11;
-    int filledCells = 0;
-    int minFilledCells = 0;
-    int iterationCount = 0;
-    int maxIterations = 3500000;
-    double gridScale = 0.0;
-    double gridScaleInverse = 0.0;
-    std::uint16_t gridSize = 100;
     QuiltMap grid;
-    char quiltName[20] = {};
-    Palette paletteEntries;
-    std::vector<std::uint8_t> imageMemory;  // empty: none
-    PaletteDisplay* displayPalette = nullptr;
-    int cellX = 0, cellY = 0;
-    std::int16_t viewPeriod = 1;
-    int quiltNumber = 0;
+
+    // The header groups as one value, and back; a loader commits them whole.
+    SessionHeader Header() const { return {run, detail, kindFlags, counters, geometry, identity, orbit}; }
+    void CommitHeader(const SessionHeader& h);
 
     // ---- not part of the quilt ----
     // The largest grid side the storage can hold: kDefaultMaxGridSize, lowered
     // at start-up to fit the machine's memory. Every grid width stays below it.
     int maxGridSize = kDefaultMaxGridSize;
     UserInteraction* ui = nullptr;  // never null; defaults to ownUi
-    int restarts = 0;               // convergence restarts since construction
 
     std::string QuiltName() const;
 

@@ -1,18 +1,18 @@
 #include "engine/WildCornerMark.h"
 
 #include <cctype>
-
-#include "engine/TilvexApp.h"
+#include <cstring>
+#include <string_view>
 
 namespace tilvex {
 
-int WildCornerMark(const CTilvexApp& app) { return app.kindWildCorner ? 1 : 0; }
+int WildCornerMark(const KindFlags& flags) { return flags.kindWildCorner ? 1 : 0; }
 
-bool IsWildCornerSession(const CTilvexApp& loaded)
+bool IsWildCornerSession(const QuiltIdentity& loaded)
 {
     if (loaded.reserved1 == 1) return true;
-    const std::string name = loaded.QuiltName();
-    if (name.size() != 8 || name.compare(0, 2, "Qx") != 0) return false;
+    const std::string_view name(loaded.quiltName, strnlen(loaded.quiltName, sizeof loaded.quiltName));
+    if (name.size() != 8 || name.substr(0, 2) != "Qx") return false;
     for (std::size_t i = 2; i < name.size(); ++i)
         if (!std::isdigit(static_cast<unsigned char>(name[i]))) return false;
     return true;

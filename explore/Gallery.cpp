@@ -44,7 +44,7 @@ std::optional<GalleryQuilt> MakeGalleryQuilt(int index, const GalleryRequest& re
     ConfigureNewQuilt(app, wanted);
     SetIterationLimit(app, request.maxIterations);
     RunToLimit(app, [&stop](const CTilvexApp&) { return !stop.stop_requested(); });
-    if (!app.limitReached) return std::nullopt;
+    if (!app.run.limitReached) return std::nullopt;
 
     GalleryQuilt made;
     made.index = index;

@@ -58,7 +58,7 @@ Bytes Snapshot(tilvex::CTilvexApp& app)
         const auto* p = reinterpret_cast<const std::uint8_t*>(&v);
         s.insert(s.end(), p, p + sizeof v);
     };
-    add(app.kindWildCorner);
+    add(app.kindFlags.kindWildCorner);
     add(app.random.RandState());
     add(app.random.state0), add(app.random.state1), add(app.random.state2);
     for (int k = 0; k < 256; ++k) add(app.grid.histogram[k]);
@@ -78,8 +78,9 @@ Bytes Snapshot(tilvex::CTilvexApp& app)
 // loaded limit, so the loop's stop at the top is taken too.
 void Generate(tilvex::CTilvexApp& app)
 {
-    if (app.iterationCount < INT_MAX - kSteps) app.maxIterations = app.iterationCount + kSteps;
-    for (int i = 0; i < kSteps && !app.limitReached; ++i) app.OnIdle();
+    if (app.counters.iterationCount < INT_MAX - kSteps)
+        app.counters.maxIterations = app.counters.iterationCount + kSteps;
+    for (int i = 0; i < kSteps && !app.run.limitReached; ++i) app.OnIdle();
 }
 
 void ExportImages(tilvex::CTilvexApp& app)

@@ -9,7 +9,7 @@ namespace tilvex {
 
 // One step of a quilt's orbit, shared by the generation loop and any other
 // renderer. Orbit is any value with the fields point, nextPoint, plotX and
-// plotY (the application state itself, or a renderer's own).
+// plotY (the application state's OrbitState, or a renderer's own).
 
 template <class Orbit>
 inline void WrapToUnitSquare(Orbit& o)

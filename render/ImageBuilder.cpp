@@ -31,8 +31,8 @@ void BuildImageBlock(const QuiltSnapshot& q, QuiltMaps& fold, std::vector<std::u
 
     const PixelRule rule = PixelRuleOf(q);
     const IndexScale scale(q.grid.maxCount);
-    const int n = q.gridSize;
-    const bool mirrorOnly = rule == PixelRule::SquareLattice && !q.transformEnabled && width == 2 * n;
+    const int n = q.geometry.gridSize;
+    const bool mirrorOnly = rule == PixelRule::SquareLattice && !q.transform.transformEnabled && width == 2 * n;
     std::uint8_t* pixels = block.data() + 1064;
     for (int y = 0; y < height; ++y) {
         std::uint8_t* row = pixels + static_cast<std::size_t>(y) * stride;

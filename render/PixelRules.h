@@ -20,10 +20,10 @@ enum class PixelRule { FourSixTwelve, FourEightEight, ThreeTwelveTwelve, Hex, Sq
 template <class Quilt>
 PixelRule PixelRuleOf(const Quilt& q)
 {
-    if (q.kindFourSixTwelve) return PixelRule::FourSixTwelve;
-    if (q.kindFourEightEight) return PixelRule::FourEightEight;
-    if (q.kindThreeTwelveTwelve) return PixelRule::ThreeTwelveTwelve;
-    if (q.kindHex || q.kindReserved) return PixelRule::Hex;
+    if (q.kindFlags.kindFourSixTwelve) return PixelRule::FourSixTwelve;
+    if (q.kindFlags.kindFourEightEight) return PixelRule::FourEightEight;
+    if (q.kindFlags.kindThreeTwelveTwelve) return PixelRule::ThreeTwelveTwelve;
+    if (q.kindFlags.kindHex || q.kindFlags.kindReserved) return PixelRule::Hex;
     return PixelRule::SquareLattice;
 }
 
@@ -61,16 +61,16 @@ TileSize ScreenTileSize(const Quilt& q)
         t.height = TruncToInt(q.maps.hex.tileHeight);
         break;
     case PixelRule::FourSixTwelve:
-        t.width = 2 * TruncToInt(q.maps.fourSixTwelve.dodecagonCenter.re * q.gridScale);
-        t.height = 2 * TruncToInt(q.maps.fourSixTwelve.upperDodecagonCenter.im * q.gridScale);
+        t.width = 2 * TruncToInt(q.maps.fourSixTwelve.dodecagonCenter.re * q.geometry.gridScale);
+        t.height = 2 * TruncToInt(q.maps.fourSixTwelve.upperDodecagonCenter.im * q.geometry.gridScale);
         break;
     case PixelRule::ThreeTwelveTwelve:
-        t.width = 2 * TruncToInt(q.maps.threeTwelveTwelve.rightDodecagonCenter.re * q.gridScale);
-        t.height = 2 * TruncToInt(q.maps.threeTwelveTwelve.topDodecagonCenter.im * q.gridScale);
+        t.width = 2 * TruncToInt(q.maps.threeTwelveTwelve.rightDodecagonCenter.re * q.geometry.gridScale);
+        t.height = 2 * TruncToInt(q.maps.threeTwelveTwelve.topDodecagonCenter.im * q.geometry.gridScale);
         break;
     case PixelRule::FourEightEight:
     case PixelRule::SquareLattice:
-        t.width = t.height = 2 * q.gridSize;
+        t.width = t.height = 2 * q.geometry.gridSize;
         break;
     }
     return t;
@@ -92,8 +92,8 @@ inline double WrapInto(double v, int m)
 template <class Quilt>
 std::optional<GridCell> SquareLatticeCell(const Quilt& q, int x, int y)
 {
-    const int n = q.gridSize;
-    if (!q.transformEnabled) {
+    const int n = q.geometry.gridSize;
+    if (!q.transform.transformEnabled) {
         GridCell cell;
         cell.x = x >= n ? x - n : n - 1 - x;
         cell.y = y < n ? y : 2 * n - 1 - y;
@@ -101,11 +101,11 @@ std::optional<GridCell> SquareLatticeCell(const Quilt& q, int x, int y)
     }
     const int m = 2 * n;
     double X = x, Y = y;
-    if (q.zigZag && m > 0) {
-        if (q.slantUpDown == 0)
-            X = WrapInto(X - std::trunc(std::fabs(n - Y) * q.slantRatioWhole), m);
+    if (q.transform.zigZag && m > 0) {
+        if (q.transform.slantUpDown == 0)
+            X = WrapInto(X - std::trunc(std::fabs(n - Y) * q.transform.slantRatioWhole), m);
         else
-            Y = WrapInto(Y - std::trunc(std::fabs(X - n) * q.slantRatio), m);
+            Y = WrapInto(Y - std::trunc(std::fabs(X - n) * q.transform.slantRatio), m);
     }
     if (X >= n) X = 2.0 * n - 1 - X;
     if (Y >= n) Y = 2.0 * n - 1 - Y;
@@ -120,17 +120,17 @@ std::optional<GridCell> SquareLatticeCell(const Quilt& q, int x, int y)
 template <class Quilt>
 std::optional<GridCell> CellOf(const Quilt& q, QuiltMaps& fold, PixelRule rule, int x, int y)
 {
-    const double g = q.gridScale;
-    Complex p(x * q.gridScaleInverse, y * q.gridScaleInverse);
+    const double g = q.geometry.gridScale;
+    Complex p(x * q.geometry.gridScaleInverse, y * q.geometry.gridScaleInverse);
     Complex c;
     switch (rule) {
     case PixelRule::FourSixTwelve: c = fold.fourSixTwelve.FoldToCell(p); break;
     case PixelRule::FourEightEight: c = fold.fourEightEight.FoldToCell(p); break;
     case PixelRule::ThreeTwelveTwelve: c = fold.threeTwelveTwelve.FoldToCell(p); break;
     case PixelRule::Hex: {
-        c = q.hexKnot ? fold.hex.PixelToLattice(x, y) : fold.hex.FoldToCell(p);
+        c = q.kindFlags.hexKnot ? fold.hex.PixelToLattice(x, y) : fold.hex.FoldToCell(p);
         double a = std::trunc(g * c.re), b = std::trunc(g * c.im);
-        const int n = q.gridSize;
+        const int n = q.geometry.gridSize;
         if (!(a >= 0 && a < n && b >= 0 && b < n)) return std::nullopt;
         return GridCell{static_cast<int>(a), static_cast<int>(b)};
     }
@@ -139,7 +139,7 @@ std::optional<GridCell> CellOf(const Quilt& q, QuiltMaps& fold, PixelRule rule, 
     // A pixel on the cell's far mirror line folds to exactly 1.0, one column or
     // row past the grid, which would draw an empty seam through every tile; it
     // shows the last column or row instead.
-    const int n = q.gridSize;
+    const int n = q.geometry.gridSize;
     return GridCell{std::min(TruncToInt(g * c.re), n - 1), std::min(TruncToInt(g * c.im), n - 1)};
 }
 

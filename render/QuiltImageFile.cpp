@@ -18,7 +18,7 @@ constexpr long long kMaxSide = 65535;
 std::string WriteQuiltImageFile(const QuiltSnapshot& q, QuiltMaps& fold, ImageFormat format, const std::string& path,
                                 TileSize tile, StdRand& ints)
 {
-    const int p = q.viewPeriod;
+    const int p = q.geometry.viewPeriod;
     QuiltRows rows(q, fold, p, tile.width, tile.height);
     if (rows.Width() > kMaxSide || rows.Height() > kMaxSide)
         return "The image would be " + std::to_string(rows.Width()) + " x " + std::to_string(rows.Height()) +

@@ -3,9 +3,9 @@
 #include <cstdint>
 #include <string>
 
-#include "core/Complex.h"
 #include "core/PaletteEntry.h"
 #include "core/QuiltMap.h"
+#include "core/QuiltState.h"
 #include "maps/QuiltKind.h"
 #include "maps/QuiltMaps.h"
 
@@ -24,33 +24,16 @@ struct TileSize {
 // while the quilt goes on; nothing here refers back to the state.
 struct QuiltSnapshot {
     QuiltKind kind = QuiltKind::Square;
-    // The kind flags as the pixel rules test them (kindReserved also selects
-    // the hex rule).
-    int kindHex = 0, kindReserved = 0, kindFourSixTwelve = 0, kindFourEightEight = 0, kindThreeTwelveTwelve = 0,
-        kindWildCorner = 0;
-    int hexKnot = 0;
+    KindFlags kindFlags;
     QuiltMaps maps;
-
-    Complex point, nextPoint;
-    double plotX = 0.0, plotY = 0.0;
-    double gridScale = 0.0, gridScaleInverse = 0.0;
-    std::uint16_t gridSize = 0;
-
-    int transformEnabled = 0;
-    int zigZag = 0;
-    int slantUpDown = 0;
-    double slantShiftWhole = 0.0, slantAngle = 0.0, slantRatioWhole = 0.0, slantShift = 0.0, slantRatio = 0.0;
-
+    OrbitState orbit;
+    GridGeometry geometry;
+    Transformation transform;
     QuiltMap grid;  // width, counts and maxCount
     Palette paletteEntries;
-    double tileWidth = 0.0, tileHeight = 0.0;
     TileSize tile;  // the screen tile of the kind
-    std::int16_t viewPeriod = 1;
-
     std::string quiltName;
-    int iterationCount = 0;
-    int maxIterations = 0;
-    int filledCells = 0;
+    RunCounters counters;
 };
 
 }  // namespace tilvex

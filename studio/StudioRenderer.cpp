@@ -29,7 +29,7 @@ public:
     ChunkRun(const QuiltSnapshot& quilt, std::uint64_t seed, int chunk)
     {
         std::uint64_t quiltBits = 0;
-        std::memcpy(&quiltBits, &quilt.point.re, sizeof quiltBits);
+        std::memcpy(&quiltBits, &quilt.orbit.point.re, sizeof quiltBits);
         state_ = MixBits(seed ^ MixBits(quiltBits) ^ MixBits(0x5EED0000ull + static_cast<std::uint64_t>(chunk)));
     }
     Complex Draw()
@@ -120,15 +120,16 @@ int StudioTileHeight(const QuiltSnapshot& quilt, int width)
 int StudioResolution(const QuiltSnapshot& quilt, int width)
 {
     double perPixel = quilt.tile.width > 0 ? static_cast<double>(width) / quilt.tile.width : 1.0;
-    return std::max(8, static_cast<int>(std::lround(quilt.gridScale * perPixel)));
+    return std::max(8, static_cast<int>(std::lround(quilt.geometry.gridScale * perPixel)));
 }
 
 std::optional<DensityBuffer> Accumulate(const QuiltSnapshot& quilt, int resolution, std::uint64_t samples,
                                         std::uint64_t seed, int threads, const StudioProgress& progress, SimdPath simd)
 {
     const SimdPath path = ResolveSimd(simd);
-    const LaneParams params = MakeLaneParams(quilt.kind, quilt.hexKnot, quilt.maps.square, quilt.maps.hex, quilt.maps.fourSixTwelve,
-                                             quilt.maps.fourEightEight, quilt.maps.threeTwelveTwelve, quilt.maps.wildCorner);
+    const LaneParams params =
+        MakeLaneParams(quilt.kind, quilt.kindFlags.hexKnot, quilt.maps.square, quilt.maps.hex, quilt.maps.fourSixTwelve,
+                       quilt.maps.fourEightEight, quilt.maps.threeTwelveTwelve, quilt.maps.wildCorner);
     tbb::task_arena arena(ThreadCount(threads));
     tbb::enumerable_thread_specific<DensityBuffer> buffers([resolution] { return DensityBuffer(resolution); });
     std::atomic<bool> cancelled{false};

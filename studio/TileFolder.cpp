@@ -6,8 +6,8 @@ namespace tilvex::studio {
 
 TileFolder::TileFolder(const QuiltSnapshot& quilt)
     : kind_(quilt.kind),
-      knot_(quilt.hexKnot),
-      invScale_(1.0 / quilt.gridScale),
+      knot_(quilt.kindFlags.hexKnot),
+      invScale_(1.0 / quilt.geometry.gridScale),
       half_(quilt.tile.width / 2.0),
       hex_(quilt.maps.hex),
       fourSixTwelve_(quilt.maps.fourSixTwelve),

@@ -42,11 +42,11 @@ TEST(GenerationLoop, WrapToUnitSquareExamples)
     CTilvexApp app(0.0);
     const double cases[][2] = {{1.25, 0.25}, {1.0, 1.0}, {-0.25, 0.75}, {-2.0, 1.0}, {0.0, 0.0}};
     for (const auto& c : cases) {
-        app.plotX = c[0];
-        app.plotY = -c[0];
+        app.orbit.plotX = c[0];
+        app.orbit.plotY = -c[0];
         app.WrapToUnitSquare();
-        EXPECT_EQ(app.plotX, c[1]) << c[0];
-        EXPECT_EQ(app.plotY, ReduceToUnit(-c[0])) << c[0];
+        EXPECT_EQ(app.orbit.plotX, c[1]) << c[0];
+        EXPECT_EQ(app.orbit.plotY, ReduceToUnit(-c[0])) << c[0];
     }
 }
 
@@ -55,16 +55,16 @@ TEST(GenerationLoop, ResetClearsCountersAndKeepsThePoint)
     StartedApp s;
     CTilvexApp& app = s.app;
     for (int i = 0; i < 5000; ++i) app.OnIdle();
-    Complex before = app.point;
+    Complex before = app.orbit.point;
     app.grid.width = 150;
     app.ResetGeneration();
-    EXPECT_EQ(app.iterationCount, 0);
-    EXPECT_EQ(app.gridSize, 150);
-    EXPECT_EQ(app.minFilledCells, 2250);
-    EXPECT_EQ(app.gridScale, 150.0);
+    EXPECT_EQ(app.counters.iterationCount, 0);
+    EXPECT_EQ(app.geometry.gridSize, 150);
+    EXPECT_EQ(app.counters.minFilledCells, 2250);
+    EXPECT_EQ(app.geometry.gridScale, 150.0);
     EXPECT_EQ(app.grid.maxCount, 0);
-    EXPECT_EQ(app.point, before);
-    EXPECT_EQ(app.generating, 1);
+    EXPECT_EQ(app.orbit.point, before);
+    EXPECT_EQ(app.run.generating, 1);
 }
 
 TEST(GenerationLoop, LimitIsInclusiveAndTheWarmUpIsNotCounted)
@@ -75,15 +75,15 @@ TEST(GenerationLoop, LimitIsInclusiveAndTheWarmUpIsNotCounted)
     CTilvexApp& app = s.app;
     app.ApplyGridWidth(600);
     app.RandomNewQuilt();
-    app.maxIterations = 3500000;
-    ASSERT_EQ(app.iterationCount, 0);
+    app.counters.maxIterations = 3500000;
+    ASSERT_EQ(app.counters.iterationCount, 0);
     long long calls = 0;
-    while (!app.limitReached) {
+    while (!app.run.limitReached) {
         app.OnIdle();
         ++calls;
     }
-    ASSERT_EQ(app.restarts, 0);
-    EXPECT_EQ(app.iterationCount, 3500001);
+    ASSERT_EQ(app.counters.restarts, 0);
+    EXPECT_EQ(app.counters.iterationCount, 3500001);
     EXPECT_EQ(calls, 3500002) << "the call after the last step only stops";
     EXPECT_LT(app.grid.FilledCells(), 600 * 600);
     EXPECT_LT(app.grid.maxCount, 65535);
@@ -91,13 +91,13 @@ TEST(GenerationLoop, LimitIsInclusiveAndTheWarmUpIsNotCounted)
 
     // Stopped: further calls do nothing and still answer true.
     EXPECT_TRUE(app.OnIdle());
-    EXPECT_EQ(app.iterationCount, 3500001);
-    EXPECT_EQ(app.generating, 0);
+    EXPECT_EQ(app.counters.iterationCount, 3500001);
+    EXPECT_EQ(app.run.generating, 0);
     // Raising the limit resumes where it stopped.
-    app.maxIterations = 3500010;
+    app.counters.maxIterations = 3500010;
     app.OnIdle();
-    EXPECT_EQ(app.iterationCount, 3500002);
-    EXPECT_EQ(app.limitReached, 0);
+    EXPECT_EQ(app.counters.iterationCount, 3500002);
+    EXPECT_EQ(app.run.limitReached, 0);
 }
 
 TEST(GenerationLoop, ConvergenceThresholdsAtTheChecks)
@@ -110,21 +110,21 @@ TEST(GenerationLoop, ConvergenceThresholdsAtTheChecks)
     for (const Case& c : cases) {
         StartedApp s;
         CTilvexApp& app = s.app;
-        ASSERT_EQ(app.minFilledCells, 1000);
+        ASSERT_EQ(app.counters.minFilledCells, 1000);
         FillCells(app.grid, c.filled);
-        app.iterationCount = c.step - 1;
-        int restartsBefore = app.restarts;
+        app.counters.iterationCount = c.step - 1;
+        int restartsBefore = app.counters.restarts;
         std::string nameBefore = app.QuiltName();
         app.OnIdle();
-        EXPECT_EQ(app.restarts - restartsBefore, c.restarts ? 1 : 0) << c.step << " " << c.filled;
+        EXPECT_EQ(app.counters.restarts - restartsBefore, c.restarts ? 1 : 0) << c.step << " " << c.filled;
         if (c.restarts) {
-            EXPECT_EQ(app.iterationCount, 0);
+            EXPECT_EQ(app.counters.iterationCount, 0);
             EXPECT_NE(app.QuiltName(), nameBefore);
-            EXPECT_EQ(app.generating, 1);
-            EXPECT_EQ(app.restartPending, 0);
+            EXPECT_EQ(app.run.generating, 1);
+            EXPECT_EQ(app.run.restartPending, 0);
         } else {
-            EXPECT_EQ(app.iterationCount, c.step);
-            EXPECT_EQ(app.filledCells, c.filled);
+            EXPECT_EQ(app.counters.iterationCount, c.step);
+            EXPECT_EQ(app.counters.filledCells, c.filled);
         }
     }
 }
@@ -134,36 +134,36 @@ TEST(GenerationLoop, AnEscapedOrbitIsCountedWithoutUndefinedConversions)
     StartedApp s;
     CTilvexApp& app = s.app;
     app.maps.square.lambda = std::numeric_limits<double>::quiet_NaN();
-    app.iterationCount = 5000;
+    app.counters.iterationCount = 5000;
     for (int i = 0; i < 100; ++i) app.OnIdle();
-    EXPECT_FALSE(std::isfinite(app.plotX));
-    EXPECT_EQ(app.cellX, INT_MIN);
+    EXPECT_FALSE(std::isfinite(app.orbit.plotX));
+    EXPECT_EQ(app.orbit.cellX, INT_MIN);
     EXPECT_GE(app.grid.maxCount, 1);
 }
 
 TEST(GenerationLoop, IdleBusyGuardsAgainstReentry)
 {
     StartedApp s;
-    s.app.idleBusy = 1;
+    s.app.run.idleBusy = 1;
     EXPECT_TRUE(s.app.OnIdle());
-    EXPECT_EQ(s.app.iterationCount, 0);
+    EXPECT_EQ(s.app.counters.iterationCount, 0);
 }
 
 TEST(StartUp, PaletteFollowsTheWildCornerDrawAndIsTheSameEveryStart)
 {
     CTilvexApp a(1.0);
     // rand from state 1: 41 (Wild Corner), 18467, 6334, 26500, ...
-    EXPECT_EQ(a.paletteEntries[0].red, 18467 % 200 + 55);
-    EXPECT_EQ(a.paletteEntries[0].green, 6334 % 200 + 55);
-    EXPECT_EQ(a.paletteEntries[0].blue, 26500 % 200 + 55);
-    EXPECT_EQ(a.paletteEntries[0].flags, 0);
-    EXPECT_EQ(a.paletteEntries[1].flags, 1);
+    EXPECT_EQ(a.palette.paletteEntries[0].red, 18467 % 200 + 55);
+    EXPECT_EQ(a.palette.paletteEntries[0].green, 6334 % 200 + 55);
+    EXPECT_EQ(a.palette.paletteEntries[0].blue, 26500 % 200 + 55);
+    EXPECT_EQ(a.palette.paletteEntries[0].flags, 0);
+    EXPECT_EQ(a.palette.paletteEntries[1].flags, 1);
     CTilvexApp b(2.0);
     for (int i = 0; i < 256; ++i) {
-        ASSERT_EQ(a.paletteEntries[i].red, b.paletteEntries[i].red);
-        ASSERT_EQ(a.paletteEntries[i].blue, b.paletteEntries[i].blue);
-        ASSERT_GE(a.paletteEntries[i].green, 55);
-        ASSERT_LE(a.paletteEntries[i].green, 254);
+        ASSERT_EQ(a.palette.paletteEntries[i].red, b.palette.paletteEntries[i].red);
+        ASSERT_EQ(a.palette.paletteEntries[i].blue, b.palette.paletteEntries[i].blue);
+        ASSERT_GE(a.palette.paletteEntries[i].green, 55);
+        ASSERT_LE(a.palette.paletteEntries[i].green, 254);
     }
 }
 
@@ -173,7 +173,7 @@ TEST(StartUp, SameSeedSameQuilt)
         CTilvexApp app(seed);
         EXPECT_TRUE(app.InitInstance(kPlentyOfMemory));
         for (int i = 0; i < 50000; ++i) app.OnIdle();
-        return std::make_tuple(app.QuiltName(), app.point.re, app.point.im, app.grid.maxCount);
+        return std::make_tuple(app.QuiltName(), app.orbit.point.re, app.orbit.point.im, app.grid.maxCount);
     };
     EXPECT_EQ(run(123), run(123));
     EXPECT_NE(run(123), run(124));
@@ -186,8 +186,8 @@ TEST(StartUp, GridCapacityFitsTheAvailableMemory)
         CTilvexApp app(1.0);
         ASSERT_TRUE(app.InitInstance(2770675));
         EXPECT_EQ(app.maxGridSize, 601);
-        EXPECT_EQ(app.hexSizeLimit, 400);
-        EXPECT_EQ(app.imageMemory.size(), 1448272u);
+        EXPECT_EQ(app.geometry.hexSizeLimit, 400);
+        EXPECT_EQ(app.image.imageMemory.size(), 1448272u);
     }
     {
         CTilvexApp app(1.0);
@@ -210,7 +210,7 @@ TEST(StepRuns, ProgressSeesEveryIntervalAndCanCancel)
     StartedApp s;
     std::vector<int> seen;
     auto watch = [&seen](const CTilvexApp& app) {
-        seen.push_back(app.iterationCount);
+        seen.push_back(app.counters.iterationCount);
         return seen.size() < 2;
     };
     EXPECT_EQ(RunSteps(s.app, 10000, watch, 1000), 2000);
@@ -218,22 +218,22 @@ TEST(StepRuns, ProgressSeesEveryIntervalAndCanCancel)
 
     SetIterationLimit(s.app, 2500);
     EXPECT_EQ(RunToLimit(s.app), 502);  // 500 steps, then the call that finds the limit passed
-    EXPECT_EQ(s.app.iterationCount, 2501);
-    EXPECT_EQ(s.app.limitReached, 1);
+    EXPECT_EQ(s.app.counters.iterationCount, 2501);
+    EXPECT_EQ(s.app.run.limitReached, 1);
 }
 
 TEST(GenerationLoop, TheCounterStopsAtTheTopOfItsRange)
 {
     StartedApp s;
     CTilvexApp& app = s.app;
-    app.iterationCount = app.maxIterations = INT_MAX;
+    app.counters.iterationCount = app.counters.maxIterations = INT_MAX;
     app.OnIdle();
-    EXPECT_EQ(app.iterationCount, INT_MAX);
-    EXPECT_EQ(app.limitReached, 1);
-    EXPECT_EQ(app.generating, 0);
-    app.iterationCount = INT_MAX - 1;
+    EXPECT_EQ(app.counters.iterationCount, INT_MAX);
+    EXPECT_EQ(app.run.limitReached, 1);
+    EXPECT_EQ(app.run.generating, 0);
+    app.counters.iterationCount = INT_MAX - 1;
     app.OnIdle();
     app.OnIdle();
-    EXPECT_EQ(app.iterationCount, INT_MAX);
-    EXPECT_EQ(app.limitReached, 1);
+    EXPECT_EQ(app.counters.iterationCount, INT_MAX);
+    EXPECT_EQ(app.run.limitReached, 1);
 }

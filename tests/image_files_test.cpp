@@ -190,9 +190,9 @@ void UseGrid(CTilvexApp& app, int n)
     if (!app.grid.HasStorage()) app.grid.AttachStorage(601);
     app.grid.Clear();
     app.grid.width = static_cast<std::uint16_t>(n);
-    app.gridSize = static_cast<std::uint16_t>(n);
-    app.gridScale = n;
-    app.gridScaleInverse = 1.0 / n;
+    app.geometry.gridSize = static_cast<std::uint16_t>(n);
+    app.geometry.gridScale = n;
+    app.geometry.gridScaleInverse = 1.0 / n;
     for (int i = 0; i < n; ++i)
         for (int j = 0; j < n; ++j) app.grid.SetCount(i, j, static_cast<std::uint16_t>((i * 31 + j * 17) % 300));
     app.grid.maxCount = 299;
@@ -200,8 +200,8 @@ void UseGrid(CTilvexApp& app, int n)
 
 void UseHex(CTilvexApp& app)
 {
-    app.ClearKindFlags();
-    app.kindHex = 1;
+    app.kindFlags.Clear();
+    app.kindFlags.kindHex = 1;
     app.maps.hex.SetGeometry(100);
     app.maps.hex.tileWidth = 300.0;  // what the geometry gives for N = 100
     app.maps.hex.tileHeight = 173.205;
@@ -281,8 +281,8 @@ protected:
 
 TEST_F(Export, SquareBmpOfOnePeriod)
 {
-    app.transformEnabled = app.zigZag = 1;  // the screen's transformation is not exported
-    app.slantRatioWhole = 0.3;
+    app.transform.transformEnabled = app.transform.zigZag = 1;  // the screen's transformation is not exported
+    app.transform.slantRatioWhole = 0.3;
     ASSERT_EQ(Write(ImageFormat::Bmp, "q.bmp", 1), "");
     Bytes f = ReadAll(dir / "q.bmp");
     ASSERT_EQ(f.size(), 41078u);
@@ -296,9 +296,9 @@ TEST_F(Export, SquareBmpOfOnePeriod)
     EXPECT_EQ(Le32(&f[50]), 0u);
     Bmp bmp = ParseBmp(f);
     for (int i = 0; i < 256; ++i) {
-        EXPECT_EQ(bmp.table[4 * i], app.paletteEntries[i].blue);
-        EXPECT_EQ(bmp.table[4 * i + 1], app.paletteEntries[i].green);
-        EXPECT_EQ(bmp.table[4 * i + 2], app.paletteEntries[i].red);
+        EXPECT_EQ(bmp.table[4 * i], app.palette.paletteEntries[i].blue);
+        EXPECT_EQ(bmp.table[4 * i + 1], app.palette.paletteEntries[i].green);
+        EXPECT_EQ(bmp.table[4 * i + 2], app.palette.paletteEntries[i].red);
         EXPECT_EQ(bmp.table[4 * i + 3], 0);
     }
     EXPECT_EQ(bmp.rows[0], bmp.rows[199]);
@@ -310,30 +310,30 @@ TEST_F(Export, SquareBmpOfOnePeriod)
             ASSERT_EQ(bmp.rows[y][99 - i], index);
         }
     }
-    EXPECT_EQ(app.viewPeriod, 1);
+    EXPECT_EQ(app.geometry.viewPeriod, 1);
 }
 
 TEST_F(Export, PeriodsRepeatTheTileAcrossAndUp)
 {
-    app.kindWildCorner = 1;
+    app.kindFlags.kindWildCorner = 1;
     ASSERT_EQ(Write(ImageFormat::Bmp, "q.bmp", 3), "");
     Bmp bmp = ParseBmp(ReadAll(dir / "q.bmp"));
     ASSERT_EQ(bmp.width, 600);
     ASSERT_EQ(bmp.height, 600);
     for (int y = 0; y < 600; ++y)
         for (int x = 0; x < 600; ++x) ASSERT_EQ(bmp.rows[y][x], bmp.rows[y % 200][x % 200]);
-    EXPECT_EQ(app.viewPeriod, 3);
+    EXPECT_EQ(app.geometry.viewPeriod, 3);
 }
 
 TEST_F(Export, PaddedRowsForWidthsOffTheFourByteGrid)
 {
-    app.kindFourSixTwelve = 1;
+    app.kindFlags.kindFourSixTwelve = 1;
     app.maps.fourSixTwelve.dodecagonCenter = {0.5773512, 0.0};
     app.maps.fourSixTwelve.upperDodecagonCenter = {0.0, 1.0000009};
     ASSERT_EQ(Write(ImageFormat::Bmp, "q.bmp", 1), "");
-    EXPECT_EQ(app.tileWidth, 114.0);
-    EXPECT_EQ(app.tileHeight, 200.0);
-    EXPECT_EQ(app.imageWidth, 114);
+    EXPECT_EQ(app.geometry.tileWidth, 114.0);
+    EXPECT_EQ(app.geometry.tileHeight, 200.0);
+    EXPECT_EQ(app.geometry.imageWidth, 114);
     Bytes f = ReadAll(dir / "q.bmp");
     EXPECT_EQ(f.size(), 1078u + 116u * 200u);
     EXPECT_EQ(Le32(&f[34]), 116u * 200u);
@@ -341,8 +341,8 @@ TEST_F(Export, PaddedRowsForWidthsOffTheFourByteGrid)
     EXPECT_EQ(bmp.width, 114);
 
     ASSERT_EQ(Write(ImageFormat::Bmp, "q3.bmp", 3), "");
-    EXPECT_EQ(app.imageWidth, 342);
-    EXPECT_EQ(app.imageHeight, 600);
+    EXPECT_EQ(app.geometry.imageWidth, 342);
+    EXPECT_EQ(app.geometry.imageHeight, 600);
     EXPECT_EQ(ParseBmp(ReadAll(dir / "q3.bmp")).width, 342);
 }
 
@@ -380,15 +380,15 @@ TEST_F(Export, PcxMatchesTheBmpRowForRow)
     Bmp bmp = ParseBmp(ReadAll(dir / "q.bmp"));
     EXPECT_EQ(pcx.rows, bmp.rows);  // tile row 0 first in both
     for (int i = 0; i < 256; ++i) {
-        EXPECT_EQ(pcx.trailer[3 * i], app.paletteEntries[i].red);
-        EXPECT_EQ(pcx.trailer[3 * i + 1], app.paletteEntries[i].green);
-        EXPECT_EQ(pcx.trailer[3 * i + 2], app.paletteEntries[i].blue);
+        EXPECT_EQ(pcx.trailer[3 * i], app.palette.paletteEntries[i].red);
+        EXPECT_EQ(pcx.trailer[3 * i + 1], app.palette.paletteEntries[i].green);
+        EXPECT_EQ(pcx.trailer[3 * i + 2], app.palette.paletteEntries[i].blue);
     }
 }
 
 TEST_F(Export, PngShowsTheBmpPictureTopRowFirst)
 {
-    app.kindFourEightEight = 1;
+    app.kindFlags.kindFourEightEight = 1;
     ASSERT_EQ(Write(ImageFormat::Bmp, "q.bmp", 2), "");
     ASSERT_EQ(Write(ImageFormat::Png, "q.png", 2), "");
     Bmp bmp = ParseBmp(ReadAll(dir / "q.bmp"));
@@ -399,9 +399,9 @@ TEST_F(Export, PngShowsTheBmpPictureTopRowFirst)
     EXPECT_EQ(png.rows, flipped);
     ASSERT_EQ(png.plte.size(), 768u);
     for (int i = 0; i < 256; ++i) {
-        EXPECT_EQ(png.plte[3 * i], app.paletteEntries[i].red);
-        EXPECT_EQ(png.plte[3 * i + 1], app.paletteEntries[i].green);
-        EXPECT_EQ(png.plte[3 * i + 2], app.paletteEntries[i].blue);
+        EXPECT_EQ(png.plte[3 * i], app.palette.paletteEntries[i].red);
+        EXPECT_EQ(png.plte[3 * i + 1], app.palette.paletteEntries[i].green);
+        EXPECT_EQ(png.plte[3 * i + 2], app.palette.paletteEntries[i].blue);
     }
     // A repeating picture compresses far below the raw pixels.
     EXPECT_LT(fs::file_size(dir / "q.png") * 4, fs::file_size(dir / "q.bmp"));
@@ -435,7 +435,7 @@ TEST_F(Export, PngOfANoisyPictureAndItsFailedWrites)
     QuiltMaps fold = quilt->maps;
     QuiltRows rows(*quilt, fold, 2, 300, 300);
     PngImageFile file(out, 600, 600);
-    ASSERT_TRUE(file.WriteHeader(app.paletteEntries));
+    ASSERT_TRUE(file.WriteHeader(app.palette.paletteEntries));
     EXPECT_FALSE(file.WritePixels(rows));
     EXPECT_TRUE(out.Failed());
     EXPECT_GT(file.rowsWritten, 0);
@@ -488,8 +488,8 @@ TEST_F(Export, HexFilesAgreeWithTheRowsTheyHold)
     UseHex(app);
     for (ImageFormat format : {ImageFormat::Bmp, ImageFormat::Pcx, ImageFormat::Png})
         ASSERT_EQ(ExportQuiltImage(app, format, (dir / ("h" + std::to_string(static_cast<int>(format)))).string(), 5), "");
-    EXPECT_EQ(app.imageWidth, 1500);
-    EXPECT_EQ(app.imageHeight, 866);  // trunc(5 * 173.205), as the application records it
+    EXPECT_EQ(app.geometry.imageWidth, 1500);
+    EXPECT_EQ(app.geometry.imageHeight, 866);  // trunc(5 * 173.205), as the application records it
     Bmp bmp = ParseBmp(ReadAll(dir / "h0"));
     Pcx pcx = ParsePcx(ReadAll(dir / "h1"));
     Png png = ParsePng(ReadAll(dir / "h2"));
@@ -581,8 +581,8 @@ TEST_F(Export, SaveCommandsAskNameAndPeriodThenWrite)
 {
     SaveDialogs ui;
     app.ui = &ui;
-    std::snprintf(app.quiltName, sizeof app.quiltName, "Qs000042");
-    app.viewPeriod = 3;
+    std::snprintf(app.identity.quiltName, sizeof app.identity.quiltName, "Qs000042");
+    app.geometry.viewPeriod = 3;
 
     // Cancelled: the name keeps its suffix, nothing is written.
     app.SaveImageAsBmp();
@@ -596,7 +596,7 @@ TEST_F(Export, SaveCommandsAskNameAndPeriodThenWrite)
     ui.period = 2;
     app.SaveImageAsBmp();
     EXPECT_EQ(ui.shownPeriod, 3u);
-    EXPECT_EQ(app.viewPeriod, 2);
+    EXPECT_EQ(app.geometry.viewPeriod, 2);
     EXPECT_EQ(app.QuiltName(), "chosen");
     EXPECT_EQ(ui.waits, 0);
     EXPECT_EQ(ParseBmp(ReadAll(dir / "chosen.bmp")).width, 400);
@@ -608,7 +608,7 @@ TEST_F(Export, SaveCommandsAskNameAndPeriodThenWrite)
     EXPECT_EQ(ui.request.filter, "PCX FILES (*.pcx) | *.pcx ||");
     EXPECT_EQ(ui.request.initialName, "chosen.pcx");
     EXPECT_EQ(app.QuiltName(), "a-rather-long-file-");
-    EXPECT_EQ(app.quiltName[19], '\0');
+    EXPECT_EQ(app.identity.quiltName[19], '\0');
     EXPECT_EQ(ParsePcx(ReadAll(dir / "a-rather-long-file-name-for-a-quilt.pcx")).width, 400);
     app.SaveImageAsBmp();  // 19 characters already: the suffix does not fit
     EXPECT_EQ(ui.request.initialName, "a-rather-long-file-");

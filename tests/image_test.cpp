@@ -17,15 +17,15 @@ void UseGrid(CTilvexApp& app, int n)
     if (!app.grid.HasStorage()) app.grid.AttachStorage(601);
     app.grid.Clear();
     app.grid.width = static_cast<std::uint16_t>(n);
-    app.gridSize = static_cast<std::uint16_t>(n);
-    app.gridScale = n;
-    app.gridScaleInverse = 1.0 / n;
+    app.geometry.gridSize = static_cast<std::uint16_t>(n);
+    app.geometry.gridScale = n;
+    app.geometry.gridScaleInverse = 1.0 / n;
 }
 
 // Counts that differ from cell to cell, so a wrong cell shows.
 void Pattern(CTilvexApp& app)
 {
-    int n = app.gridSize;
+    int n = app.geometry.gridSize;
     for (int i = 0; i < n; ++i)
         for (int j = 0; j < n; ++j) app.grid.SetCount(i, j, static_cast<std::uint16_t>(1 + (i * 7 + j * 13) % 251));
     app.grid.SetCount(0, 0, 0);
@@ -34,7 +34,7 @@ void Pattern(CTilvexApp& app)
 
 const std::uint8_t* Pixel(const CTilvexApp& app, int x, int y)
 {
-    const std::uint8_t* info = app.imageMemory.data();
+    const std::uint8_t* info = app.image.imageMemory.data();
     int width = static_cast<int>(Le32(info + 4));
     int stride = (width * 8 + 31) / 32 * 4;
     return info + 1064 + static_cast<std::size_t>(y) * stride + x;
@@ -72,7 +72,7 @@ TEST(PixelRules, SquareLatticeMirrorsColumnZeroAtTheCentreAndRowZeroAtTheEdges)
     ASSERT_TRUE(corner);
     EXPECT_EQ(corner->x, 99);
     EXPECT_EQ(corner->y, 99);
-    app.kindWildCorner = 1;
+    app.kindFlags.kindWildCorner = 1;
     EXPECT_EQ(app.CellForPixel(199, 100)->x, 99);
     EXPECT_EQ(app.CurrentTileSize().width, 200);
 }
@@ -83,36 +83,36 @@ TEST(PixelRules, TileSizesPerKind)
     UseGrid(app, 100);
     EXPECT_EQ(app.CurrentTileSize().width, 200);
     EXPECT_EQ(app.CurrentTileSize().height, 200);
-    app.kindFourEightEight = 1;
+    app.kindFlags.kindFourEightEight = 1;
     EXPECT_EQ(app.CurrentTileSize().height, 200);
-    app.ClearKindFlags();
+    app.kindFlags.Clear();
 
-    app.kindHex = 1;
+    app.kindFlags.kindHex = 1;
     app.maps.hex.tileWidth = 300.0;
     app.maps.hex.tileHeight = 173.205;
     EXPECT_EQ(app.CurrentTileSize().width, 300);
     EXPECT_EQ(app.CurrentTileSize().height, 173);
-    app.ClearKindFlags();
-    app.kindReserved = 1;  // drawn like the hex kind
+    app.kindFlags.Clear();
+    app.kindFlags.kindReserved = 1;  // drawn like the hex kind
     EXPECT_EQ(app.CurrentTileSize().width, 300);
-    app.ClearKindFlags();
+    app.kindFlags.Clear();
 
-    app.kindFourSixTwelve = 1;
+    app.kindFlags.kindFourSixTwelve = 1;
     app.maps.fourSixTwelve.dodecagonCenter = {0.5773512, 0.0};
     app.maps.fourSixTwelve.upperDodecagonCenter = {0.0, 1.0000009};
     EXPECT_EQ(app.CurrentTileSize().width, 114);
     EXPECT_EQ(app.CurrentTileSize().height, 200);
-    app.ClearKindFlags();
+    app.kindFlags.Clear();
 
-    app.kindThreeTwelveTwelve = 1;
+    app.kindFlags.kindThreeTwelveTwelve = 1;
     app.maps.threeTwelveTwelve.rightDodecagonCenter = {1.0, 0.0};
     app.maps.threeTwelveTwelve.topDodecagonCenter = {0.5, 0.8660254};
     EXPECT_EQ(app.CurrentTileSize().width, 200);
     EXPECT_EQ(app.CurrentTileSize().height, 172);
 
     // Nonsense geometry never turns into an undefined size.
-    app.ClearKindFlags();
-    app.kindHex = 1;
+    app.kindFlags.Clear();
+    app.kindFlags.kindHex = 1;
     app.maps.hex.tileWidth = std::nan("");
     app.maps.hex.tileHeight = 1e300;
     EXPECT_EQ(app.CurrentTileSize().width, 0);
@@ -123,10 +123,10 @@ TEST(PixelRules, HexCellsOutsideTheGridAreEmpty)
 {
     CTilvexApp app(1.0);
     UseGrid(app, 60);
-    app.kindHex = 1;
+    app.kindFlags.kindHex = 1;
     app.maps.hex.SetGeometry(60);
     for (int knot : {0, 1}) {
-        app.hexKnot = knot;
+        app.kindFlags.hexKnot = knot;
         for (int y = 0; y < 200; y += 7) {
             for (int x = 0; x < 200; x += 5) {
                 auto cell = app.CellForPixel(x, y);
@@ -146,7 +146,7 @@ protected:
     {
         UseGrid(app, 100);
         Pattern(app);
-        app.imageMemory.assign(ImageBlockSize(120), 0xEE);
+        app.image.imageMemory.assign(ImageBlockSize(120), 0xEE);
     }
     CTilvexApp app{1.0};
 };
@@ -154,7 +154,7 @@ protected:
 TEST_F(ImageBuild, HeaderColourTableAndMirroredPixels)
 {
     EXPECT_EQ(app.BuildImage(), 1);
-    const std::uint8_t* info = app.imageMemory.data();
+    const std::uint8_t* info = app.image.imageMemory.data();
     EXPECT_EQ(Le32(info), 40u);
     EXPECT_EQ(Le32(info + 4), 200u);
     EXPECT_EQ(Le32(info + 8), 200u);
@@ -165,8 +165,8 @@ TEST_F(ImageBuild, HeaderColourTableAndMirroredPixels)
     EXPECT_EQ(Le32(info + 24), 0u);
     EXPECT_EQ(Le32(info + 32), 256u);
     EXPECT_EQ(Le32(info + 36), 256u);
-    EXPECT_EQ(info[40 + 4 * 9], app.paletteEntries[9].blue);
-    EXPECT_EQ(info[40 + 4 * 9 + 2], app.paletteEntries[9].red);
+    EXPECT_EQ(info[40 + 4 * 9], app.palette.paletteEntries[9].blue);
+    EXPECT_EQ(info[40 + 4 * 9 + 2], app.palette.paletteEntries[9].red);
     EXPECT_EQ(info[40 + 4 * 9 + 3], 0);
 
     for (int y = 0; y < 200; ++y) {
@@ -178,39 +178,40 @@ TEST_F(ImageBuild, HeaderColourTableAndMirroredPixels)
         }
     }
     // Bytes past the image are left alone.
-    EXPECT_EQ(app.imageMemory[1064 + 200 * 200], 0xEE);
+    EXPECT_EQ(app.image.imageMemory[1064 + 200 * 200], 0xEE);
 }
 
 TEST_F(ImageBuild, TransformationShiftsByHalfATileThenShears)
 {
     ASSERT_EQ(app.BuildImage(), 1);
-    std::vector<std::uint8_t> plain(app.imageMemory.begin() + 1064, app.imageMemory.begin() + 1064 + 40000);
+    std::vector<std::uint8_t> plain(app.image.imageMemory.begin() + 1064, app.image.imageMemory.begin() + 1064 + 40000);
 
-    app.transformEnabled = app.zigZag = 1;
-    app.slantRatioWhole = 0.0;
+    app.transform.transformEnabled = app.transform.zigZag = 1;
+    app.transform.slantRatioWhole = 0.0;
     app.BuildImage();
     for (int y = 0; y < 200; ++y)
         for (int x = 0; x < 200; ++x) ASSERT_EQ(*Pixel(app, x, y), plain[y * 200 + (x + 100) % 200]) << x << "," << y;
-    std::vector<std::uint8_t> shifted(app.imageMemory.begin() + 1064, app.imageMemory.begin() + 1064 + 40000);
+    std::vector<std::uint8_t> shifted(app.image.imageMemory.begin() + 1064,
+                                      app.image.imageMemory.begin() + 1064 + 40000);
 
     // Left/right slant: row y moves by trunc(|N - y| * ratio), wrapped once.
-    app.slantUpDown = 0;
-    app.slantRatioWhole = 0.37;
+    app.transform.slantUpDown = 0;
+    app.transform.slantRatioWhole = 0.37;
     app.BuildImage();
     for (int y = 0; y < 200; y += 3) {
         int s = static_cast<int>(std::abs(100 - y) * 0.37);
         for (int x = 0; x < 200; ++x) ASSERT_EQ(*Pixel(app, x, y), shifted[y * 200 + (x - s + 200) % 200]) << x << "," << y;
     }
     // Up/down slant: column x moves by trunc(|x - N| * ratio).
-    app.slantUpDown = 1;
-    app.slantRatio = 0.8;
+    app.transform.slantUpDown = 1;
+    app.transform.slantRatio = 0.8;
     app.BuildImage();
     for (int x = 0; x < 200; x += 3) {
         int s = static_cast<int>(std::abs(x - 100) * 0.8);
         for (int y = 0; y < 200; ++y) ASSERT_EQ(*Pixel(app, x, y), shifted[((y - s + 200) % 200) * 200 + x]) << x << "," << y;
     }
     // A slant of almost half a turn shears far past the tile; every pixel still reads the grid.
-    app.slantRatio = std::tan(3.14159 * 0.5);
+    app.transform.slantRatio = std::tan(3.14159 * 0.5);
     app.BuildImage();
     for (int x = 0; x < 200; ++x) {
         auto cell = app.CellForPixel(x, 17);
@@ -224,12 +225,12 @@ TEST_F(ImageBuild, TransformationShiftsByHalfATileThenShears)
 
 TEST_F(ImageBuild, RowsArePaddedWithZeros)
 {
-    app.kindFourSixTwelve = 1;
+    app.kindFlags.kindFourSixTwelve = 1;
     app.maps.fourSixTwelve.dodecagonCenter = {0.5773512, 0.0};
     app.maps.fourSixTwelve.upperDodecagonCenter = {0.0, 1.0000009};
     app.grid.maxCount = 1;  // nearly every cell at 255
     app.BuildImage();
-    const std::uint8_t* info = app.imageMemory.data();
+    const std::uint8_t* info = app.image.imageMemory.data();
     ASSERT_EQ(Le32(info + 4), 114u);
     EXPECT_EQ(Le32(info + 20), 116u * 200u);
     for (int y = 0; y < 200; ++y) {
@@ -240,16 +241,16 @@ TEST_F(ImageBuild, RowsArePaddedWithZeros)
 
 TEST_F(ImageBuild, ATileLargerThanTheBlockKeepsItsBottomRows)
 {
-    app.imageMemory.assign(ImageBlockSize(100), 0);  // 1064 + 200 * 200 bytes
-    app.kindHex = 1;
+    app.image.imageMemory.assign(ImageBlockSize(100), 0);  // 1064 + 200 * 200 bytes
+    app.kindFlags.kindHex = 1;
     app.maps.hex.tileWidth = 900.0;  // a hex tile for N = 300 on a block for 100
     app.maps.hex.tileHeight = 519.6;
     app.BuildImage();
-    const std::uint8_t* info = app.imageMemory.data();
+    const std::uint8_t* info = app.image.imageMemory.data();
     EXPECT_EQ(Le32(info + 4), 900u);
     std::uint32_t rows = Le32(info + 8);
     EXPECT_EQ(rows, 40000u / 900u);
-    EXPECT_LE(1064 + Le32(info + 20), app.imageMemory.size());
+    EXPECT_LE(1064 + Le32(info + 20), app.image.imageMemory.size());
     EXPECT_EQ(Le32(info + 20), 900u * rows);
 
     app.maps.hex.tileWidth = 1e7;  // not even one row fits
@@ -268,20 +269,20 @@ TEST_F(ImageBuild, EmptyGridAndMissingMemoryAndPaletteFailure)
     public:
         bool ShowPalette(const Palette&) override { return false; }
     } refusing;
-    app.displayPalette = &refusing;
+    app.palette.displayPalette = &refusing;
     Pattern(app);
     EXPECT_EQ(app.BuildImage(), 0);
     EXPECT_EQ(*Pixel(app, 100, 0), 0);  // cell (0, 0) is empty
     EXPECT_NE(*Pixel(app, 101, 0), 0);  // the image is built regardless
-    app.displayPalette = nullptr;
+    app.palette.displayPalette = nullptr;
 
-    app.imageMemory.clear();
+    app.image.imageMemory.clear();
     EXPECT_EQ(app.BuildImage(), 0);
 }
 
 TEST_F(ImageBuild, BuildRemovesTheFloor)
 {
-    int n = app.gridSize;
+    int n = app.geometry.gridSize;
     for (int i = 0; i < n; ++i)
         for (int j = 0; j < n; ++j) app.grid.SetCount(i, j, static_cast<std::uint16_t>(app.grid.CountAt(i, j) + 10));
     app.grid.maxCount = 261;
@@ -295,7 +296,7 @@ TEST(PixelRules, TilingMirrorLinesShowTheLastGridColumnNotAnEmptySeam)
 {
     CTilvexApp app(1.0);
     UseGrid(app, 100);
-    app.kindFourEightEight = 1;
+    app.kindFlags.kindFourEightEight = 1;
     // Pixel column 100 folds to x = 1.0 exactly (the cell's right mirror line).
     for (int y : {37, 50, 150}) {  // rows in the octagon band
         auto cell = app.CellForPixel(100, y);
@@ -303,8 +304,8 @@ TEST(PixelRules, TilingMirrorLinesShowTheLastGridColumnNotAnEmptySeam)
         EXPECT_EQ(cell->x, 99) << y;
         EXPECT_LT(cell->y, 100) << y;
     }
-    app.ClearKindFlags();
-    app.kindThreeTwelveTwelve = 1;
+    app.kindFlags.Clear();
+    app.kindFlags.kindThreeTwelveTwelve = 1;
     EXPECT_LT(app.CellForPixel(100, 20)->x, 100);
 }
 

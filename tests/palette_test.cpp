@@ -64,7 +64,7 @@ void FillGrid(CTilvexApp& app, int width, const std::vector<std::uint16_t>& coun
 {
     app.grid.AttachStorage(601);
     app.grid.width = static_cast<std::uint16_t>(width);
-    app.gridSize = static_cast<std::uint16_t>(width);
+    app.geometry.gridSize = static_cast<std::uint16_t>(width);
     for (int i = 0; i < width * width && i < static_cast<int>(counts.size()); ++i)
         app.grid.SetCount(i / width, i % width, counts[i]);
     app.grid.maxCount = 0;
@@ -225,16 +225,17 @@ TEST(PaletteCommands, RandomResetPaletteDependsOnlyOnTheRandomSource)
     CTilvexApp a(123.0);
     CTilvexApp b(123.0);
     for (int i = 0; i < 5; ++i) b.random.rand();  // b's rand state differs; the reseed hides it
-    Palette start = a.paletteEntries;
+    Palette start = a.palette.paletteEntries;
     for (int round = 0; round < 12; ++round) {
         a.RandomResetPalette();
         b.RandomResetPalette();
-        for (int i = 0; i < 256; ++i) ASSERT_TRUE(Same(a.paletteEntries[i], b.paletteEntries[i])) << round;
-        EXPECT_EQ(a.paletteEntries[0].flags, 0);
-        EXPECT_EQ(a.paletteEntries[255].flags, 1);
+        for (int i = 0; i < 256; ++i)
+            ASSERT_TRUE(Same(a.palette.paletteEntries[i], b.palette.paletteEntries[i])) << round;
+        EXPECT_EQ(a.palette.paletteEntries[0].flags, 0);
+        EXPECT_EQ(a.palette.paletteEntries[255].flags, 1);
     }
     int changed = 0;
-    for (int i = 0; i < 256; ++i) changed += !Same(a.paletteEntries[i], start[i]);
+    for (int i = 0; i < 256; ++i) changed += !Same(a.palette.paletteEntries[i], start[i]);
     EXPECT_GT(changed, 0);
 }
 
@@ -262,9 +263,9 @@ TEST(PaletteCommands, CycleDensityPaletteRampsFromStartOverTheHistogram)
     std::vector<std::uint16_t> counts(100, 0);
     for (int i = 0; i < 10; ++i) counts[i * 7] = 12;
     FillGrid(app, 10, counts);
-    app.paletteEntries[0] = {11, 22, 33, 0};
-    app.paletteEntries[255] = {44, 55, 66, 1};
-    app.densityCycles = 3;
+    app.palette.paletteEntries[0] = {11, 22, 33, 0};
+    app.palette.paletteEntries[255] = {44, 55, 66, 1};
+    app.palette.densityCycles = 3;
 
     ui.answer.startRed = 200, ui.answer.startGreen = 10, ui.answer.startBlue = 7;
     ui.answer.finalRed = 100, ui.answer.finalGreen = 20, ui.answer.finalBlue = 7;
@@ -277,18 +278,18 @@ TEST(PaletteCommands, CycleDensityPaletteRampsFromStartOverTheHistogram)
     EXPECT_EQ(ui.seen.startBlue, 33u);
     EXPECT_EQ(ui.seen.finalGreen, 55u);
     EXPECT_EQ(ui.seen.cycles, 3u);
-    EXPECT_EQ(app.densityCycles, 1);
-    EXPECT_EQ(app.densityCyclesDefault, 0);
-    EXPECT_EQ(app.densityRecolourOnly, 1);
+    EXPECT_EQ(app.palette.densityCycles, 1);
+    EXPECT_EQ(app.palette.densityCyclesDefault, 0);
+    EXPECT_EQ(app.palette.densityRecolourOnly, 1);
     // Red runs upwards through 255 and 0 (D = 156); entry 0 is nine tenths along.
-    EXPECT_EQ(app.paletteEntries[0].red, (200 + static_cast<int>(0.9 * 156)) % 256);
-    EXPECT_EQ(app.paletteEntries[0].green, 10 + static_cast<int>(0.9 * 10));
-    for (int i = 2; i < 255; ++i) EXPECT_TRUE(Same(app.paletteEntries[i], app.paletteEntries[1])) << i;
-    EXPECT_GE(app.paletteEntries[255].red, 99);
-    EXPECT_LE(app.paletteEntries[255].red, 100);
-    EXPECT_EQ(app.paletteEntries[255].blue, 7);
-    EXPECT_EQ(app.paletteEntries[0].flags, 0);
-    EXPECT_EQ(app.paletteEntries[1].flags, 1);
+    EXPECT_EQ(app.palette.paletteEntries[0].red, (200 + static_cast<int>(0.9 * 156)) % 256);
+    EXPECT_EQ(app.palette.paletteEntries[0].green, 10 + static_cast<int>(0.9 * 10));
+    for (int i = 2; i < 255; ++i) EXPECT_TRUE(Same(app.palette.paletteEntries[i], app.palette.paletteEntries[1])) << i;
+    EXPECT_GE(app.palette.paletteEntries[255].red, 99);
+    EXPECT_LE(app.palette.paletteEntries[255].red, 100);
+    EXPECT_EQ(app.palette.paletteEntries[255].blue, 7);
+    EXPECT_EQ(app.palette.paletteEntries[0].flags, 0);
+    EXPECT_EQ(app.palette.paletteEntries[1].flags, 1);
 }
 
 TEST(PaletteCommands, CycleDensityPaletteEdgeCases)
@@ -300,12 +301,12 @@ TEST(PaletteCommands, CycleDensityPaletteEdgeCases)
 
     // Cancel changes nothing.
     ui.accept = false;
-    Palette before = app.paletteEntries;
-    app.densityCycles = 5;
+    Palette before = app.palette.paletteEntries;
+    app.palette.densityCycles = 5;
     app.CycleDensityPalette();
     EXPECT_EQ(ui.asked, 1);
-    EXPECT_EQ(app.densityCycles, 5);
-    for (int i = 0; i < 256; ++i) EXPECT_TRUE(Same(app.paletteEntries[i], before[i]));
+    EXPECT_EQ(app.palette.densityCycles, 5);
+    for (int i = 0; i < 256; ++i) EXPECT_TRUE(Same(app.palette.paletteEntries[i], before[i]));
 
     // An empty grid makes every entry the start colour.
     ui.accept = true;
@@ -313,7 +314,7 @@ TEST(PaletteCommands, CycleDensityPaletteEdgeCases)
     ui.answer.finalRed = 250, ui.answer.finalGreen = 251, ui.answer.finalBlue = 252;
     ui.answer.cycles = 9;
     app.CycleDensityPalette();
-    for (const PaletteEntry& e : app.paletteEntries) EXPECT_TRUE(SameColour(e, 1, 2, 3));
+    for (const PaletteEntry& e : app.palette.paletteEntries) EXPECT_TRUE(SameColour(e, 1, 2, 3));
 
     // Equal start and final colours: the start colour whatever the cycles.
     std::vector<std::uint16_t> counts(100);
@@ -322,15 +323,15 @@ TEST(PaletteCommands, CycleDensityPaletteEdgeCases)
     ui.answer.finalRed = 1, ui.answer.finalGreen = 2, ui.answer.finalBlue = 3;
     ui.answer.cycles = 128;
     app.CycleDensityPalette();
-    for (const PaletteEntry& e : app.paletteEntries) EXPECT_TRUE(SameColour(e, 1, 2, 3));
+    for (const PaletteEntry& e : app.palette.paletteEntries) EXPECT_TRUE(SameColour(e, 1, 2, 3));
 }
 
 TEST(PaletteCommands, RandomDensityPaletteOnAnEmptyGridUsesSegmentAnchors)
 {
     CTilvexApp app(1.0);
     FillGrid(app, 10, std::vector<std::uint16_t>(100, 0));
-    app.densityCyclesDefault = 1;
-    app.densityCycles = 3;
+    app.palette.densityCyclesDefault = 1;
+    app.palette.densityCycles = 3;
     app.random.srand(99);
     app.RandomDensityPalette();
     EXPECT_EQ(app.random.RandState(), [] {
@@ -341,17 +342,17 @@ TEST(PaletteCommands, RandomDensityPaletteOnAnEmptyGridUsesSegmentAnchors)
     }());
     for (int k = 0; k < 256; ++k) {
         int base = k <= 85 ? 0 : k <= 170 ? 1 : 2;
-        EXPECT_TRUE(SameColour(app.paletteEntries[k], app.anchorRed[base], app.anchorGreen[base],
-                               app.anchorBlue[base]))
+        EXPECT_TRUE(SameColour(app.palette.paletteEntries[k], app.palette.anchorRed[base],
+                               app.palette.anchorGreen[base], app.palette.anchorBlue[base]))
             << k;
     }
     for (int i = 1; i < 9; ++i) {
-        EXPECT_EQ(app.stepRed[i], (app.anchorRed[i + 1] - app.anchorRed[i] + 256) % 256);
-        EXPECT_EQ(app.stepBlue[i], (app.anchorBlue[i + 1] - app.anchorBlue[i] + 256) % 256);
+        EXPECT_EQ(app.palette.stepRed[i], (app.palette.anchorRed[i + 1] - app.palette.anchorRed[i] + 256) % 256);
+        EXPECT_EQ(app.palette.stepBlue[i], (app.palette.anchorBlue[i + 1] - app.palette.anchorBlue[i] + 256) % 256);
     }
-    EXPECT_EQ(app.anchorRed[10], 0);
-    EXPECT_EQ(app.stepGreen[9], 0);
-    EXPECT_EQ(app.stepGreen[10], 0);
+    EXPECT_EQ(app.palette.anchorRed[10], 0);
+    EXPECT_EQ(app.palette.stepGreen[9], 0);
+    EXPECT_EQ(app.palette.stepGreen[10], 0);
 }
 
 TEST(PaletteCommands, RandomDensityPaletteFollowsTheHistogramWithinSegments)
@@ -361,16 +362,16 @@ TEST(PaletteCommands, RandomDensityPaletteFollowsTheHistogramWithinSegments)
     std::vector<std::uint16_t> counts(100);
     for (int i = 0; i < 100; ++i) counts[i] = static_cast<std::uint16_t>(i);
     FillGrid(app, 10, counts);
-    app.densityCyclesDefault = 1;
-    app.densityCycles = 1;
+    app.palette.densityCyclesDefault = 1;
+    app.palette.densityCycles = 1;
     app.random.srand(3);
     app.RandomDensityPalette();
     // One segment: anchor 0 plus the step between anchors 1 and 2, scaled by the share so far.
     double sum = 0.0;
     for (int k = 0; k < 256; ++k) {
         sum += app.grid.histogram[k];
-        int red = (app.anchorRed[0] + static_cast<int>(app.stepRed[1] * sum)) % 256;
-        EXPECT_EQ(app.paletteEntries[k].red, red) << k;
+        int red = (app.palette.anchorRed[0] + static_cast<int>(app.palette.stepRed[1] * sum)) % 256;
+        EXPECT_EQ(app.palette.paletteEntries[k].red, red) << k;
     }
 }
 
@@ -378,16 +379,18 @@ TEST(PaletteCommands, RandomDensityPaletteWithManyCyclesStaysInsideTheTables)
 {
     CTilvexApp app(1.0);
     FillGrid(app, 10, std::vector<std::uint16_t>(100, 0));
-    app.densityCyclesDefault = 1;
-    app.densityCycles = 128;
+    app.palette.densityCyclesDefault = 1;
+    app.palette.densityCycles = 128;
     app.random.srand(7);
     app.RandomDensityPalette();
     // Past the tenth segment the last anchor holds (its step is 0).
-    EXPECT_TRUE(SameColour(app.paletteEntries[255], app.anchorRed[9], app.anchorGreen[9], app.anchorBlue[9]));
-    EXPECT_TRUE(SameColour(app.paletteEntries[0], app.anchorRed[0], app.anchorGreen[0], app.anchorBlue[0]));
+    EXPECT_TRUE(SameColour(app.palette.paletteEntries[255], app.palette.anchorRed[9], app.palette.anchorGreen[9],
+                           app.palette.anchorBlue[9]));
+    EXPECT_TRUE(SameColour(app.palette.paletteEntries[0], app.palette.anchorRed[0], app.palette.anchorGreen[0],
+                           app.palette.anchorBlue[0]));
 
     // Without the default, segments and cycles are drawn first: 32 draws in all.
-    app.densityCyclesDefault = 0;
+    app.palette.densityCyclesDefault = 0;
     app.random.srand(11);
     app.RandomDensityPalette();
     StdRand r;
@@ -425,8 +428,8 @@ TEST(PaletteCommands, SelectPaletteColorsSetsChosenEntriesAndRefusesOthers)
     ColourPicker ui;
     CountingDisplay display(true);
     app.ui = &ui;
-    app.displayPalette = &display;
-    Palette before = app.paletteEntries;
+    app.palette.displayPalette = &display;
+    Palette before = app.palette.paletteEntries;
     ui.numbers = {5, 300, 0x10000 + 7, 255};
     app.SelectPaletteColors();
 
@@ -436,10 +439,10 @@ TEST(PaletteCommands, SelectPaletteColorsSetsChosenEntriesAndRefusesOthers)
     EXPECT_EQ(ui.initials, (std::vector<std::uint32_t>{5, 7, 255}));
     for (int i = 0; i < 256; ++i) {
         if (i == 5 || i == 7 || i == 255) {
-            EXPECT_TRUE(SameColour(app.paletteEntries[i], 9, 8, 7)) << i;
-            EXPECT_EQ(app.paletteEntries[i].flags, before[i].flags);
+            EXPECT_TRUE(SameColour(app.palette.paletteEntries[i], 9, 8, 7)) << i;
+            EXPECT_EQ(app.palette.paletteEntries[i].flags, before[i].flags);
         } else {
-            EXPECT_TRUE(Same(app.paletteEntries[i], before[i])) << i;
+            EXPECT_TRUE(Same(app.palette.paletteEntries[i], before[i])) << i;
         }
     }
     EXPECT_EQ(display.calls, 1);
@@ -449,10 +452,10 @@ TEST(PaletteCommands, SelectPaletteColorsSetsChosenEntriesAndRefusesOthers)
     ui.numbers = {9};
     ui.next = 0;
     ui.acceptColour = false;
-    Palette kept = app.paletteEntries;
+    Palette kept = app.palette.paletteEntries;
     app.SelectPaletteColors();
-    EXPECT_TRUE(Same(app.paletteEntries[9], kept[9]));
-    app.displayPalette = nullptr;
+    EXPECT_TRUE(Same(app.palette.paletteEntries[9], kept[9]));
+    app.palette.displayPalette = nullptr;
 }
 
 TEST(PaletteCommands, ApplyPaletteReportsTheDisplay)
@@ -460,31 +463,31 @@ TEST(PaletteCommands, ApplyPaletteReportsTheDisplay)
     CTilvexApp app(1.0);
     EXPECT_EQ(app.ApplyPalette(), 1);
     CountingDisplay good(true), bad(false);
-    app.displayPalette = &good;
+    app.palette.displayPalette = &good;
     EXPECT_EQ(app.ApplyPalette(), 1);
     EXPECT_EQ(good.calls, 1);
-    EXPECT_TRUE(Same(good.shown[17], app.paletteEntries[17]));
-    app.displayPalette = &bad;
+    EXPECT_TRUE(Same(good.shown[17], app.palette.paletteEntries[17]));
+    app.palette.displayPalette = &bad;
     EXPECT_EQ(app.ApplyPalette(), 0);
-    app.displayPalette = nullptr;
+    app.palette.displayPalette = nullptr;
 }
 
 TEST(PaletteCommands, RecolourImageRewritesOnlyTheColourTable)
 {
     CTilvexApp app(1.0);
     app.RecolourImage();  // no image memory: nothing to do
-    app.imageMemory.assign(ImageBlockSize(20), 0xAB);
+    app.image.imageMemory.assign(ImageBlockSize(20), 0xAB);
     app.RecolourImage();
     for (int i = 0; i < 256; ++i) {
-        const std::uint8_t* q = app.imageMemory.data() + 40 + 4 * i;
-        EXPECT_EQ(q[0], app.paletteEntries[i].blue);
-        EXPECT_EQ(q[1], app.paletteEntries[i].green);
-        EXPECT_EQ(q[2], app.paletteEntries[i].red);
+        const std::uint8_t* q = app.image.imageMemory.data() + 40 + 4 * i;
+        EXPECT_EQ(q[0], app.palette.paletteEntries[i].blue);
+        EXPECT_EQ(q[1], app.palette.paletteEntries[i].green);
+        EXPECT_EQ(q[2], app.palette.paletteEntries[i].red);
         EXPECT_EQ(q[3], 0);
     }
-    for (int i = 0; i < 40; ++i) EXPECT_EQ(app.imageMemory[i], 0xAB);
-    EXPECT_EQ(app.imageMemory[1064], 0xAB);
-    EXPECT_EQ(app.imageMemory.back(), 0xAB);
+    for (int i = 0; i < 40; ++i) EXPECT_EQ(app.image.imageMemory[i], 0xAB);
+    EXPECT_EQ(app.image.imageMemory[1064], 0xAB);
+    EXPECT_EQ(app.image.imageMemory.back(), 0xAB);
 }
 
 }  // namespace

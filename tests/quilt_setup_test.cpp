@@ -96,10 +96,12 @@ struct Snapshot {
           cornerN(a.maps.wildCorner.cornerN),
           cornerDepth(a.maps.wildCorner.depth),
           cornerAmplitudes(a.maps.wildCorner.amplitudes),
-          flags{a.kindHex, a.kindWildCorner, a.detailedSquare, a.detailedHex, a.hexKnot, a.useRandomSettings,
-                a.imageBuilt, a.iterationCount, a.maxIterations, a.squareDetailDepth, a.hexDetailDepth, a.grid.width,
-                a.grid.maxCount},
-          point(a.point),
+          flags{
+              a.kindFlags.kindHex,      a.kindFlags.kindWildCorner, a.detail.detailedSquare, a.detail.detailedHex,
+              a.kindFlags.hexKnot,      a.run.useRandomSettings,    a.image.imageBuilt,      a.counters.iterationCount,
+              a.counters.maxIterations, a.detail.squareDetailDepth, a.detail.hexDetailDepth, a.grid.width,
+              a.grid.maxCount},
+          point(a.orbit.point),
           randomState(a.random.state0 + 7 * a.random.state1 + 13 * a.random.state2),
           name(a.QuiltName())
     {
@@ -147,9 +149,9 @@ TEST(RandomNewQuilt, SquareDrawsInOrderAndKeepsDetailChoiceAndDepth)
 {
     StartedQuilt s;
     CTilvexApp& app = s.app;
-    app.detailedSquare = app.maps.square.detailed = 1;
-    app.squareDetailDepth = app.maps.square.depth = 4;
-    app.iterationCount = 777;
+    app.detail.detailedSquare = app.maps.square.detailed = 1;
+    app.detail.squareDetailDepth = app.maps.square.depth = 4;
+    app.counters.iterationCount = 777;
     const double oldAlpha = app.maps.square.alpha;
 
     RandomSource replay = app.random;
@@ -162,13 +164,13 @@ TEST(RandomNewQuilt, SquareDrawsInOrderAndKeepsDetailChoiceAndDepth)
     EXPECT_NE(app.maps.square.alpha, oldAlpha);
     EXPECT_EQ(app.maps.square.detailed, 1);
     EXPECT_EQ(app.maps.square.depth, 4);
-    EXPECT_EQ(app.detailedSquare, 1);
-    EXPECT_EQ(app.squareDetailDepth, 4);
-    EXPECT_EQ(app.point, Complex(x, y));
-    EXPECT_EQ(app.plotX, plotX);
-    EXPECT_EQ(app.plotY, plotY);
-    EXPECT_EQ(app.quiltNumber, number);
-    EXPECT_EQ(app.iterationCount, 0);
+    EXPECT_EQ(app.detail.detailedSquare, 1);
+    EXPECT_EQ(app.detail.squareDetailDepth, 4);
+    EXPECT_EQ(app.orbit.point, Complex(x, y));
+    EXPECT_EQ(app.orbit.plotX, plotX);
+    EXPECT_EQ(app.orbit.plotY, plotY);
+    EXPECT_EQ(app.identity.quiltNumber, number);
+    EXPECT_EQ(app.counters.iterationCount, 0);
     EXPECT_EQ(app.QuiltName().substr(0, 2), "Qs");
     EXPECT_EQ(replay.Next(), app.random.Next());
 }
@@ -177,8 +179,8 @@ TEST(RandomNewQuilt, WildCornerTakesCornerFromRandAndDepthEleven)
 {
     StartedQuilt s;
     CTilvexApp& app = s.app;
-    app.ClearKindFlags();
-    app.kindWildCorner = 1;
+    app.kindFlags.Clear();
+    app.kindFlags.kindWildCorner = 1;
     app.maps.wildCorner.depth = 5;
 
     StdRand replayInts;
@@ -195,8 +197,8 @@ TEST(RandomNewQuilt, WildCornerTakesCornerFromRandAndDepthEleven)
 
     EXPECT_EQ(app.maps.wildCorner.cornerN, expectedCorner);
     EXPECT_EQ(app.maps.wildCorner.depth, 11);
-    EXPECT_EQ(app.point, Complex(x, y));
-    EXPECT_EQ(app.quiltNumber, number);
+    EXPECT_EQ(app.orbit.point, Complex(x, y));
+    EXPECT_EQ(app.identity.quiltNumber, number);
     EXPECT_EQ(app.QuiltName().substr(0, 2), "Qx");
     EXPECT_EQ(replay.Next(), app.random.Next());
 }
@@ -206,31 +208,31 @@ TEST(RandomNewQuilt, HexStartPointAndGeometry)
     for (int knot : {0, 1}) {
         StartedQuilt s;
         CTilvexApp& app = s.app;
-        app.ClearKindFlags();
-        app.kindHex = 1;
-        app.hexKnot = knot;
+        app.kindFlags.Clear();
+        app.kindFlags.kindHex = 1;
+        app.kindFlags.hexKnot = knot;
         app.grid.width = 120;
-        app.iterationCount = 50;
+        app.counters.iterationCount = 50;
         app.RandomNewQuilt();
 
-        const Complex p = app.nextPoint;
+        const Complex p = app.orbit.nextPoint;
         EXPECT_GE(p.re, 0.0);
         EXPECT_LE(p.re, 1.0);
         EXPECT_GE(p.im, 0.0);
         EXPECT_LE(p.im, 1.0);
         if (knot) {
             // Inside the lattice cell spanned by (1, 0) and (1/2, h), not folded.
-            EXPECT_EQ(app.point, Complex(p.re + p.im * 0.5, p.im * app.maps.hex.halfHeight));
+            EXPECT_EQ(app.orbit.point, Complex(p.re + p.im * 0.5, p.im * app.maps.hex.halfHeight));
         } else {
-            EXPECT_EQ(app.point, app.maps.hex.FoldToCell(p));
+            EXPECT_EQ(app.orbit.point, app.maps.hex.FoldToCell(p));
         }
-        EXPECT_EQ(app.gridSize, 120);
-        EXPECT_EQ(app.gridScale, 120.0);
-        EXPECT_EQ(app.gridScaleInverse, 1.0 / 120);
-        EXPECT_EQ(app.tileWidth, app.maps.hex.tileWidth);
-        EXPECT_EQ(app.tileHeight, app.maps.hex.tileHeight);
-        EXPECT_GT(app.tileWidth, 0.0);
-        EXPECT_EQ(app.iterationCount, 0);
+        EXPECT_EQ(app.geometry.gridSize, 120);
+        EXPECT_EQ(app.geometry.gridScale, 120.0);
+        EXPECT_EQ(app.geometry.gridScaleInverse, 1.0 / 120);
+        EXPECT_EQ(app.geometry.tileWidth, app.maps.hex.tileWidth);
+        EXPECT_EQ(app.geometry.tileHeight, app.maps.hex.tileHeight);
+        EXPECT_GT(app.geometry.tileWidth, 0.0);
+        EXPECT_EQ(app.counters.iterationCount, 0);
         EXPECT_EQ(app.QuiltName().substr(0, 2), "Qh");
     }
 }
@@ -246,20 +248,20 @@ TEST(QuiltName, SixDigitsWithLeadingZerosAndKindLetter)
         const char* name;
     };
     for (Case c : {Case{4711, "Qs004711"}, Case{0, "Qs000000"}, Case{999999, "Qs999999"}}) {
-        app.quiltNumber = c.number;
+        app.identity.quiltNumber = c.number;
         app.FormatQuiltName();
         EXPECT_EQ(app.QuiltName(), c.name);
     }
     struct Kind {
-        int CTilvexApp::*flag;
+        int KindFlags::*flag;
         const char* name;
     };
-    app.quiltNumber = 42;
-    for (Kind k : {Kind{&CTilvexApp::kindHex, "Qh000042"}, Kind{&CTilvexApp::kindThreeTwelveTwelve, "QT000042"},
-                   Kind{&CTilvexApp::kindFourEightEight, "Qe000042"}, Kind{&CTilvexApp::kindFourSixTwelve, "Qf000042"},
-                   Kind{&CTilvexApp::kindWildCorner, "Qx000042"}}) {
-        app.ClearKindFlags();
-        app.*k.flag = 1;
+    app.identity.quiltNumber = 42;
+    for (Kind k : {Kind{&KindFlags::kindHex, "Qh000042"}, Kind{&KindFlags::kindThreeTwelveTwelve, "QT000042"},
+                   Kind{&KindFlags::kindFourEightEight, "Qe000042"}, Kind{&KindFlags::kindFourSixTwelve, "Qf000042"},
+                   Kind{&KindFlags::kindWildCorner, "Qx000042"}}) {
+        app.kindFlags.Clear();
+        app.kindFlags.*k.flag = 1;
         app.FormatQuiltName();
         EXPECT_EQ(app.QuiltName(), k.name);
     }
@@ -272,11 +274,11 @@ TEST(QuiltName, NumberComesFromOneDraw)
     for (int i = 0; i < 50; ++i) {
         RandomSource replay = app.random;
         app.MakeQuiltName();
-        EXPECT_EQ(app.quiltNumber, static_cast<int>(std::trunc(replay.RandomUnit() * 999999.0)));
-        ASSERT_GE(app.quiltNumber, 0);
-        ASSERT_LE(app.quiltNumber, 999999);
+        EXPECT_EQ(app.identity.quiltNumber, static_cast<int>(std::trunc(replay.RandomUnit() * 999999.0)));
+        ASSERT_GE(app.identity.quiltNumber, 0);
+        ASSERT_LE(app.identity.quiltNumber, 999999);
         char expected[20];
-        std::snprintf(expected, sizeof expected, "Qs%06d", app.quiltNumber);
+        std::snprintf(expected, sizeof expected, "Qs%06d", app.identity.quiltNumber);
         EXPECT_EQ(app.QuiltName(), expected);
     }
 }
@@ -292,8 +294,8 @@ TEST(GridWidth, GrowingBeyondAHundredRaisesTheLimit)
         int maxIterations;
     };
     // 100 -> 200 keeps, 200 -> 300 sets 3.00^2 * 3500000, 300 -> 200 keeps.
-    app.maxIterations = 3500000;
-    app.useRandomSettings = 0;
+    app.counters.maxIterations = 3500000;
+    app.run.useRandomSettings = 0;
     for (Step st : {Step{200, 3500000}, Step{300, 31500000}, Step{200, 31500000}}) {
         MarkCells(app, 40);
         s.user.square = [&](SquareQuiltFields& f) {
@@ -302,8 +304,8 @@ TEST(GridWidth, GrowingBeyondAHundredRaisesTheLimit)
         };
         app.SetSquareQuilt();
         EXPECT_EQ(app.grid.width, st.width);
-        EXPECT_EQ(app.gridSize, st.width);
-        EXPECT_EQ(app.maxIterations, st.maxIterations) << st.width;
+        EXPECT_EQ(app.geometry.gridSize, st.width);
+        EXPECT_EQ(app.counters.maxIterations, st.maxIterations) << st.width;
         EXPECT_EQ(TotalCount(app), 0);
         EXPECT_EQ(app.grid.maxCount, 0);
     }
@@ -318,14 +320,14 @@ TEST(GridWidth, DirectChangesClearOnlyWhenTheWidthChanges)
     app.ApplyGridWidth(250);
     EXPECT_EQ(TotalCount(app), 30);
     EXPECT_EQ(app.grid.maxCount, 1);
-    app.maxIterations = 1;
+    app.counters.maxIterations = 1;
     app.ApplyGridWidth(400, 9500000.0);
     EXPECT_EQ(TotalCount(app), 0);
-    EXPECT_EQ(app.maxIterations, 152000000);  // 4.00^2 * 9500000
+    EXPECT_EQ(app.counters.maxIterations, 152000000);  // 4.00^2 * 9500000
     // Widths the storage cannot hold are brought inside it.
     app.ApplyGridWidth(100000);
     EXPECT_EQ(app.grid.width, app.maxGridSize - 1);
-    EXPECT_EQ(app.gridSize, app.maxGridSize - 1);
+    EXPECT_EQ(app.geometry.gridSize, app.maxGridSize - 1);
     app.ApplyGridWidth(0);
     EXPECT_EQ(app.grid.width, 20);
     app.ApplyGridWidth(-5);
@@ -340,7 +342,7 @@ TEST(SquareFlows, PlainDialogIsFilledAndWrittenBack)
     CTilvexApp& app = s.app;
     app.maps.square.emm = -1.0;
     app.maps.square.shiftX = app.maps.square.shiftY = 0.5;
-    app.useRandomSettings = 0;
+    app.run.useRandomSettings = 0;
     s.user.square = [](SquareQuiltFields& f) {
         f.alpha = 0.1;
         f.beta = -0.2;
@@ -352,8 +354,8 @@ TEST(SquareFlows, PlainDialogIsFilledAndWrittenBack)
         f.size = 150;
         return true;
     };
-    app.imageBuilt = 1;
-    app.iterationCount = 99;
+    app.image.imageBuilt = 1;
+    app.counters.iterationCount = 99;
     app.SetSquareQuilt();
 
     ASSERT_EQ(s.user.squareShown.size(), 1u);
@@ -374,9 +376,9 @@ TEST(SquareFlows, PlainDialogIsFilledAndWrittenBack)
     EXPECT_EQ(app.maps.square.shiftX, 0.0);
     EXPECT_EQ(app.maps.square.shiftY, 0.0);
     EXPECT_EQ(app.grid.width, 150);
-    EXPECT_EQ(app.imageBuilt, 0);
-    EXPECT_EQ(app.iterationCount, 0);
-    EXPECT_EQ(app.useRandomSettings, 0);
+    EXPECT_EQ(app.image.imageBuilt, 0);
+    EXPECT_EQ(app.counters.iterationCount, 0);
+    EXPECT_EQ(app.run.useRandomSettings, 0);
 }
 
 TEST(SquareFlows, CoefficientDialogShowsTheMatrixAndTakesEdits)
@@ -387,8 +389,8 @@ TEST(SquareFlows, CoefficientDialogShowsTheMatrixAndTakesEdits)
         for (int j = 0; j < 6; ++j) app.maps.square.SetCoef(i, j, 0.01 * i - 0.001 * j);
     app.maps.square.emm = 1.0;
     app.maps.square.shiftX = app.maps.square.shiftY = 0.0;
-    app.squareDetailDepth = 5;
-    app.useRandomSettings = 0;
+    app.detail.squareDetailDepth = 5;
+    app.run.useRandomSettings = 0;
     s.user.all = [](AllCoefficientsFields& f) {
         for (int i = 0; i < 6; ++i)
             for (int j = 0; j < 6; ++j) f.coef[i][j] = -0.3 + 0.01 * (6 * i + j);
@@ -411,21 +413,21 @@ TEST(SquareFlows, CoefficientDialogShowsTheMatrixAndTakesEdits)
 
     for (int i = 0; i < 6; ++i)
         for (int j = 0; j < 6; ++j) EXPECT_EQ(app.maps.square.Coef(i, j), -0.3 + 0.01 * (6 * i + j));
-    EXPECT_EQ(app.squareDetailDepth, 3);
+    EXPECT_EQ(app.detail.squareDetailDepth, 3);
     EXPECT_EQ(app.maps.square.depth, 3);
-    EXPECT_EQ(app.detailedSquare, 1);
+    EXPECT_EQ(app.detail.detailedSquare, 1);
     EXPECT_EQ(app.maps.square.detailed, 1);
     EXPECT_EQ(app.maps.square.shiftX, 0.5);
     EXPECT_EQ(app.maps.square.shiftY, 0.5);
     EXPECT_EQ(app.maps.square.emm, -3.0);  // an edited Emm takes effect
-    EXPECT_EQ(app.iterationCount, 0);
+    EXPECT_EQ(app.counters.iterationCount, 0);
 }
 
 TEST(SquareFlows, NewRandomSettingsDiscardTypedCoefficientsOnly)
 {
     StartedQuilt s;
     CTilvexApp& app = s.app;
-    app.useRandomSettings = 0;
+    app.run.useRandomSettings = 0;
     s.user.all = [](AllCoefficientsFields& f) {
         for (auto& column : f.coef)
             for (double& c : column) c = 0.123;
@@ -440,12 +442,12 @@ TEST(SquareFlows, NewRandomSettingsDiscardTypedCoefficientsOnly)
     for (int i = 0; i < 6; ++i)
         for (int j = 0; j < 6; ++j) typed += app.maps.square.Coef(i, j) == 0.123;
     EXPECT_EQ(typed, 0);
-    EXPECT_EQ(app.squareDetailDepth, 4);
+    EXPECT_EQ(app.detail.squareDetailDepth, 4);
     EXPECT_EQ(app.maps.square.depth, 4);
-    EXPECT_EQ(app.detailedSquare, 1);
+    EXPECT_EQ(app.detail.detailedSquare, 1);
     EXPECT_EQ(app.maps.square.detailed, 1);
     EXPECT_EQ(app.grid.width, 180);
-    EXPECT_EQ(app.useRandomSettings, 1);
+    EXPECT_EQ(app.run.useRandomSettings, 1);
 
     s.user.square = [](SquareQuiltFields& f) {
         f.alpha = 0.3333;
@@ -457,7 +459,7 @@ TEST(SquareFlows, NewRandomSettingsDiscardTypedCoefficientsOnly)
     app.SetSquareQuilt();
     EXPECT_NE(app.maps.square.alpha, 0.3333);
     EXPECT_EQ(app.grid.width, 90);
-    EXPECT_EQ(app.detailedSquare, 0);
+    EXPECT_EQ(app.detail.detailedSquare, 0);
     EXPECT_EQ(app.maps.square.depth, 4);
 }
 
@@ -465,8 +467,8 @@ TEST(SquareFlows, CoefficientDialogCopiesDetailSettingsEvenWhenCancelled)
 {
     StartedQuilt s;
     CTilvexApp& app = s.app;
-    app.detailedSquare = 1;
-    app.squareDetailDepth = 3;
+    app.detail.detailedSquare = 1;
+    app.detail.squareDetailDepth = 3;
     app.maps.square.detailed = 0;
     app.maps.square.depth = 6;
     s.user.all = Cancel<AllCoefficientsFields>;
@@ -483,11 +485,11 @@ TEST(Cancel, EveryParameterDialogLeavesTheQuiltAsItWas)
     CTilvexApp& app = s.app;
     // Bring the detail copies in line first: the coefficient dialog makes them
     // before it opens.
-    app.maps.square.detailed = app.detailedSquare;
-    app.maps.square.depth = app.squareDetailDepth;
+    app.maps.square.detailed = app.detail.detailedSquare;
+    app.maps.square.depth = app.detail.squareDetailDepth;
     MarkCells(app, 25);
-    app.iterationCount = 4321;
-    app.imageBuilt = 1;
+    app.counters.iterationCount = 4321;
+    app.image.imageBuilt = 1;
     s.user.square = Cancel<SquareQuiltFields>;
     s.user.all = Cancel<AllCoefficientsFields>;
     s.user.hex = Cancel<HexQuiltFields>;
@@ -518,16 +520,16 @@ TEST(ChooseQuiltFractal, DetailBoxLeadsToTheOtherSquareDialogOnce)
     s.user.all = [](AllCoefficientsFields& f) { return f.detailed = 0, true; };
     app.ChooseQuiltFractal();
     EXPECT_EQ(s.user.log, (std::vector<std::string>{"square", "all"}));
-    EXPECT_EQ(app.detailedSquare, 0);
+    EXPECT_EQ(app.detail.detailedSquare, 0);
 
     // Detailed first: clearing the box opens the plain dialog once.
     s.user.log.clear();
-    app.detailedSquare = 1;
+    app.detail.detailedSquare = 1;
     s.user.all = [](AllCoefficientsFields& f) { return f.detailed = 0, true; };
     s.user.square = [](SquareQuiltFields& f) { return f.detailed = 1, true; };
     app.ChooseQuiltFractal();
     EXPECT_EQ(s.user.log, (std::vector<std::string>{"all", "square"}));
-    EXPECT_EQ(app.detailedSquare, 1);
+    EXPECT_EQ(app.detail.detailedSquare, 1);
 
     // Unchanged box: one dialog.
     s.user.log.clear();
@@ -540,39 +542,39 @@ TEST(ChooseQuiltFractal, DetailBoxLeadsToTheOtherHexDialogOnce)
 {
     StartedQuilt s;
     CTilvexApp& app = s.app;
-    app.ClearKindFlags();
-    app.kindHex = 1;
+    app.kindFlags.Clear();
+    app.kindFlags.kindHex = 1;
     s.user.hex = [](HexQuiltFields& f) { return f.detailed = 1, true; };
     s.user.hexDetail = [](HexDetailFields& f) { return f.detailed = 0, true; };
     app.ChooseQuiltFractal();
     EXPECT_EQ(s.user.log, (std::vector<std::string>{"hex", "hexDetail"}));
-    EXPECT_EQ(app.detailedHex, 0);
+    EXPECT_EQ(app.detail.detailedHex, 0);
     EXPECT_EQ(app.maps.hex.detailed, 0);
 
     s.user.log.clear();
-    app.detailedHex = 1;
+    app.detail.detailedHex = 1;
     s.user.hexDetail = [](HexDetailFields& f) { return f.detailed = 0, true; };
     s.user.hex = [](HexQuiltFields& f) { return f.detailed = 1, true; };
     app.ChooseQuiltFractal();
     EXPECT_EQ(s.user.log, (std::vector<std::string>{"hexDetail", "hex"}));
-    EXPECT_EQ(app.detailedHex, 1);
+    EXPECT_EQ(app.detail.detailedHex, 1);
     EXPECT_EQ(app.QuiltName().substr(0, 2), "Qh");
 }
 
 TEST(ChooseQuiltFractal, LatticeKindsTakeRandomSettingsWithoutAsking)
 {
-    for (int CTilvexApp::*flag :
-         {&CTilvexApp::kindFourSixTwelve, &CTilvexApp::kindThreeTwelveTwelve, &CTilvexApp::kindFourEightEight}) {
+    for (int KindFlags::*flag :
+         {&KindFlags::kindFourSixTwelve, &KindFlags::kindThreeTwelveTwelve, &KindFlags::kindFourEightEight}) {
         StartedQuilt s;
         CTilvexApp& app = s.app;
-        app.ClearKindFlags();
-        app.*flag = 1;
-        app.iterationCount = 1234;
-        const Complex oldPoint = app.point;
+        app.kindFlags.Clear();
+        app.kindFlags.*flag = 1;
+        app.counters.iterationCount = 1234;
+        const Complex oldPoint = app.orbit.point;
         app.ChooseQuiltFractal();
         EXPECT_TRUE(s.user.log.empty());
-        EXPECT_EQ(app.iterationCount, 0);
-        EXPECT_NE(app.point, oldPoint);
+        EXPECT_EQ(app.counters.iterationCount, 0);
+        EXPECT_NE(app.orbit.point, oldPoint);
         EXPECT_EQ(app.QuiltName()[0], 'Q');
         EXPECT_NE(app.QuiltName()[1], 's');
     }
@@ -585,8 +587,8 @@ TEST(HexFlows, PlainDialogIsFilledAndWrittenBack)
     StartedQuilt s;
     CTilvexApp& app = s.app;
     app.maps.hex.hEmm = 1.0;
-    app.hexKnot = 0;
-    app.useRandomSettings = 0;
+    app.kindFlags.hexKnot = 0;
+    app.run.useRandomSettings = 0;
     s.user.hex = [](HexQuiltFields& f) {
         f.alphaRe = 0.05;
         f.alphaIm = -0.07;
@@ -598,41 +600,41 @@ TEST(HexFlows, PlainDialogIsFilledAndWrittenBack)
         f.knot = 1;
         return true;
     };
-    app.iterationCount = 5;
+    app.counters.iterationCount = 5;
     app.SetHexQuilt();
 
     ASSERT_EQ(s.user.hexShown.size(), 1u);
-    EXPECT_EQ(s.user.hexShown[0].sizeLimit, static_cast<unsigned>(app.hexSizeLimit));
+    EXPECT_EQ(s.user.hexShown[0].sizeLimit, static_cast<unsigned>(app.geometry.hexSizeLimit));
     EXPECT_EQ(s.user.hexShown[0].hEmm, 1u);
     EXPECT_EQ(s.user.hexShown[0].size, 100u);
 
-    EXPECT_EQ(app.kindHex, 1);
+    EXPECT_EQ(app.kindFlags.kindHex, 1);
     EXPECT_EQ(app.maps.hex.alpha, Complex(0.05, -0.07));
     EXPECT_EQ(app.maps.hex.lambda, Complex(0.1, 0.15));
     EXPECT_EQ(app.maps.hex.hEmm, 0.0);
     EXPECT_EQ(app.maps.hex.hAlpha, -0.1);
-    EXPECT_EQ(app.hexKnot, 1);
+    EXPECT_EQ(app.kindFlags.hexKnot, 1);
     EXPECT_EQ(app.maps.hex.knot, 1);
     EXPECT_EQ(app.grid.width, 210);
-    EXPECT_EQ(app.gridScale, 210.0);
-    EXPECT_EQ(app.tileWidth, app.maps.hex.tileWidth);
-    EXPECT_EQ(app.tileHeight, app.maps.hex.tileHeight);
-    EXPECT_DOUBLE_EQ(app.tileWidth, 3 * 210.0);
-    EXPECT_EQ(app.iterationCount, 0);
+    EXPECT_EQ(app.geometry.gridScale, 210.0);
+    EXPECT_EQ(app.geometry.tileWidth, app.maps.hex.tileWidth);
+    EXPECT_EQ(app.geometry.tileHeight, app.maps.hex.tileHeight);
+    EXPECT_DOUBLE_EQ(app.geometry.tileWidth, 3 * 210.0);
+    EXPECT_EQ(app.counters.iterationCount, 0);
 }
 
 TEST(HexFlows, DetailDialogWithoutRandomSettingsKeepsGenerating)
 {
     StartedQuilt s;
     CTilvexApp& app = s.app;
-    app.ClearKindFlags();
-    app.kindHex = 1;
-    app.useRandomSettings = 0;
-    app.hexDetailDepth = 11;
+    app.kindFlags.Clear();
+    app.kindFlags.kindHex = 1;
+    app.run.useRandomSettings = 0;
+    app.detail.hexDetailDepth = 11;
     MarkCells(app, 30);
-    app.iterationCount = 54321;
-    app.imageBuilt = 1;
-    const Complex point = app.point;
+    app.counters.iterationCount = 54321;
+    app.image.imageBuilt = 1;
+    const Complex point = app.orbit.point;
     for (int k = 0; k < 12; ++k) app.maps.hex.SetDetailCoefficient(k, {0.01 * k, -0.01});
     s.user.hexDetail = [](HexDetailFields& f) {
         for (int k = 0; k < 12; ++k) f.coef[k] = {0.02 * k, 0.03};
@@ -649,24 +651,24 @@ TEST(HexFlows, DetailDialogWithoutRandomSettingsKeepsGenerating)
         EXPECT_NEAR(app.maps.hex.GetDetailCoefficient(k).re, 0.02 * k, 1e-15) << k;
         EXPECT_NEAR(app.maps.hex.GetDetailCoefficient(k).im, 0.03, 1e-15) << k;
     }
-    EXPECT_EQ(shown.sizeLimit, static_cast<unsigned>(app.hexSizeLimit));
+    EXPECT_EQ(shown.sizeLimit, static_cast<unsigned>(app.geometry.hexSizeLimit));
     EXPECT_EQ(shown.depth, 11);
-    EXPECT_EQ(app.hexDetailDepth, 6);
+    EXPECT_EQ(app.detail.hexDetailDepth, 6);
     EXPECT_EQ(app.maps.hex.depth, 6);
-    EXPECT_EQ(app.detailedHex, 1);
+    EXPECT_EQ(app.detail.detailedHex, 1);
     EXPECT_EQ(app.maps.hex.detailed, 1);
-    EXPECT_EQ(app.iterationCount, 54321);
+    EXPECT_EQ(app.counters.iterationCount, 54321);
     EXPECT_EQ(TotalCount(app), 30);
-    EXPECT_EQ(app.point, point);
-    EXPECT_EQ(app.imageBuilt, 0);
+    EXPECT_EQ(app.orbit.point, point);
+    EXPECT_EQ(app.image.imageBuilt, 0);
 }
 
 TEST(HexFlows, NewRandomSettingsKeepWidthDepthAndBoxes)
 {
     StartedQuilt s;
     CTilvexApp& app = s.app;
-    app.ClearKindFlags();
-    app.kindHex = 1;
+    app.kindFlags.Clear();
+    app.kindFlags.kindHex = 1;
     s.user.hexDetail = [](HexDetailFields& f) {
         for (Complex& c : f.coef) c = {0.0777, 0.0777};
         f.depth = 5;
@@ -678,15 +680,15 @@ TEST(HexFlows, NewRandomSettingsKeepWidthDepthAndBoxes)
     };
     app.SetHexCoefficients();
     EXPECT_NE(app.maps.hex.GetDetailCoefficient(0), Complex(0.0777, 0.0777));
-    EXPECT_EQ(app.hexDetailDepth, 5);
+    EXPECT_EQ(app.detail.hexDetailDepth, 5);
     EXPECT_EQ(app.maps.hex.depth, 5);
-    EXPECT_EQ(app.detailedHex, 1);
+    EXPECT_EQ(app.detail.detailedHex, 1);
     EXPECT_EQ(app.maps.hex.detailed, 1);
-    EXPECT_EQ(app.hexKnot, 1);
+    EXPECT_EQ(app.kindFlags.hexKnot, 1);
     EXPECT_EQ(app.grid.width, 66);
-    EXPECT_EQ(app.gridScale, 66.0);
-    EXPECT_EQ(app.iterationCount, 0);
-    EXPECT_EQ(app.useRandomSettings, 1);
+    EXPECT_EQ(app.geometry.gridScale, 66.0);
+    EXPECT_EQ(app.counters.iterationCount, 0);
+    EXPECT_EQ(app.run.useRandomSettings, 1);
 }
 
 // ---- the Wild Corner dialog ----
@@ -695,14 +697,14 @@ TEST(WildCornerFlow, DialogIsFilledAndWrittenBackWithoutReset)
 {
     StartedQuilt s;
     CTilvexApp& app = s.app;
-    app.ClearKindFlags();
-    app.kindWildCorner = 1;
+    app.kindFlags.Clear();
+    app.kindFlags.kindWildCorner = 1;
     app.RandomNewQuilt();
-    app.useRandomSettings = 0;
-    app.imageBuilt = 1;
-    app.iterationCount = 2222;
+    app.run.useRandomSettings = 0;
+    app.image.imageBuilt = 1;
+    app.counters.iterationCount = 2222;
     MarkCells(app, 12);
-    const Complex point = app.point;
+    const Complex point = app.orbit.point;
     Complex shownCoef[12];
     for (int k = 0; k < 12; ++k) shownCoef[k] = app.maps.wildCorner.GetCoefficient(k);
     const int oldCorner = app.maps.wildCorner.cornerN;
@@ -732,27 +734,27 @@ TEST(WildCornerFlow, DialogIsFilledAndWrittenBackWithoutReset)
         EXPECT_EQ(app.maps.wildCorner.amplitudes[12 * 21 + k],
                   app.maps.wildCorner.rotations[20] * app.maps.wildCorner.amplitudes[k]);
     }
-    EXPECT_EQ(app.iterationCount, 2222);
+    EXPECT_EQ(app.counters.iterationCount, 2222);
     EXPECT_EQ(TotalCount(app), 12);
-    EXPECT_EQ(app.point, point);
-    EXPECT_EQ(app.imageBuilt, 1);
-    EXPECT_EQ(app.kindWildCorner, 1);
+    EXPECT_EQ(app.orbit.point, point);
+    EXPECT_EQ(app.image.imageBuilt, 1);
+    EXPECT_EQ(app.kindFlags.kindWildCorner, 1);
 }
 
 TEST(WildCornerFlow, WidthUsesItsOwnIterationFactorAndSetsNoKind)
 {
     StartedQuilt s;
     CTilvexApp& app = s.app;
-    app.ClearKindFlags();  // square kind: the dialog itself selects no kind
+    app.kindFlags.Clear();  // square kind: the dialog itself selects no kind
     app.grid.width = 200;
-    app.useRandomSettings = 0;
+    app.run.useRandomSettings = 0;
     s.user.corner = [](CornerWildFields& f) { return f.size = 300, true; };
     app.SetWildCornerQuilt();
-    EXPECT_EQ(app.maxIterations, 85500000);  // 3.00^2 * 9500000
+    EXPECT_EQ(app.counters.maxIterations, 85500000);  // 3.00^2 * 9500000
     EXPECT_EQ(app.grid.width, 300);
-    EXPECT_EQ(app.gridSize, 300);
-    EXPECT_EQ(app.gridScale, 300.0);
-    EXPECT_EQ(app.gridScaleInverse, 1.0 / 300);
+    EXPECT_EQ(app.geometry.gridSize, 300);
+    EXPECT_EQ(app.geometry.gridScale, 300.0);
+    EXPECT_EQ(app.geometry.gridScaleInverse, 1.0 / 300);
     EXPECT_EQ(app.Kind(), QuiltKind::Square);
 
     // The dialog puts no bound on the width; the grid stays inside its storage.
@@ -765,9 +767,9 @@ TEST(WildCornerFlow, NewRandomSettingsDiscardTypedCoefficients)
 {
     StartedQuilt s;
     CTilvexApp& app = s.app;
-    app.ClearKindFlags();
-    app.kindWildCorner = 1;
-    app.iterationCount = 100;
+    app.kindFlags.Clear();
+    app.kindFlags.kindWildCorner = 1;
+    app.counters.iterationCount = 100;
     s.user.corner = [](CornerWildFields& f) {
         f.cornerN = 40;
         for (Complex& c : f.coef) c = {0.0555, 0.0555};
@@ -779,8 +781,8 @@ TEST(WildCornerFlow, NewRandomSettingsDiscardTypedCoefficients)
     EXPECT_LE(app.maps.wildCorner.cornerN, 13);  // a random corner value, 3..13
     EXPECT_NE(app.maps.wildCorner.GetCoefficient(0), Complex(0.0555, 0.0555));
     EXPECT_EQ(app.grid.width, 140);
-    EXPECT_EQ(app.iterationCount, 0);
-    EXPECT_EQ(app.useRandomSettings, 1);
+    EXPECT_EQ(app.counters.iterationCount, 0);
+    EXPECT_EQ(app.run.useRandomSettings, 1);
 }
 
 // ---- convergence restart ----
@@ -788,36 +790,36 @@ TEST(WildCornerFlow, NewRandomSettingsDiscardTypedCoefficients)
 TEST(ConvergenceRestart, EveryKindInBothSettings)
 {
     struct Kind {
-        int CTilvexApp::*flag;  // null: square
+        int KindFlags::*flag;   // null: square
         const char* dialog;     // first dialog of Choose Quilt Fractal, "" for none
         bool resetsWithoutRandom;
         const char* letters;
     };
     const Kind kinds[] = {
         {nullptr, "square", true, "Qs"},
-        {&CTilvexApp::kindHex, "hex", true, "Qh"},
-        {&CTilvexApp::kindFourSixTwelve, "", true, "Qf"},
-        {&CTilvexApp::kindFourEightEight, "", true, "Qe"},
-        {&CTilvexApp::kindThreeTwelveTwelve, "", true, "QT"},
-        {&CTilvexApp::kindWildCorner, "corner", false, "Qx"},
+        {&KindFlags::kindHex, "hex", true, "Qh"},
+        {&KindFlags::kindFourSixTwelve, "", true, "Qf"},
+        {&KindFlags::kindFourEightEight, "", true, "Qe"},
+        {&KindFlags::kindThreeTwelveTwelve, "", true, "QT"},
+        {&KindFlags::kindWildCorner, "corner", false, "Qx"},
     };
     for (const Kind& k : kinds)
         for (int useRandom : {1, 0}) {
             SCOPED_TRACE(std::string(k.letters) + " useRandomSettings " + std::to_string(useRandom));
             StartedQuilt s;
             CTilvexApp& app = s.app;
-            app.ClearKindFlags();
-            if (k.flag) app.*k.flag = 1;
-            app.useRandomSettings = useRandom;
+            app.kindFlags.Clear();
+            if (k.flag) app.kindFlags.*k.flag = 1;
+            app.run.useRandomSettings = useRandom;
             app.RandomNewQuilt();
             s.user.log.clear();
 
             // An empty grid at the check of step 10000: too few filled cells.
-            app.iterationCount = 9999;
+            app.counters.iterationCount = 9999;
             app.OnIdle();
-            EXPECT_EQ(app.restarts, 1);
-            EXPECT_EQ(app.restartPending, 0);
-            EXPECT_EQ(app.generating, 1);
+            EXPECT_EQ(app.counters.restarts, 1);
+            EXPECT_EQ(app.run.restartPending, 0);
+            EXPECT_EQ(app.run.generating, 1);
             EXPECT_EQ(app.QuiltName().substr(0, 2), k.letters);
             std::vector<std::string> expected;
             if (!useRandom) {
@@ -825,7 +827,7 @@ TEST(ConvergenceRestart, EveryKindInBothSettings)
                 if (*k.dialog) expected.emplace_back(k.dialog);
             }
             EXPECT_EQ(s.user.log, expected);
-            EXPECT_EQ(app.iterationCount, useRandom || k.resetsWithoutRandom ? 0 : 10000);
-            EXPECT_EQ(app.useRandomSettings, useRandom);
+            EXPECT_EQ(app.counters.iterationCount, useRandom || k.resetsWithoutRandom ? 0 : 10000);
+            EXPECT_EQ(app.run.useRandomSettings, useRandom);
         }
 }

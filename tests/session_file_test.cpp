@@ -107,14 +107,14 @@ struct RecordingUi : AcceptingInteraction {
 
 void SelectKind(CTilvexApp& app, QuiltKind kind)
 {
-    app.ClearKindFlags();
+    app.kindFlags.Clear();
     switch (kind) {
     case QuiltKind::Square: break;
-    case QuiltKind::Hex: app.kindHex = 1; break;
-    case QuiltKind::FourSixTwelve: app.kindFourSixTwelve = 1; break;
-    case QuiltKind::FourEightEight: app.kindFourEightEight = 1; break;
-    case QuiltKind::ThreeTwelveTwelve: app.kindThreeTwelveTwelve = 1; break;
-    case QuiltKind::WildCorner: app.kindWildCorner = 1; break;
+    case QuiltKind::Hex: app.kindFlags.kindHex = 1; break;
+    case QuiltKind::FourSixTwelve: app.kindFlags.kindFourSixTwelve = 1; break;
+    case QuiltKind::FourEightEight: app.kindFlags.kindFourEightEight = 1; break;
+    case QuiltKind::ThreeTwelveTwelve: app.kindFlags.kindThreeTwelveTwelve = 1; break;
+    case QuiltKind::WildCorner: app.kindFlags.kindWildCorner = 1; break;
     }
 }
 
@@ -150,7 +150,7 @@ Bytes Snapshot(CTilvexApp& app)
         const auto* p = reinterpret_cast<const std::uint8_t*>(&v);
         s.insert(s.end(), p, p + sizeof v);
     };
-    add(app.kindWildCorner);
+    add(app.kindFlags.kindWildCorner);
     add(app.random.RandState());
     add(app.random.state0), add(app.random.state1), add(app.random.state2), add(app.random.lastValue);
     add(app.grid.width), add(app.grid.maxCount);
@@ -191,19 +191,19 @@ TEST(SessionFile, FieldsSitWhereTheLayoutPutsThem)
     TempDir dir;
     Quilt q(QuiltKind::Square, 3, 100, 40);
     CTilvexApp& app = q.app;
-    app.iterationCount = 123456789;
-    app.maxIterations = 987654321;
-    app.squareDetailDepth = 5;
-    app.kindReserved = 1;
-    app.viewPeriod = -3;
-    app.hexSizeLimit = 321;
-    app.reserved3 = 33;
-    app.plotX = 0.125;
-    app.point = {0.25, 0.375};
-    app.nextPoint = {0.5, 0.625};
-    app.tileWidth = 12.5;
-    app.imageHeight = -480;
-    std::memcpy(app.quiltName, "Qs000042\0xxxxxxxxxx", 20);
+    app.counters.iterationCount = 123456789;
+    app.counters.maxIterations = 987654321;
+    app.detail.squareDetailDepth = 5;
+    app.kindFlags.kindReserved = 1;
+    app.geometry.viewPeriod = -3;
+    app.geometry.hexSizeLimit = 321;
+    app.identity.reserved3 = 33;
+    app.orbit.plotX = 0.125;
+    app.orbit.point = {0.25, 0.375};
+    app.orbit.nextPoint = {0.5, 0.625};
+    app.geometry.tileWidth = 12.5;
+    app.geometry.imageHeight = -480;
+    std::memcpy(app.identity.quiltName, "Qs000042\0xxxxxxxxxx", 20);
     app.maps.square.lambda = 0.0625;
     app.maps.square.twoPi = 6.283185307;
     app.maps.square.detailed = 1;
@@ -221,7 +221,7 @@ TEST(SessionFile, FieldsSitWhereTheLayoutPutsThem)
     app.grid.SetCount(3, 7, 5);
     app.grid.SetCount(7, 3, 9);
     app.grid.maxCount = 9;
-    app.paletteEntries[5] = {1, 2, 3, 4};
+    app.palette.paletteEntries[5] = {1, 2, 3, 4};
     app.maps.wildCorner.Randomize(9, 6, app.random);
     app.maps.wildCorner.amplitudes[12 * 2 + 3] = {0.125, -0.25};
 
@@ -292,10 +292,17 @@ TEST(SessionFile, SaveLoadSaveGivesTheSameBytesForEveryKind)
         Quilt a(kind, 3, 15000, 64);
         Bytes first = a.Save(dir / "a.qlt");
         Quilt b(QuiltKind::Hex, 17, 5000, 150);
-        b.app.kindWildCorner = a.app.kindWildCorner;
+        b.app.kindFlags.kindWildCorner = a.app.kindFlags.kindWildCorner;
+        // What the file does not hold stays as the loading state had it.
+        b.app.detail.hexDetailDepth = 7;
+        b.app.identity.quiltNumber = 4242;
+        b.app.counters.restarts = 9;
         ASSERT_TRUE(b.app.LoadSession((dir / "a.qlt").string()));
         EXPECT_EQ(b.app.Kind(), kind);
         EXPECT_EQ(b.app.grid.width, 64);
+        EXPECT_EQ(b.app.detail.hexDetailDepth, 7);
+        EXPECT_EQ(b.app.identity.quiltNumber, 4242);
+        EXPECT_EQ(b.app.counters.restarts, 9);
         EXPECT_EQ(b.Save(dir / "b.qlt"), first) << static_cast<int>(kind);
         EXPECT_TRUE(b.ui.messages.empty());
     }
@@ -308,17 +315,17 @@ TEST(SessionFile, ALoadedSessionContinuesLikeTheOneThatWasSaved)
         Quilt a(kind, 3, 20000, 50);
         a.Save(dir / "a.qlt");
         Quilt b(QuiltKind::Square, 29, 3000);
-        b.app.kindWildCorner = a.app.kindWildCorner;
+        b.app.kindFlags.kindWildCorner = a.app.kindFlags.kindWildCorner;
         ASSERT_TRUE(b.app.LoadSession((dir / "a.qlt").string()));
-        EXPECT_EQ(b.app.generating, 1);
-        EXPECT_EQ(b.app.limitReached, 0);
-        int restartsA = a.app.restarts, restartsB = b.app.restarts;
+        EXPECT_EQ(b.app.run.generating, 1);
+        EXPECT_EQ(b.app.run.limitReached, 0);
+        int restartsA = a.app.counters.restarts, restartsB = b.app.counters.restarts;
         a.Run(30000);
         b.Run(30000);
         // A convergence restart draws from the random source, which is not saved.
-        ASSERT_EQ(a.app.restarts, restartsA) << "pick a seed without restarts";
-        ASSERT_EQ(b.app.restarts, restartsB);
-        EXPECT_EQ(b.app.iterationCount, a.app.iterationCount);
+        ASSERT_EQ(a.app.counters.restarts, restartsA) << "pick a seed without restarts";
+        ASSERT_EQ(b.app.counters.restarts, restartsB);
+        EXPECT_EQ(b.app.counters.iterationCount, a.app.counters.iterationCount);
         EXPECT_EQ(EncodeSession(b.app), EncodeSession(a.app)) << static_cast<int>(kind);
     }
 }
@@ -327,20 +334,20 @@ TEST(SessionFile, ASessionSavedAtItsLimitStaysStoppedUntilTheLimitIsRaised)
 {
     TempDir dir;
     Quilt a(QuiltKind::FourEightEight, 3, 0);
-    a.app.maxIterations = 5000;
-    while (!a.app.limitReached) a.app.OnIdle();
+    a.app.counters.maxIterations = 5000;
+    while (!a.app.run.limitReached) a.app.OnIdle();
     a.Save(dir / "a.qlt");
 
     Quilt b(QuiltKind::Square, 8, 2000);
     ASSERT_TRUE(b.app.LoadSession((dir / "a.qlt").string()));
-    EXPECT_EQ(b.app.limitReached, 1);
-    EXPECT_EQ(b.app.generating, 0);
+    EXPECT_EQ(b.app.run.limitReached, 1);
+    EXPECT_EQ(b.app.run.generating, 0);
     b.Run(10);
-    EXPECT_EQ(b.app.iterationCount, 5001);
-    b.app.maxIterations = 6000;
+    EXPECT_EQ(b.app.counters.iterationCount, 5001);
+    b.app.counters.maxIterations = 6000;
     b.Run(10);
-    EXPECT_EQ(b.app.iterationCount, 5011);
-    EXPECT_EQ(b.app.generating, 1);
+    EXPECT_EQ(b.app.counters.iterationCount, 5011);
+    EXPECT_EQ(b.app.run.generating, 1);
 }
 
 TEST(SessionFile, AWildCornerQuiltReopensAsItselfFromItsMarkOrItsName)
@@ -392,8 +399,8 @@ TEST(SessionFile, ASessionThatReachedNonFiniteValuesReopensContinuesAndSavesTheS
     EXPECT_TRUE(b.ui.messages.empty());
     EXPECT_EQ(b.Save(dir / "b.qlt"), f);
 
-    b.app.maxIterations = b.app.iterationCount + 20000;
-    while (!b.app.limitReached) b.app.OnIdle();
+    b.app.counters.maxIterations = b.app.counters.iterationCount + 20000;
+    while (!b.app.run.limitReached) b.app.OnIdle();
     b.app.BuildImage();
     const std::pair<ImageFormat, const char*> exports[] = {
         {ImageFormat::Bmp, "q.bmp"}, {ImageFormat::Pcx, "q.pcx"}, {ImageFormat::Png, "q.png"}};
@@ -486,7 +493,7 @@ TEST(SessionFile, ARefusedFileLeavesEverythingAsItWas)
         c.apply(bad);
         WriteFile(dir / "bad.qlt", bad);
         Quilt b(QuiltKind::Square, 8, 3000);
-        b.app.kindWildCorner = 1;
+        b.app.kindFlags.kindWildCorner = 1;
         Bytes before = Snapshot(b.app);
         EXPECT_FALSE(b.app.LoadSession((dir / "bad.qlt").string())) << c.name;
         ASSERT_EQ(b.ui.messages.size(), 1u) << c.name;
@@ -680,10 +687,10 @@ TEST(SessionFile, AWildCornerMapNeverSetUpLoadsAsNeverSetUp)
     ASSERT_TRUE(b.app.LoadSession((dir / "a.qlt").string()));
     EXPECT_EQ(b.Save(dir / "b.qlt"), f);
     // Such a map sends every point to the centre, as it did when saved.
-    b.app.kindWildCorner = 1;
+    b.app.kindFlags.kindWildCorner = 1;
     b.Run(10);
-    EXPECT_EQ(b.app.plotX, 0.5);
-    EXPECT_EQ(b.app.plotY, 0.5);
+    EXPECT_EQ(b.app.orbit.plotX, 0.5);
+    EXPECT_EQ(b.app.orbit.plotY, 0.5);
 }
 
 TEST(SessionFile, CommittedSessionsOfEveryKindLoadAndSaveUnchanged)
@@ -702,8 +709,8 @@ TEST(SessionFile, CommittedSessionsOfEveryKindLoadAndSaveUnchanged)
         Quilt b(QuiltKind::FourSixTwelve, 8, 100);
         ASSERT_TRUE(b.app.LoadSession(file.string())) << name;
         EXPECT_EQ(b.app.Kind(), kind) << name;
-        EXPECT_EQ(b.app.iterationCount, 20001) << name;
-        EXPECT_EQ(b.app.limitReached, 1) << name;
+        EXPECT_EQ(b.app.counters.iterationCount, 20001) << name;
+        EXPECT_EQ(b.app.run.limitReached, 1) << name;
         EXPECT_EQ(b.Save(dir / "again.qlt"), stored) << name;
     }
 }

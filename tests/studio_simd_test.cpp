@@ -47,8 +47,8 @@ QuiltSnapshot MakeQuilt(const KindCase& k)
 
 LaneParams ParamsOf(const QuiltSnapshot& q)
 {
-    return MakeLaneParams(q.kind, q.hexKnot, q.maps.square, q.maps.hex, q.maps.fourSixTwelve, q.maps.fourEightEight,
-                          q.maps.threeTwelveTwelve, q.maps.wildCorner);
+    return MakeLaneParams(q.kind, q.kindFlags.hexKnot, q.maps.square, q.maps.hex, q.maps.fourSixTwelve,
+                          q.maps.fourEightEight, q.maps.threeTwelveTwelve, q.maps.wildCorner);
 }
 
 

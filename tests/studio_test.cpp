@@ -56,8 +56,10 @@ TEST(StudioPixelRule, FractionalFoldLandsInTheExactImagesCellForEveryKind)
                 // The square lattice mirrors whole pixels, so its cells are read at the pixels' centres.
                 double offset = squareLattice ? 0.5 : 0.0;
                 Complex u = folder.UnitPosition(x + offset, y + offset);
-                int cx = std::min(static_cast<int>(std::floor(u.re * quilt.gridScale)), app.gridSize - 1);
-                int cy = std::min(static_cast<int>(std::floor(u.im * quilt.gridScale)), app.gridSize - 1);
+                int cx =
+                    std::min(static_cast<int>(std::floor(u.re * quilt.geometry.gridScale)), app.geometry.gridSize - 1);
+                int cy =
+                    std::min(static_cast<int>(std::floor(u.im * quilt.geometry.gridScale)), app.geometry.gridSize - 1);
                 ASSERT_EQ(cx, cell->x) << k.name << " at " << x << "," << y;
                 ASSERT_EQ(cy, cell->y) << k.name << " at " << x << "," << y;
                 ++compared;

@@ -48,7 +48,7 @@ bool OpenGallerySession(CTilvexApp& app, const std::vector<std::uint8_t>& sessio
         app.ui->ShowMessage("Cannot open the quilt: " + *refusal + ".", MessageIcon::Error);
         return false;
     }
-    SetIterationLimit(app, std::max(app.maxIterations, kNewQuiltLimit));
+    SetIterationLimit(app, std::max(app.counters.maxIterations, kNewQuiltLimit));
     return true;
 }
 

@@ -85,7 +85,7 @@ void IdleDriver::RunSlice()
         for (int i = 0; i < kStepsPerClockRead; ++i) {
             app_.OnIdle();
             ++steps;
-            if (app_.limitReached) {
+            if (app_.run.limitReached) {
                 stopped = true;
                 break;
             }

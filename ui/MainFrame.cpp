@@ -214,7 +214,7 @@ void CMainFrame::OnCommand(int id)
         // The first rebuild comes with the next progress report; a quilt
         // already at its limit is left as it is.
         lastAutoRebuild_ = {};
-        iterationsAtAutoRebuild_ = app_.iterationCount;
+        iterationsAtAutoRebuild_ = app_.counters.iterationCount;
         break;
     case cmd::AppExit: close(); break;
     case cmd::ExportStudioImage: ExportStudioImage(); break;
@@ -262,10 +262,10 @@ void CMainFrame::UpdateCommandUi()
 
 void CMainFrame::UpdateProgress()
 {
-    const int count = app_.iterationCount;
-    const int limit = app_.maxIterations;
+    const int count = app_.counters.iterationCount;
+    const int limit = app_.counters.maxIterations;
     // A limit raised above the count resumes the generation: no longer stopped.
-    const int stopped = app_.limitReached && count > limit ? 1 : 0;
+    const int stopped = app_.run.limitReached && count > limit ? 1 : 0;
     if (count == shownCount_ && limit == shownLimit_ && stopped == shownStopped_) return;
     shownCount_ = count;
     shownLimit_ = limit;
@@ -303,13 +303,13 @@ void CMainFrame::OnGenerationStopped()
 // A slice that only finds the limit again (after any command) generated nothing.
 bool CMainFrame::GeneratedSinceAutoRebuild() const
 {
-    return autoRebuild_ && app_.iterationCount != iterationsAtAutoRebuild_;
+    return autoRebuild_ && app_.counters.iterationCount != iterationsAtAutoRebuild_;
 }
 
 void CMainFrame::AutoRebuildNow()
 {
     lastAutoRebuild_ = std::chrono::steady_clock::now();
-    iterationsAtAutoRebuild_ = app_.iterationCount;
+    iterationsAtAutoRebuild_ = app_.counters.iterationCount;
     view_->OnRebuildView();
 }
 
@@ -336,7 +336,7 @@ void CMainFrame::RefreshStudioPreview()
     const qreal dpr = view_->devicePixelRatioF();
     const double aspect = quilt.tile.height > 0 ? static_cast<double>(quilt.tile.width) / quilt.tile.height : 1.0;
     const double fit = std::min<double>(view_->width(), view_->height() * aspect) * dpr;
-    const int width = std::max(16, static_cast<int>(fit / std::max<int>(app_.viewPeriod, 1)));
+    const int width = std::max(16, static_cast<int>(fit / std::max<int>(app_.geometry.viewPeriod, 1)));
     const studio::StudioImage tile = studio::PreviewTile(quilt, width, settings, *colours);
     QImage image(tile.width, tile.height, QImage::Format_RGB888);
     for (int y = 0; y < tile.height; ++y)

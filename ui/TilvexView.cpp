@@ -108,7 +108,7 @@ void CTilvexView::OnRandomDensityPalette()
 
 void CTilvexView::AfterDensityPalette()
 {
-    if (app_.densityRecolourOnly && imageReady) {
+    if (app_.palette.densityRecolourOnly && imageReady) {
         app_.RecolourImage();
         TakeImage();
         update();
@@ -151,8 +151,8 @@ void CTilvexView::OnDraw(QPainter& painter)
 {
     lastTileGrid_ = QSize(0, 0);
     rebuildImage = 0;  // shown now
-    imageReady = app_.imageBuilt;
-    if (app_.imageMemory.empty() || app_.imageBuilt != 1) return;
+    imageReady = app_.image.imageBuilt;
+    if (app_.image.imageMemory.empty() || app_.image.imageBuilt != 1) return;
     if (indexed_.isNull() && !TakeImage()) return;
     if (shownStale_) {
         shown_ = indexed_.convertToFormat(QImage::Format_RGB32);
@@ -162,7 +162,7 @@ void CTilvexView::OnDraw(QPainter& painter)
     // One image pixel per device pixel, whatever the screen's scale.
     const qreal dpr = devicePixelRatioF();
     shown_.setDevicePixelRatio(dpr);
-    const int p = std::max<int>(app_.viewPeriod, 1);
+    const int p = std::max<int>(app_.geometry.viewPeriod, 1);
     const int right = static_cast<int>(width() * dpr);
     const int bottom = static_cast<int>(height() * dpr);
     const int w = shown_.width();
@@ -176,7 +176,7 @@ void CTilvexView::OnDraw(QPainter& painter)
 
 bool CTilvexView::TakeImage()
 {
-    const std::vector<std::uint8_t>& block = app_.imageMemory;
+    const std::vector<std::uint8_t>& block = app_.image.imageMemory;
     if (block.size() < kPixelOffset) {
         indexed_ = QImage();
         return false;

@@ -128,11 +128,12 @@ int main(int argc, char** argv)
             QObject::connect(&frame.Idle(), &tilvex::ui::IdleDriver::generationStopped, &qapp, [&] {
                 const auto& idle = frame.Idle();
                 double seconds = idle.SecondsAsking();
-                std::printf("idle steps %lld in %.3f s: %.0f steps/s; quilt %s, iterationCount %d, maxCount %d, "
-                            "filledCells %d, restarts %d\n",
-                            idle.StepsTaken(), seconds, seconds > 0 ? idle.StepsTaken() / seconds : 0.0,
-                            app.QuiltName().c_str(), app.iterationCount, app.grid.maxCount, app.grid.FilledCells(),
-                            app.restarts);
+                std::printf(
+                    "idle steps %lld in %.3f s: %.0f steps/s; quilt %s, iterationCount %d, maxCount %d, "
+                    "filledCells %d, restarts %d\n",
+                    idle.StepsTaken(), seconds, seconds > 0 ? idle.StepsTaken() / seconds : 0.0,
+                    app.QuiltName().c_str(), app.counters.iterationCount, app.grid.maxCount, app.grid.FilledCells(),
+                    app.counters.restarts);
                 std::fflush(stdout);
                 frame.close();
             });

@@ -122,7 +122,7 @@ private slots:
         HexDetailFields hexDetail;
         CornerWildFields wild;
         CTilvexApp app(1.0);
-        ChooseMapModel model(app);
+        ChooseMapModel model(app.kindFlags);
 
         struct Case {
             std::unique_ptr<CTilvexDialog> dialog;
@@ -315,7 +315,7 @@ private slots:
     void chooseMapClicksChangeTheKindAtOnce()
     {
         CTilvexApp app(1.0);
-        ChooseMapModel model(app);
+        ChooseMapModel model(app.kindFlags);
         ChooseMapFields f;
         f.useRandom = 1;
         CChooseMapDlg dialog(f, model);
@@ -324,7 +324,7 @@ private slots:
 
         QRadioButton* hex = dialog.Radio(ChooseMapModel::kHex);
         ClickBox(hex);
-        QCOMPARE(app.kindHex, 1);
+        QCOMPARE(app.kindFlags.kindHex, 1);
         QCOMPARE(app.Kind(), QuiltKind::Hex);
 
         // A double click is two clicks: the second leaves the square kind
@@ -332,7 +332,7 @@ private slots:
         ClickBox(dialog.Radio(ChooseMapModel::kSquare));
         QCOMPARE(app.Kind(), QuiltKind::Square);
         ClickBox(hex, true);
-        QCOMPARE(app.kindHex, 0);
+        QCOMPARE(app.kindFlags.kindHex, 0);
         QCOMPARE(app.Kind(), QuiltKind::Square);
         QVERIFY(hex->isChecked());
 
@@ -340,7 +340,7 @@ private slots:
         QCOMPARE(app.Kind(), QuiltKind::FourEightEight);
         ClickBox(dialog.Radio(ChooseMapModel::kWildCorner));
         QCOMPARE(app.Kind(), QuiltKind::WildCorner);
-        QCOMPARE(app.kindFourEightEight, 0);
+        QCOMPARE(app.kindFlags.kindFourEightEight, 0);
 
         ClickBox(dialog.CheckControl(166));
         QVERIFY(!dialog.ButtonControl(kIdCancel));
@@ -349,8 +349,8 @@ private slots:
         QCOMPARE(f.useRandom, 1);
 
         // The first radio checked on opening follows the flags in their test order.
-        app.ClearKindFlags();
-        app.kindFourSixTwelve = 1;
+        app.kindFlags.Clear();
+        app.kindFlags.kindFourSixTwelve = 1;
         CChooseMapDlg again(f, model);
         QVERIFY(again.Radio(ChooseMapModel::kFourSixTwelve)->isChecked());
         QCOMPARE(again.findChildren<QRadioButton*>().size(), 6);
@@ -635,7 +635,7 @@ private slots:
         QVERIFY(QDir().mkpath(folder));
 
         CTilvexApp app(7.0);
-        ChooseMapModel model(app);
+        ChooseMapModel model(app.kindFlags);
         SquareQuiltFields square{600, -0.2, 0.1, -0.013, 0.05, 0.003, 1, 300, 0, 1, 0};
         StatusFields status{3500000, 1234567};
         ViewPeriodFields period{2};

@@ -90,8 +90,8 @@ void ExploreWindowTest::thumbnailsArriveBestFirstAndOpenMakesTheQuiltCurrent()
     const QString chosen = grid->item(2)->text();
     QTest::mouseClick(explorer->OpenButton(), Qt::LeftButton);
     QCOMPARE(QString::fromStdString(f.app->QuiltName()), chosen);
-    QCOMPARE(f.app->iterationCount, kBudget + 1);
-    QTRY_VERIFY_WITH_TIMEOUT(f.app->iterationCount > kBudget + 20000, 10000);
+    QCOMPARE(f.app->counters.iterationCount, kBudget + 1);
+    QTRY_VERIFY_WITH_TIMEOUT(f.app->counters.iterationCount > kBudget + 20000, 10000);
     QVERIFY(f.user.messages.empty());
 
     // A double click (press, release, double click) opens too.
@@ -132,8 +132,8 @@ void ExploreWindowTest::closingStopsTheWork()
     QVERIFY(!explorer->IsWorking());
     QTRY_VERIFY(watched.isNull());
     // The main window's quilt goes on.
-    const int before = f.app->iterationCount;
-    QTRY_VERIFY(f.app->iterationCount > before);
+    const int before = f.app->counters.iterationCount;
+    QTRY_VERIFY(f.app->counters.iterationCount > before);
 }
 
 QTEST_MAIN(ExploreWindowTest)

@@ -202,7 +202,7 @@ private slots:
     {
         CTilvexApp& app = *app_;
         SqrMap& map = app.maps.square;
-        app.useRandomSettings = 0;
+        app.run.useRandomSettings = 0;
         map.alpha = 0.11;
         map.beta = -0.22;
         map.gamma = 0.033;
@@ -211,10 +211,10 @@ private slots:
         map.emm = -1.0;
         map.shiftX = map.shiftY = 0.5;
         app.ApplyGridWidth(200);
-        QCOMPARE(app.maxIterations, 3500000);
+        QCOMPARE(app.counters.maxIterations, 3500000);
         MarkCells(40);
-        app.iterationCount = 999;
-        app.imageBuilt = 1;
+        app.counters.iterationCount = 999;
+        app.image.imageBuilt = 1;
 
         user_->Then("Set Square Quilt ", [](QWidget* d) {
             QCOMPARE(Text(d, 118), QString("0.11"));
@@ -248,14 +248,14 @@ private slots:
         QCOMPARE(map.shiftX, 0.0);
         QCOMPARE(map.shiftY, 0.0);
         QCOMPARE(int(app.grid.width), 300);
-        QCOMPARE(int(app.gridSize), 300);
-        QCOMPARE(app.maxIterations, 31500000);  // 3.00^2 * 3500000
+        QCOMPARE(int(app.geometry.gridSize), 300);
+        QCOMPARE(app.counters.maxIterations, 31500000);  // 3.00^2 * 3500000
         QCOMPARE(int(app.grid.maxCount), 0);
         QCOMPARE(app.grid.FilledCells(), 0);
-        QCOMPARE(app.iterationCount, 0);
-        QCOMPARE(app.imageBuilt, 0);
-        QCOMPARE(app.useRandomSettings, 0);
-        QCOMPARE(app.detailedSquare, 0);
+        QCOMPARE(app.counters.iterationCount, 0);
+        QCOMPARE(app.image.imageBuilt, 0);
+        QCOMPARE(app.run.useRandomSettings, 0);
+        QCOMPARE(app.detail.detailedSquare, 0);
         QCOMPARE(QString::fromStdString(app.QuiltName()).left(2), QString("Qs"));
     }
 
@@ -270,12 +270,12 @@ private slots:
         QVERIFY(map.alpha != drawnAlpha);
 
         // Cancel after typing changes nothing.
-        app.useRandomSettings = 0;
+        app.run.useRandomSettings = 0;
         MarkCells(25);
-        app.iterationCount = 4321;
-        app.imageBuilt = 1;
+        app.counters.iterationCount = 4321;
+        app.image.imageBuilt = 1;
         const double alpha = map.alpha;
-        const Complex point = app.point;
+        const Complex point = app.orbit.point;
         const std::string name = app.QuiltName();
         user_->Then("Set Square Quilt ", [](QWidget* d) {
             Type(d, 118, "0.2");
@@ -288,11 +288,11 @@ private slots:
         QCOMPARE(map.alpha, alpha);
         QCOMPARE(int(app.grid.width), 100);
         QCOMPARE(app.grid.FilledCells(), 25);
-        QCOMPARE(app.iterationCount, 4321);
-        QCOMPARE(app.imageBuilt, 1);
-        QCOMPARE(app.useRandomSettings, 0);
-        QCOMPARE(app.detailedSquare, 0);
-        QCOMPARE(app.point, point);
+        QCOMPARE(app.counters.iterationCount, 4321);
+        QCOMPARE(app.image.imageBuilt, 1);
+        QCOMPARE(app.run.useRandomSettings, 0);
+        QCOMPARE(app.detail.detailedSquare, 0);
+        QCOMPARE(app.orbit.point, point);
         QCOMPARE(app.QuiltName(), name);
 
         // Ticked random settings discard the typed coefficients, not the width.
@@ -307,8 +307,8 @@ private slots:
         QVERIFY(map.alpha != 0.3333);
         QVERIFY(map.lambda != 0.1999);
         QCOMPARE(int(app.grid.width), 250);
-        QCOMPARE(app.useRandomSettings, 1);
-        QCOMPARE(app.iterationCount, 0);
+        QCOMPARE(app.run.useRandomSettings, 1);
+        QCOMPARE(app.counters.iterationCount, 0);
 
         // The box shows the setting the next time.
         user_->Then("Set Square Quilt ", [](QWidget* d) {
@@ -323,7 +323,7 @@ private slots:
     {
         CTilvexApp& app = *app_;
         SqrMap& map = app.maps.square;
-        app.useRandomSettings = 0;
+        app.run.useRandomSettings = 0;
         map.SetCoef(0, 0, 0.0625);
         map.SetCoef(2, 5, -0.375);
         map.SetCoef(5, 0, 0.125);
@@ -353,12 +353,12 @@ private slots:
         });
         Play([&] { app.ChooseQuiltFractal(); });
 
-        QCOMPARE(app.detailedSquare, 0);
+        QCOMPARE(app.detail.detailedSquare, 0);
         QCOMPARE(map.detailed, 0);
         QCOMPARE(map.Coef(2, 5), 0.25);
         QCOMPARE(map.Coef(5, 5), -0.0125);
         QCOMPARE(map.Coef(0, 0), 0.0625);
-        QCOMPARE(int(app.squareDetailDepth), 4);
+        QCOMPARE(int(app.detail.squareDetailDepth), 4);
         QCOMPARE(int(map.depth), 4);
         QCOMPARE(map.shiftX, 0.5);
     }
@@ -367,9 +367,9 @@ private slots:
     {
         CTilvexApp& app = *app_;
         HexMap& map = app.maps.hex;
-        app.ClearKindFlags();
-        app.kindHex = 1;
-        app.useRandomSettings = 0;
+        app.kindFlags.Clear();
+        app.kindFlags.kindHex = 1;
+        app.run.useRandomSettings = 0;
         map.alpha = {0.01, -0.02};
         map.lambda = {0.03, 0.04};
         map.hEmm = 1.0;
@@ -417,21 +417,21 @@ private slots:
         });
         Play([&] { app.ChooseQuiltFractal(); });
 
-        QCOMPARE(app.kindHex, 1);
+        QCOMPARE(app.kindFlags.kindHex, 1);
         QCOMPARE(map.alpha.re, 0.05);
         QCOMPARE(map.alpha.im, -0.07);
         QCOMPARE(map.lambda.re, 0.1);
         QCOMPARE(map.lambda.im, 0.15);
         QCOMPARE(map.hEmm, 0.0);
         QCOMPARE(map.hAlpha, -0.1);
-        QCOMPARE(app.hexKnot, 1);
+        QCOMPARE(app.kindFlags.hexKnot, 1);
         QCOMPARE(map.knot, 1);
         QCOMPARE(int(app.grid.width), 210);
-        QCOMPARE(app.gridScale, 210.0);
-        QCOMPARE(app.tileWidth, map.tileWidth);
-        QCOMPARE(app.detailedHex, 1);
+        QCOMPARE(app.geometry.gridScale, 210.0);
+        QCOMPARE(app.geometry.tileWidth, map.tileWidth);
+        QCOMPARE(app.detail.detailedHex, 1);
         QCOMPARE(map.detailed, 1);
-        QCOMPARE(app.hexDetailDepth, 6);
+        QCOMPARE(app.detail.hexDetailDepth, 6);
         QCOMPARE(map.depth, 6);
         QCOMPARE(map.GetDetailCoefficient(0).re, 0.02);
         QCOMPARE(map.GetDetailCoefficient(0).im, 0.03);
@@ -443,13 +443,13 @@ private slots:
     void detailedHexGoesOnUnlessRandomSettingsAreTicked()
     {
         CTilvexApp& app = *app_;
-        app.ClearKindFlags();
-        app.kindHex = 1;
-        app.detailedHex = app.maps.hex.detailed = 1;
-        app.useRandomSettings = 0;
+        app.kindFlags.Clear();
+        app.kindFlags.kindHex = 1;
+        app.detail.detailedHex = app.maps.hex.detailed = 1;
+        app.run.useRandomSettings = 0;
         MarkCells(30);
-        app.iterationCount = 54321;
-        const Complex point = app.point;
+        app.counters.iterationCount = 54321;
+        const Complex point = app.orbit.point;
 
         user_->Then("Hex Detailing Coificents", [](QWidget* d) {
             QCOMPARE(Box(d, 166), Qt::Checked);
@@ -459,9 +459,9 @@ private slots:
             PressOk(d);
         });
         Play([&] { app.ChooseQuiltFractal(); });
-        QCOMPARE(app.iterationCount, 54321);
+        QCOMPARE(app.counters.iterationCount, 54321);
         QCOMPARE(app.grid.FilledCells(), 30);
-        QCOMPARE(app.point, point);
+        QCOMPARE(app.orbit.point, point);
         QCOMPARE(app.maps.hex.GetDetailCoefficient(5).re, 0.015);
         QCOMPARE(app.maps.hex.GetDetailCoefficient(5).im, -0.025);
 
@@ -474,22 +474,22 @@ private slots:
             PressOk(d);
         });
         Play([&] { app.ChooseQuiltFractal(); });
-        QCOMPARE(app.iterationCount, 0);
+        QCOMPARE(app.counters.iterationCount, 0);
         QCOMPARE(app.grid.FilledCells(), 0);
         QVERIFY(app.maps.hex.GetDetailCoefficient(5) != Complex(0.045, 0.035));
-        QCOMPARE(app.useRandomSettings, 1);
-        QCOMPARE(app.detailedHex, 1);
+        QCOMPARE(app.run.useRandomSettings, 1);
+        QCOMPARE(app.detail.detailedHex, 1);
     }
 
     void wildCornerRefusesAnOutOfRangeCornerUntilCorrected()
     {
         CTilvexApp& app = *app_;
         WildCornerMap& map = app.maps.wildCorner;
-        app.ClearKindFlags();
-        app.kindWildCorner = 1;
+        app.kindFlags.Clear();
+        app.kindFlags.kindWildCorner = 1;
         app.RandomNewQuilt();
-        app.useRandomSettings = 0;
-        app.iterationCount = 2222;
+        app.run.useRandomSettings = 0;
+        app.counters.iterationCount = 2222;
         MarkCells(12);
         const int corner = map.cornerN;
         const QString refusal = "Please enter an integer between 3 and 42.";
@@ -525,20 +525,20 @@ private slots:
         QCOMPARE(map.depth, 5);
         QCOMPARE(map.GetCoefficient(1).re, 0.01);
         QCOMPARE(map.GetCoefficient(1).im, -0.02);
-        QCOMPARE(app.iterationCount, 2222);
+        QCOMPARE(app.counters.iterationCount, 2222);
         QCOMPARE(app.grid.FilledCells(), 12);
-        QCOMPARE(app.kindWildCorner, 1);
+        QCOMPARE(app.kindFlags.kindWildCorner, 1);
         QCOMPARE(QString::fromStdString(app.QuiltName()).left(2), QString("Qx"));
     }
 
     void iterationStatusRaisesTheLimit()
     {
         CTilvexApp& app = *app_;
-        app.maxIterations = 200000;
-        app.iterationCount = 200001;
+        app.counters.maxIterations = 200000;
+        app.counters.iterationCount = 200001;
         app.OnIdle();
-        QCOMPARE(app.limitReached, 1);
-        QCOMPARE(app.iterationCount, 200001);
+        QCOMPARE(app.run.limitReached, 1);
+        QCOMPARE(app.counters.iterationCount, 200001);
 
         user_->Then("Status", [](QWidget* d) {
             QCOMPARE(Text(d, 102), QString("200000"));
@@ -547,30 +547,30 @@ private slots:
             PressOk(d);
         });
         Play([&] { app.OnIterationStatus(); });
-        QCOMPARE(app.maxIterations, 7000000);
+        QCOMPARE(app.counters.maxIterations, 7000000);
         app.OnIdle();
-        QCOMPARE(app.limitReached, 0);
-        QCOMPARE(app.iterationCount, 200002);
+        QCOMPARE(app.run.limitReached, 0);
+        QCOMPARE(app.counters.iterationCount, 200002);
     }
 
     void chooseMapPicksTheKindAndLeadsOnWithoutRandomSettings()
     {
         CTilvexApp& app = *app_;
-        app.useRandomSettings = 0;
+        app.run.useRandomSettings = 0;
         const std::string name = app.QuiltName();
 
         user_->Then("Choose Map", [&app](QWidget* d) {
             QVERIFY(Control<QRadioButton>(d, ChooseMapModel::kSquare)->isChecked());
             QCOMPARE(Box(d, 123), Qt::Unchecked);
             Click(Control<QRadioButton>(d, ChooseMapModel::kHex));
-            QCOMPARE(app.kindHex, 1);
+            QCOMPARE(app.kindFlags.kindHex, 1);
             Click(Control<QCheckBox>(d, 123));
             PressOk(d);
         });
         Play([&] { app.OnSetMapping(); });
         QCOMPARE(app.Kind(), QuiltKind::Hex);
-        QCOMPARE(app.useRandomSettings, 1);
-        QCOMPARE(app.iterationCount, 0);
+        QCOMPARE(app.run.useRandomSettings, 1);
+        QCOMPARE(app.counters.iterationCount, 0);
         QCOMPARE(QString::fromStdString(app.QuiltName()).left(2), QString("Qh"));
         QVERIFY(app.QuiltName() != name);
 
@@ -587,7 +587,7 @@ private slots:
         });
         Play([&] { app.OnSetMapping(); });
         QCOMPARE(app.Kind(), QuiltKind::Hex);
-        QCOMPARE(app.useRandomSettings, 0);
+        QCOMPARE(app.run.useRandomSettings, 0);
     }
 };
 

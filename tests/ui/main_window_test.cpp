@@ -81,8 +81,13 @@ struct Fixture {
 // What a quilt is made of, to tell whether anything changed it.
 struct QuiltState {
     explicit QuiltState(const CTilvexApp& a)
-        : iterations(a.iterationCount), name(a.QuiltName()), point(a.point), maxCount(a.grid.maxCount),
-          filled(a.grid.FilledCells()), palette(a.paletteEntries), maxIterations(a.maxIterations)
+        : iterations(a.counters.iterationCount),
+          name(a.QuiltName()),
+          point(a.orbit.point),
+          maxCount(a.grid.maxCount),
+          filled(a.grid.FilledCells()),
+          palette(a.palette.paletteEntries),
+          maxIterations(a.counters.maxIterations)
     {
     }
     bool operator==(const QuiltState& o) const
@@ -279,7 +284,7 @@ void MainWindowTest::everyCommandReachesItsHandler()
     auto asks = [&f](const char* what) { return [&f, what] { return f.user.Asked(what) == 1; }; };
     // For every handled command: how to see that it arrived where the table says.
     std::map<int, std::function<bool()>> arrived = {
-        {cmd::RandomNewQuilt, [&f] { return f.app.iterationCount == 0; }},
+        {cmd::RandomNewQuilt, [&f] { return f.app.counters.iterationCount == 0; }},
         {cmd::IterationStatus, asks("status")},
         {cmd::ChooseQuiltFractal, asks("square")},
         {cmd::RebuildView, [&view] { return view.rebuildImage == 1; }},
@@ -380,7 +385,7 @@ void MainWindowTest::saveThenOpenRoundTrip()
     QCOMPARE(f.frame->windowTitle(), QStringLiteral("Tilvex - TILVEX"));
     // The loaded quilt goes on from where it was saved.
     f.Steps(1);
-    QCOMPARE(f.app.iterationCount, saved.iterations + 1);
+    QCOMPARE(f.app.counters.iterationCount, saved.iterations + 1);
 }
 
 // Drags the files over the window and drops them; whether the window took them.
@@ -546,12 +551,12 @@ void MainWindowTest::idleGenerationStopsAtTheLimitAndResumes()
 {
     Fixture f;
     ui::IdleDriver& idle = f.frame->Idle();
-    f.app.maxIterations = 30000;
+    f.app.counters.maxIterations = 30000;
     QVERIFY(!idle.IsAsking());
     idle.Start();
     QVERIFY(idle.IsAsking());
-    QTRY_VERIFY(f.app.limitReached == 1);
-    QCOMPARE(f.app.iterationCount, 30001);
+    QTRY_VERIFY(f.app.run.limitReached == 1);
+    QCOMPARE(f.app.counters.iterationCount, 30001);
     QVERIFY(!idle.IsAsking());
     const long long calls = idle.StepsTaken();
     QTest::qWait(50);
@@ -560,29 +565,29 @@ void MainWindowTest::idleGenerationStopsAtTheLimitAndResumes()
     // A command that changes nothing asks once, finds the limit and stops again.
     f.Trigger(cmd::AppAbout);
     QTRY_VERIFY(!idle.IsAsking());
-    QCOMPARE(f.app.iterationCount, 30001);
+    QCOMPARE(f.app.counters.iterationCount, 30001);
 
     // Raising the limit resumes where it stopped.
     f.user.newMaxIterations = 50000;
     f.Trigger(cmd::IterationStatus);
-    QTRY_COMPARE(f.app.iterationCount, 50001);
+    QTRY_COMPARE(f.app.counters.iterationCount, 50001);
     QTRY_VERIFY(!idle.IsAsking());
 
     // A new quilt starts over.
     f.Trigger(cmd::RandomNewQuilt);
-    QTRY_VERIFY(f.app.iterationCount > 5000);
+    QTRY_VERIFY(f.app.counters.iterationCount > 5000);
 }
 
 void MainWindowTest::idleStepsMatchDirectSteps()
 {
     // Stepping in idle time gives the same quilt as stepping directly.
     Fixture direct;
-    direct.app.maxIterations = 30000;
-    while (!direct.app.limitReached) direct.app.OnIdle();
+    direct.app.counters.maxIterations = 30000;
+    while (!direct.app.run.limitReached) direct.app.OnIdle();
     Fixture driven;
-    driven.app.maxIterations = 30000;
+    driven.app.counters.maxIterations = 30000;
     driven.frame->Idle().Start();
-    QTRY_VERIFY(driven.app.limitReached == 1);
+    QTRY_VERIFY(driven.app.run.limitReached == 1);
     QVERIFY(QuiltState(driven.app) == QuiltState(direct.app));
 }
 
@@ -592,26 +597,26 @@ void MainWindowTest::stepsDoNotNestInsideModalLoops()
     ui::IdleDriver& idle = f.frame->Idle();
     // A quilt counting only a few cells at its first check restarts through
     // the converged message, a modal dialog opened from within a step.
-    f.app.useRandomSettings = 0;
-    f.app.iterationCount = 9990;
+    f.app.run.useRandomSettings = 0;
+    f.app.counters.iterationCount = 9990;
     int stepsInside = -1;
     long long callsInside = -1;
     f.user.onConverged = [&] {
         // A reset inside the restart flow clears the application's own guard.
-        f.app.idleBusy = 0;
-        const int iterations = f.app.iterationCount;
+        f.app.run.idleBusy = 0;
+        const int iterations = f.app.counters.iterationCount;
         const long long calls = idle.StepsTaken();
         QTest::qWait(100);  // the dialog's event loop
-        stepsInside = f.app.iterationCount - iterations;
+        stepsInside = f.app.counters.iterationCount - iterations;
         callsInside = idle.StepsTaken() - calls;
     };
     idle.Start();
     QTRY_COMPARE(f.user.Asked("converged"), 1);
     QCOMPARE(stepsInside, 0);
     QCOMPARE(callsInside, 0LL);
-    QCOMPARE(f.app.restarts, 1);
+    QCOMPARE(f.app.counters.restarts, 1);
     QCOMPARE(f.user.Asked("square"), 1);  // then the new-quilt dialog
-    QTRY_VERIFY(f.app.iterationCount > 1000);
+    QTRY_VERIFY(f.app.counters.iterationCount > 1000);
     QVERIFY(idle.IsAsking());
 
     // Nor while a command's dialog is open.
@@ -627,16 +632,16 @@ void MainWindowTest::stepsDoNotNestInsideModalLoops()
         }
     } periodUser;
     periodUser.whileOpen = [&] {
-        const int before = f.app.iterationCount;
+        const int before = f.app.counters.iterationCount;
         QTest::qWait(60);
-        during = f.app.iterationCount - before;
+        during = f.app.counters.iterationCount - before;
     };
     f.app.ui = &periodUser;
     f.Trigger(cmd::SetViewPeriod);
     QCOMPARE(during, 0);
     QVERIFY(idle.IsAsking());
-    const int after = f.app.iterationCount;
-    QTRY_VERIFY(f.app.iterationCount > after);
+    const int after = f.app.counters.iterationCount;
+    QTRY_VERIFY(f.app.counters.iterationCount > after);
 }
 
 namespace {
@@ -689,7 +694,7 @@ void MainWindowTest::progressPaneShowsCountAgainstLimit()
     QTRY_VERIFY(ShownProgress(*f.frame).count > 0);
     p = ShownProgress(*f.frame);
     QVERIFY(!p.stopped);
-    QVERIFY(p.count <= f.app.iterationCount);
+    QVERIFY(p.count <= f.app.counters.iterationCount);
     QCOMPARE(pane->value(), static_cast<int>(p.count));
 
     // A lowered limit stops the generation; the pane says so and shows the full bar.
@@ -697,7 +702,7 @@ void MainWindowTest::progressPaneShowsCountAgainstLimit()
     f.Trigger(cmd::IterationStatus);
     QTRY_VERIFY(ShownProgress(*f.frame).stopped);
     p = ShownProgress(*f.frame);
-    QCOMPARE(p.count, static_cast<long long>(f.app.iterationCount));
+    QCOMPARE(p.count, static_cast<long long>(f.app.counters.iterationCount));
     QCOMPARE(p.limit, 40000LL);
     QVERIFY(p.count > p.limit);
     QCOMPARE(pane->value(), pane->maximum());
@@ -733,13 +738,13 @@ void MainWindowTest::studioExportRendersInTheBackgroundAndPreviewIsRemembered()
         r.period = 2;
         r.path = f.File("studio.png");
         f.studioAnswer = r;
-        const int before = f.app.iterationCount;
+        const int before = f.app.counters.iterationCount;
         f.Trigger(cmd::ExportStudioImage);
         QVERIFY(f.frame->StudioExport());
         QTRY_VERIFY_WITH_TIMEOUT(!f.frame->StudioExport(), 20000);
         QImage written(r.path);
         QCOMPARE(written.size(), QSize(192, 192));
-        QCOMPARE(f.app.iterationCount, before);  // the render read a copy and changed nothing
+        QCOMPARE(f.app.counters.iterationCount, before);  // the render read a copy and changed nothing
 
         // Cancel leaves no file behind.
         r.size = 4096;
@@ -804,12 +809,12 @@ void MainWindowTest::autoRebuildOffLeavesTheViewAlone()
     ShowAndWait(f);
     f.frame->SetAutoRebuildInterval(std::chrono::milliseconds(0));
     f.frame->Idle().SetProgressInterval(std::chrono::microseconds(0));
-    f.app.maxIterations = 300000;
+    f.app.counters.maxIterations = 300000;
     f.frame->Idle().Start();
-    QTRY_VERIFY(f.app.limitReached == 1);
+    QTRY_VERIFY(f.app.run.limitReached == 1);
     QTest::qWait(50);
     QCOMPARE(f.frame->View().rebuildImage, 0);
-    QCOMPARE(f.app.imageBuilt, 0);
+    QCOMPARE(f.app.image.imageBuilt, 0);
 }
 
 void MainWindowTest::autoRebuildRebuildsOnlyWhileGenerating()
@@ -820,49 +825,49 @@ void MainWindowTest::autoRebuildRebuildsOnlyWhileGenerating()
     ui::CTilvexView& view = f.frame->View();
     f.frame->SetAutoRebuildInterval(std::chrono::milliseconds(20));
     idle.SetProgressInterval(std::chrono::milliseconds(5));
-    f.app.maxIterations = 500000000;
+    f.app.counters.maxIterations = 500000000;
     f.Trigger(cmd::AutoRebuild);
     idle.Start();
 
     // The image gets built with no Rebuild command, and again as the quilt grows.
-    QTRY_COMPARE(f.app.imageBuilt, 1);
-    QVERIFY(!f.app.limitReached);
+    QTRY_COMPARE(f.app.image.imageBuilt, 1);
+    QVERIFY(!f.app.run.limitReached);
     for (int round = 0; round < 2; ++round) {
         const long long steps = idle.StepsTaken();
-        f.app.imageBuilt = 0;
-        QTRY_COMPARE(f.app.imageBuilt, 1);
+        f.app.image.imageBuilt = 0;
+        QTRY_COMPARE(f.app.image.imageBuilt, 1);
         QVERIFY(idle.StepsTaken() > steps);
     }
 
     // Stopping rebuilds once more with the final counts ...
     f.user.newMaxIterations = 1;
     f.Trigger(cmd::IterationStatus);
-    QTRY_VERIFY(f.app.limitReached == 1 && !idle.IsAsking());
+    QTRY_VERIFY(f.app.run.limitReached == 1 && !idle.IsAsking());
     QTRY_COMPARE(view.rebuildImage, 0);
-    const std::vector<std::uint8_t> shown = f.app.imageMemory;
+    const std::vector<std::uint8_t> shown = f.app.image.imageMemory;
     f.app.BuildImage();
-    QVERIFY(f.app.imageMemory == shown);
+    QVERIFY(f.app.image.imageMemory == shown);
 
     // ... and then no more, not even after a command that wakes the generation.
-    f.app.imageBuilt = 0;
+    f.app.image.imageBuilt = 0;
     QTest::qWait(100);
     f.Trigger(cmd::AppAbout);
     QTRY_VERIFY(!idle.IsAsking());
     QTest::qWait(100);
-    QCOMPARE(f.app.imageBuilt, 0);
+    QCOMPARE(f.app.image.imageBuilt, 0);
     QCOMPARE(view.rebuildImage, 0);
 
     // A raised limit resumes both; switched off, the rebuilds end while generation goes on.
     f.user.newMaxIterations = 500000000;
     f.Trigger(cmd::IterationStatus);
-    QTRY_COMPARE(f.app.imageBuilt, 1);
+    QTRY_COMPARE(f.app.image.imageBuilt, 1);
     f.Trigger(cmd::AutoRebuild);
     QTRY_COMPARE(view.rebuildImage, 0);
-    f.app.imageBuilt = 0;
+    f.app.image.imageBuilt = 0;
     const long long steps = idle.StepsTaken();
     QTest::qWait(100);
     QVERIFY(idle.StepsTaken() > steps);
-    QCOMPARE(f.app.imageBuilt, 0);
+    QCOMPARE(f.app.image.imageBuilt, 0);
     QCOMPARE(view.rebuildImage, 0);
 }
 

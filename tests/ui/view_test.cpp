@@ -43,7 +43,7 @@ QRgb TableColour(int i) { return qRgb(i, 255 - i, (i * 7) & 255); }
 // bottom-up padded to 4 bytes. index(x, row) gives the pixels, row 0 at the bottom.
 void WriteImage(CTilvexApp& app, int w, int h, const std::function<int(int, int)>& index)
 {
-    auto& block = app.imageMemory;
+    auto& block = app.image.imageMemory;
     std::memset(block.data(), 0, 1064);
     Put32(block, 0, 40);
     Put32(block, 4, static_cast<std::uint32_t>(w));
@@ -62,7 +62,7 @@ void WriteImage(CTilvexApp& app, int w, int h, const std::function<int(int, int)
         std::memset(line, 0xEE, stride);  // padding a reader must skip
         for (int x = 0; x < w; ++x) line[x] = static_cast<std::uint8_t>(index(x, row));
     }
-    app.imageBuilt = 1;
+    app.image.imageBuilt = 1;
 }
 
 QImage Grab(CTilvexView& view) { return view.grab().toImage().convertToFormat(QImage::Format_RGB32); }
@@ -122,20 +122,20 @@ void ViewTest::tilesFromTheTopLeftNeverMoreThanCover()
     WriteImage(f.app, 200, 200, index);
     auto tileColour = [&index](int x, int y) { return TableColour(index(x % 200, 199 - y % 200)); };
 
-    f.app.viewPeriod = 10;
+    f.app.geometry.viewPeriod = 10;
     QImage shot = Grab(view);
     QCOMPARE(view.LastTileGrid(), QSize(3, 2));  // 500/200 + 1 columns, 300/200 + 1 rows
     for (QPoint p : {QPoint(0, 0), QPoint(250, 50), QPoint(450, 250), QPoint(499, 299), QPoint(199, 201)})
         QCOMPARE(shot.pixel(p), tileColour(p.x(), p.y()));
 
-    f.app.viewPeriod = 2;
+    f.app.geometry.viewPeriod = 2;
     shot = Grab(view);
     QCOMPARE(view.LastTileGrid(), QSize(2, 2));
     QCOMPARE(shot.pixel(350, 250), tileColour(350, 250));
     QVERIFY(AllBackground(shot, QRect(400, 0, 100, 300)));
 
     for (int period : {1, 0, -4}) {
-        f.app.viewPeriod = static_cast<std::int16_t>(period);
+        f.app.geometry.viewPeriod = static_cast<std::int16_t>(period);
         shot = Grab(view);
         QCOMPARE(view.LastTileGrid(), QSize(1, 1));
         QCOMPARE(shot.pixel(199, 199), tileColour(199, 199));
@@ -145,7 +145,7 @@ void ViewTest::tilesFromTheTopLeftNeverMoreThanCover()
 
     // A window smaller than the tile still gets exactly one.
     view.resize(150, 120);
-    f.app.viewPeriod = 10;
+    f.app.geometry.viewPeriod = 10;
     shot = Grab(view);
     QCOMPARE(view.LastTileGrid(), QSize(1, 1));
     QCOMPARE(shot.pixel(149, 119), tileColour(149, 119));
@@ -158,14 +158,14 @@ void ViewTest::showsNothingUntilAnImageIsBuilt()
     view.resize(300, 300);
     QCOMPARE(view.rebuildImage, 0);
     WriteImage(f.app, 200, 200, [](int, int) { return 9; });
-    f.app.imageBuilt = 0;  // as after a new quilt
+    f.app.image.imageBuilt = 0;  // as after a new quilt
     QImage shot = Grab(view);
     QVERIFY(AllBackground(shot, shot.rect()));
     QCOMPARE(view.imageReady, 0);
     QCOMPARE(view.LastTileGrid(), QSize(0, 0));
 
     // Without an image block, a rebuild request paints nothing either.
-    f.app.imageMemory.clear();
+    f.app.image.imageMemory.clear();
     view.OnRebuildView();
     shot = Grab(view);
     QVERIFY(AllBackground(shot, shot.rect()));
@@ -177,13 +177,13 @@ void ViewTest::rebuildPaintsTheQuiltTile()
     CTilvexView view(f.app);
     view.resize(500, 300);
     f.Steps(300000);
-    QCOMPARE(f.app.imageBuilt, 0);
+    QCOMPARE(f.app.image.imageBuilt, 0);
 
     view.OnRebuildView();
     QCOMPARE(view.rebuildImage, 1);
     QImage shot = Grab(view);
     QCOMPARE(view.rebuildImage, 0);
-    QCOMPARE(f.app.imageBuilt, 1);
+    QCOMPARE(f.app.image.imageBuilt, 1);
     QCOMPARE(view.imageReady, 1);
     const TileSize tile = f.app.CurrentTileSize();
     QCOMPARE(tile.width, 200);
@@ -210,14 +210,14 @@ void ViewTest::applyPaletteChangesThePaintedColours()
     Fixture f;
     CTilvexView view(f.app);
     view.resize(300, 300);
-    QCOMPARE(f.app.displayPalette, &view.PaletteDisplayObject());
+    QCOMPARE(f.app.palette.displayPalette, &view.PaletteDisplayObject());
     f.Steps(100000);
     view.OnRebuildView();
     QImage before = Grab(view);
     QVERIFY(DistinctColours(before, QRect(0, 0, 200, 200)) > 24);
 
     // One colour for every entry: the whole tile shows it without a rebuild.
-    for (PaletteEntry& e : f.app.paletteEntries) e = {12, 34, 56, e.flags};
+    for (PaletteEntry& e : f.app.palette.paletteEntries) e = {12, 34, 56, e.flags};
     QCOMPARE(f.app.ApplyPalette(), 1);
     QCOMPARE(view.rebuildImage, 0);
     QImage after = Grab(view);
@@ -237,29 +237,30 @@ void ViewTest::densityCommandsRecolourOrRebuild()
     QCOMPARE(view.imageReady, 1);
 
     // "Don't rebuild": only the colour table changes, the pixels stay.
-    f.app.densityRecolourOnly = 1;
+    f.app.palette.densityRecolourOnly = 1;
     f.Steps(50000);
-    const std::vector<std::uint8_t> pixels(f.app.imageMemory.begin() + 1064, f.app.imageMemory.end());
+    const std::vector<std::uint8_t> pixels(f.app.image.imageMemory.begin() + 1064, f.app.image.imageMemory.end());
     view.OnCommand(cmd::RandomDensityPalette);
     QCOMPARE(view.rebuildImage, 0);
-    QVERIFY(std::equal(pixels.begin(), pixels.end(), f.app.imageMemory.begin() + 1064));
+    QVERIFY(std::equal(pixels.begin(), pixels.end(), f.app.image.imageMemory.begin() + 1064));
     QImage recoloured = Grab(view);
     QVERIFY(recoloured != before);
     // Each painted pixel shows the new palette entry of its stored index.
     const int top = 199;
     for (int x = 0; x < 200; x += 9) {
-        const std::uint8_t idx = f.app.imageMemory[1064 + static_cast<std::size_t>(top) * 200 + static_cast<std::size_t>(x)];
-        const PaletteEntry& e = f.app.paletteEntries[idx];
+        const std::uint8_t idx =
+            f.app.image.imageMemory[1064 + static_cast<std::size_t>(top) * 200 + static_cast<std::size_t>(x)];
+        const PaletteEntry& e = f.app.palette.paletteEntries[idx];
         QCOMPARE(recoloured.pixel(x, 0), qRgb(e.red, e.green, e.blue));
     }
 
     // Otherwise the density palette comes with a rebuild.
-    f.app.densityRecolourOnly = 0;
+    f.app.palette.densityRecolourOnly = 0;
     view.OnCommand(cmd::RandomDensityPalette);
     QCOMPARE(view.rebuildImage, 1);
     Grab(view);
     QCOMPARE(view.rebuildImage, 0);
-    QVERIFY(!std::equal(pixels.begin(), pixels.end(), f.app.imageMemory.begin() + 1064));
+    QVERIFY(!std::equal(pixels.begin(), pixels.end(), f.app.image.imageMemory.begin() + 1064));
 }
 
 void ViewTest::paletteResetWhileNothingShownRebuilds()
@@ -269,15 +270,16 @@ void ViewTest::paletteResetWhileNothingShownRebuilds()
     view.resize(300, 300);
     f.Steps(100000);
     QVERIFY(AllBackground(Grab(view), QRect(0, 0, 300, 300)));
-    const Palette before = f.app.paletteEntries;
+    const Palette before = f.app.palette.paletteEntries;
     view.OnCommand(cmd::RandomResetPalette);
     bool changed = false;
     for (int i = 0; i < 256; ++i)
-        changed = changed || before[i].red != f.app.paletteEntries[i].red ||
-                  before[i].green != f.app.paletteEntries[i].green || before[i].blue != f.app.paletteEntries[i].blue;
+        changed = changed || before[i].red != f.app.palette.paletteEntries[i].red ||
+                  before[i].green != f.app.palette.paletteEntries[i].green ||
+                  before[i].blue != f.app.palette.paletteEntries[i].blue;
     QVERIFY(changed);
     QImage shot = Grab(view);
-    QCOMPARE(f.app.imageBuilt, 1);
+    QCOMPARE(f.app.image.imageBuilt, 1);
     QVERIFY(DistinctColours(shot, QRect(0, 0, 200, 200)) > 8);
 }
 
