@@ -1,6 +1,8 @@
 #pragma once
 
 #include <cstdint>
+#include <cstring>
+#include <string_view>
 #include <vector>
 
 #include "core/Complex.h"
@@ -91,7 +93,8 @@ struct Transformation {
 // The quilt's name and number, and the header's reserved words (reserved1
 // marks Wild Corner quilts).
 struct QuiltIdentity {
-    char quiltName[20] = {};
+    char quiltName[20] = {};  // ends at its first zero, or fills all 20
+    std::string_view Name() const { return {quiltName, strnlen(quiltName, sizeof quiltName)}; }
     int quiltNumber = 0;
     int reserved1 = 0, reserved2 = 0, reserved3 = 0;
 };

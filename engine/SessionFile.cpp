@@ -284,12 +284,12 @@ std::optional<std::string> DecodeSession(CTilvexApp& app, const std::uint8_t* da
                "), longer than its own fields say";
     staged.header.kindFlags.kindWildCorner = IsWildCornerSession(staged.header.identity) ? 1 : 0;
 
-    // Second pass: the same bytes through the same checks, now into the
-    // program's grid; the rest is committed from the staged copies.
+    // Second pass: the same bytes through the same checks (the staged values
+    // read again are the same), now into the program's grid; the rest is
+    // committed from the staged copies.
     ByteReader commit(data, size);
     commit.I32(savedCapacity);
-    StagedSession reread = staged;
-    ReadBody(commit, reread, &app.grid, app.grid.StorageCells(), app.maxGridSize);
+    ReadBody(commit, staged, &app.grid, app.grid.StorageCells(), app.maxGridSize);
     app.CommitHeader(staged.header);
     app.maps = staged.maps;
     app.palette.paletteEntries = staged.palette;

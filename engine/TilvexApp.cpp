@@ -2,7 +2,6 @@
 
 #include <climits>
 #include <cmath>
-#include <cstring>
 
 #include "maps/QuiltStep.h"
 
@@ -50,7 +49,7 @@ void CTilvexApp::CommitHeader(const SessionHeader& h)
 
 std::string CTilvexApp::QuiltName() const
 {
-    return std::string(identity.quiltName, strnlen(identity.quiltName, sizeof identity.quiltName));
+    return std::string(identity.Name());
 }
 
 bool CTilvexApp::OnIdle()
