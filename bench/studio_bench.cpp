@@ -6,7 +6,7 @@
 
 #include "engine/QuiltControl.h"
 #include "engine/TilvexApp.h"
-#include "studio/StudioRenderer.h"
+#include "studio/Accumulator.h"
 
 using namespace tilvex;
 
@@ -61,11 +61,14 @@ void BM_StudioSamples(benchmark::State& state)
     }
     CTilvexApp app(7.0);
     Prepare(app, kind);
-    const QuiltSnapshot quilt = *app.TakeSnapshot();
+    const auto quilt = app.TakeSnapshot();
     const std::uint64_t samples = 8 << 20;
+    studio::RenderSpec spec;
+    spec.simd = path;
     for (auto _ : state) {
-        auto buffer = studio::Accumulate(quilt, 2048, samples, 0, static_cast<int>(state.range(0)), {}, path);
-        benchmark::DoNotOptimize(buffer);
+        studio::Accumulator accumulator(quilt, 2048, spec);
+        accumulator.Run(samples, static_cast<int>(state.range(0)));
+        benchmark::DoNotOptimize(accumulator.Density().Cells().data());
     }
     state.SetItemsProcessed(static_cast<std::int64_t>(state.iterations() * samples));
 }

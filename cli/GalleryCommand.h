@@ -3,23 +3,28 @@
 #include <optional>
 #include <string>
 
-#include <CLI/CLI.hpp>
+#include "cli/Command.h"
+#include "cli/StudioOptions.h"
+#include "explore/Gallery.h"
 
 namespace tilvex::cli {
 
-struct GalleryOptions {
+// tilvex-cli gallery: many random quilts, scored, with thumbnails and sessions.
+class GalleryCommand : public Command {
+public:
+    CLI::App* Add(CLI::App& program) override;
+    int Run() override;
+    std::string Validate() const;
+    // The gallery the options ask for, its first seed drawn from the clock unless given.
+    GalleryRequest Request() const;
+
     std::string out;
     int count = 24;
     std::string kind = "any";
     std::optional<double> seed;
     std::optional<int> maxIterations;
     int thumb = 160;
-    int threads = 0;
-    bool progress = false;
+    RunOptions run;
 };
-
-// tilvex-cli gallery: many random quilts, scored, with thumbnails and sessions.
-CLI::App* AddGalleryCommand(CLI::App& cli, GalleryOptions& options);
-int RunGallery(const GalleryOptions& options);
 
 }  // namespace tilvex::cli

@@ -11,7 +11,8 @@
 
 #include "engine/SessionFile.h"
 #include "explore/ContactSheet.h"
-#include "studio/StudioPng.h"
+#include "studio/PictureNote.h"
+#include "studio/PicturePng.h"
 
 #include <tbb/parallel_for.h>
 #include <tbb/task_arena.h>
@@ -69,7 +70,12 @@ std::string WriteAll(const fs::path& staging, const std::vector<GalleryEntry>& e
         tbb::parallel_for(std::size_t{0}, entries.size(), [&](std::size_t i) {
             std::string& error = errors[i];
             error = WriteBytes(staging / (stems[i] + ".qlt"), entries[i].quilt.session);
-            if (error.empty()) error = studio::WriteStudioPng(entries[i].thumbnail, 1, (staging / (stems[i] + ".png")).string());
+            const GalleryEntry& e = entries[i];
+            const QuiltSnapshot& quilt = *e.quilt.snapshot;
+            if (error.empty())
+                error = studio::WritePicturePng(
+                    e.thumbnail, 1, (staging / (stems[i] + ".png")).string(),
+                    studio::PictureNote(quilt, ThumbnailSpec(quilt, request.thumbWidth), ThumbnailLook(), 1));
         });
     });
     for (const std::string& error : errors)
@@ -91,8 +97,8 @@ std::string WriteAll(const fs::path& staging, const std::vector<GalleryEntry>& e
         j["command"] = RenderCommandFor(e, request);
         index.push_back(j);
     }
-    if (std::string error = studio::WriteStudioPng(ContactSheet(entries, request.thumbWidth), 1,
-                                                   (staging / "index.png").string());
+    if (std::string error =
+            studio::WritePicturePng(ContactSheet(entries, request.thumbWidth), 1, (staging / "index.png").string());
         !error.empty())
         return error;
     names.push_back("index.png");

@@ -25,7 +25,14 @@ int SavedCapacity(const std::string& path)
 
 }  // namespace
 
-int RunInfo(const std::string& path)
+CLI::App* InfoCommand::Add(CLI::App& program)
+{
+    CLI::App* info = program.add_subcommand("info", "Print the state of a saved session as JSON");
+    info->add_option("file", path, "Session file (.qlt)")->required();
+    return info;
+}
+
+int InfoCommand::Run()
 {
     // The seed does not matter: the load replaces everything it describes.
     CTilvexApp app(1.0);

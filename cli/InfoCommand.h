@@ -2,13 +2,17 @@
 
 #include <string>
 
-namespace tilvex {
-class CTilvexApp;
-}
+#include "cli/Command.h"
 
 namespace tilvex::cli {
 
-// Prints one JSON object describing a saved session; non-zero when refused.
-int RunInfo(const std::string& path);
+// tilvex-cli info FILE.qlt: one JSON object describing a saved session.
+class InfoCommand : public Command {
+public:
+    CLI::App* Add(CLI::App& program) override;
+    int Run() override;
+
+    std::string path;
+};
 
 }  // namespace tilvex::cli

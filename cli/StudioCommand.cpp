@@ -1,146 +1,85 @@
 #include "cli/StudioCommand.h"
 
 #include <chrono>
-#include <cstdio>
 #include <iostream>
 
 #include <nlohmann/json.hpp>
 
 #include "cli/CliInteraction.h"
+#include "cli/ProgressPrinter.h"
 #include "cli/StateJson.h"
-#include "engine/QuiltControl.h"
+#include "engine/RenderJob.h"
 #include "engine/TilvexApp.h"
-#include "studio/StudioPng.h"
+#include "studio/TileGeometry.h"
 
 namespace tilvex::cli {
 
-namespace {
-
-std::string Join(const std::vector<std::string>& names)
-{
-    std::string text;
-    for (const std::string& n : names) text += (text.empty() ? "" : ", ") + n;
-    return text;
-}
-
-std::string Validate(const StudioOptions& o, std::optional<studio::ColorMap>& colours)
-{
-    if (std::string problem = ValidateQuiltOptions(o.quilt); !problem.empty()) return problem;
-    if (o.size < 16 || o.size > 16384) return "--size must be between 16 and 16384";
-    if (!(o.spp > 0.0 && o.spp <= 100000.0)) return "--spp must be above 0 and at most 100000";
-    if (!(o.gamma >= 0.1 && o.gamma <= 10.0)) return "--gamma must be between 0.1 and 10";
-    if (o.period < 1 || o.period > 32) return "--period must be between 1 and 32";
-    if (o.threads < 0 || o.threads > 256) return "--threads must be between 0 (all cores) and 256";
-    const std::optional<studio::SimdPath> simd = studio::ParseSimdPath(o.simd);
-    if (!simd) return "unknown --simd '" + o.simd + "'; use one of auto, avx512, avx2, scalar";
-    if (!studio::SimdSupported(*simd)) return "--simd " + o.simd + ": this processor lacks it; use auto or scalar";
-    if (!o.background.empty() && !studio::ParseHexColour(o.background))
-        return "--background must be a colour of the form #RRGGBB";
-    if (!o.gradient.empty()) {
-        std::string error;
-        colours = studio::ColorMap::Gradient(o.gradient, error);
-        if (!colours) return "--gradient: " + error;
-        return {};
-    }
-    Palette unused{};
-    if (!studio::ColorMap::Named(o.colormap, unused))
-        return "unknown --colormap '" + o.colormap + "'; use one of " + Join(studio::ColorMap::Names());
-    return {};
-}
-
-class StudioProgressBar {
-public:
-    explicit StudioProgressBar(bool enabled) : enabled_(enabled) {}
-    bool operator()(double done)
-    {
-        int percent = static_cast<int>(done * 100.0);
-        if (enabled_ && percent != shown_) {
-            shown_ = percent;
-            std::fprintf(stderr, "\rstudio [%-50s] %3d%%", std::string(static_cast<std::size_t>(percent / 2), '#').c_str(),
-                         percent);
-            std::fflush(stderr);
-        }
-        return true;
-    }
-    ~StudioProgressBar()
-    {
-        if (enabled_ && shown_ >= 0) std::fputc('\n', stderr);
-    }
-
-private:
-    bool enabled_;
-    int shown_ = -1;
-};
-
-}  // namespace
-
-CLI::App* AddStudioCommand(CLI::App& cli, StudioOptions& o)
+CLI::App* StudioCommand::Add(CLI::App& program)
 {
     CLI::App* studio =
-        cli.add_subcommand("studio", "Render a large, smooth, true-colour tile of a quilt on every core (PNG)");
-    AddQuiltOptions(studio, o.quilt);
-    studio->add_option("--size", o.size, "Tile width in pixels (default 1024); the height follows the kind");
-    studio->add_option("--spp", o.spp, "Average samples per pixel (default 16)");
-    studio->add_option("--colormap", o.colormap, "Colour map: " + Join(studio::ColorMap::Names()) + " (default viridis)");
-    studio->add_option("--gradient", o.gradient, "Colour map of your own: \"#RRGGBB,#RRGGBB,...\"");
-    studio->add_option("--background", o.background, "Colour of empty cells, #RRGGBB (default: the map's dark end)");
-    studio->add_option("--gamma", o.gamma, "Gamma of the tone curve (default 2.2)");
-    studio->add_flag("--equalize", o.equalize, "Equalise the brightness histogram");
-    studio->add_option("--period", o.period, "Tiles per image side (default 1)");
-    studio->add_option("--threads", o.threads, "Worker threads (default: every core)");
-    studio->add_option("--studio-seed", o.studioSeed, "Seed of the orbits' start points (default 0)");
-    studio->add_option("--simd", o.simd,
-                       "Orbits in vector lanes: auto, avx512, avx2 or scalar (default auto: the widest this processor has)");
-    studio->add_option("--png", o.png, "Output PNG file")->required();
+        program.add_subcommand("studio", "Render a large, smooth, true-colour tile of a quilt on every core (PNG)");
+    quilt.Add(studio);
+    run.AddProgress(studio);
+    spec.Add(studio);
+    look.Add(studio);
+    studio->add_option("--period", period, "Tiles per image side (default 1)");
+    run.AddThreads(studio);
+    studio->add_option("--png", png, "Output PNG file")->required();
     return studio;
 }
 
-int RunStudio(const StudioOptions& o)
+std::string StudioCommand::Validate() const
 {
-    std::optional<studio::ColorMap> colours;
-    if (std::string problem = Validate(o, colours); !problem.empty()) {
+    for (const std::string& problem :
+         {quilt.Validate(), spec.Validate(), look.Validate(), ValidatePeriod(period), run.Validate()})
+        if (!problem.empty()) return problem;
+    return {};
+}
+
+int StudioCommand::Run()
+{
+    if (std::string problem = Validate(); !problem.empty()) {
         std::cerr << "tilvex-cli studio: " << problem << "\n";
         return 2;
     }
-    CTilvexApp app(o.quilt.seed);
+    CTilvexApp app(quilt.seed);
     CliInteraction user;
     ScopedInteraction atTheTerminal(app, user);
-    RunFigures run;
-    if (!GenerateQuilt(app, o.quilt, run)) return 1;
+    if (!SetUpQuilt(app, quilt)) return 1;
+    // The picture's size is known once the quilt is set up: refused before it is generated.
+    if (std::string problem = studio::CheckPictureSize(*app.TakeSnapshot(), spec.size, period); !problem.empty()) {
+        std::cerr << "tilvex-cli studio: " << problem << "\n";
+        return 2;
+    }
+    {
+        ProgressPrinter quiltProgress(run.progress);
+        GenerateToLimit(app, quiltProgress);
+    }
 
-    QuiltSnapshot quilt = *app.TakeSnapshot();
-    if (!colours) colours = studio::ColorMap::Named(o.colormap, quilt.paletteEntries);
-    studio::StudioSettings settings;
-    settings.width = o.size;
-    settings.samplesPerPixel = o.spp;
-    settings.tone.gamma = o.gamma;
-    settings.tone.equalize = o.equalize;
-    if (!o.background.empty()) settings.background = studio::ParseHexColour(o.background);
-    settings.threads = o.threads;
-    settings.seed = o.studioSeed;
-    settings.simd = *studio::ParseSimdPath(o.simd);
-
+    RenderJob job(app.TakeSnapshot(), spec.Spec(), look.Look(), run.threads);
     auto start = std::chrono::steady_clock::now();
-    StudioProgressBar progress(o.quilt.progress);
-    std::optional<studio::StudioImage> image =
-        studio::RenderStudioTile(quilt, settings, *colours, [&progress](double done) { return progress(done); });
+    ProgressPrinter progress(run.progress, "studio");
+    const std::string error = job.WritePng(png, period, {}, [&progress](RenderStage stage, double done) {
+        if (stage == RenderStage::Sampling) progress.Show(done);
+    });
+    progress.Finish();
     double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-    if (std::string error = studio::WriteStudioPng(*image, o.period, o.png); !error.empty()) {
+    if (!error.empty()) {
         std::cerr << "tilvex-cli studio: " << error << "\n";
         return 1;
     }
 
     nlohmann::ordered_json j;
-    j["kind"] = KindName(quilt.kind);
-    j["quiltName"] = quilt.quiltName;
-    j["width"] = image->width * o.period;
-    j["height"] = image->height * o.period;
-    j["samples"] = image->samples;
-    j["threads"] = image->threads;
-    j["simd"] = studio::SimdPathName(image->simd);
+    j["kind"] = KindName(job.Quilt().kind);
+    j["quiltName"] = job.Quilt().quiltName;
+    j["width"] = job.Width() * period;
+    j["height"] = job.Height() * period;
+    j["samples"] = job.Samples();
+    j["threads"] = job.Threads();
+    j["simd"] = studio::SimdPathName(job.Path());
     j["seconds"] = seconds;
-    j["samplesPerSecond"] = seconds > 0 ? static_cast<double>(image->samples) / seconds : 0.0;
-    j["colormap"] = o.gradient.empty() ? o.colormap : "gradient";
+    j["samplesPerSecond"] = seconds > 0 ? static_cast<double>(job.Samples()) / seconds : 0.0;
+    j["colormap"] = look.gradient.empty() ? look.colormap : "gradient";
     std::cout << JsonText(j) << "\n";
     return 0;
 }

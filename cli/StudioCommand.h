@@ -1,32 +1,27 @@
 #pragma once
 
-#include <optional>
 #include <string>
 
-#include <CLI/CLI.hpp>
-
-#include "cli/RenderCommand.h"
+#include "cli/Command.h"
+#include "cli/QuiltOptions.h"
+#include "cli/StudioOptions.h"
 
 namespace tilvex::cli {
 
-struct StudioOptions {
-    RenderOptions quilt;
-    int size = 1024;
-    double spp = 16.0;
-    std::string colormap = "viridis";
-    std::string gradient;
-    std::string background;
-    double gamma = 2.2;
-    bool equalize = false;
+// tilvex-cli studio: a large true-colour tile of the quilt, on every core.
+class StudioCommand : public Command {
+public:
+    CLI::App* Add(CLI::App& program) override;
+    int Run() override;
+    // Empty when every option is in range, else the problem.
+    std::string Validate() const;
+
+    QuiltOptions quilt;
+    RenderSpecOptions spec;
+    LookOptions look;
+    RunOptions run;
     int period = 1;
-    int threads = 0;
-    unsigned long long studioSeed = 0;
-    std::string simd = "auto";
     std::string png;
 };
-
-// tilvex-cli studio: a large true-colour tile of the quilt, on every core.
-CLI::App* AddStudioCommand(CLI::App& cli, StudioOptions& options);
-int RunStudio(const StudioOptions& options);
 
 }  // namespace tilvex::cli

@@ -74,7 +74,7 @@ int TextWidth(std::string_view text, int scale)
     return text.empty() ? 0 : (static_cast<int>(text.size()) * kGlyphAdvance - 1) * scale;
 }
 
-void DrawText(studio::StudioImage& image, int x, int y, std::string_view text, studio::Rgb8 colour, int scale)
+void DrawText(studio::Rgb8Image& image, int x, int y, std::string_view text, studio::Rgb8 colour, int scale)
 {
     for (char c : text) {
         const Glyph& glyph = GlyphOf(c);

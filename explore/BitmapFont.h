@@ -2,7 +2,7 @@
 
 #include <string_view>
 
-#include "studio/StudioRenderer.h"
+#include "studio/Rgb8Image.h"
 
 namespace tilvex {
 
@@ -16,6 +16,6 @@ inline constexpr int kGlyphAdvance = kGlyphWidth + 1;
 int TextWidth(std::string_view text, int scale);
 // Draws text with its top left corner at (x, y), each font pixel a scale x
 // scale square; what falls outside the image is left out.
-void DrawText(studio::StudioImage& image, int x, int y, std::string_view text, studio::Rgb8 colour, int scale);
+void DrawText(studio::Rgb8Image& image, int x, int y, std::string_view text, studio::Rgb8 colour, int scale);
 
 }  // namespace tilvex

@@ -14,7 +14,7 @@ constexpr studio::Rgb8 kSheetColour{24, 24, 28};
 constexpr studio::Rgb8 kLabelColour{230, 230, 230};
 }  // namespace
 
-studio::StudioImage ContactSheet(const std::vector<GalleryEntry>& entries, int thumbWidth)
+studio::Rgb8Image ContactSheet(const std::vector<GalleryEntry>& entries, int thumbWidth)
 {
     const int count = static_cast<int>(entries.size());
     const int columns = std::clamp(static_cast<int>(std::ceil(std::sqrt(static_cast<double>(count)))), 1, kMaxColumns);
@@ -26,12 +26,12 @@ studio::StudioImage ContactSheet(const std::vector<GalleryEntry>& entries, int t
     const int labelHeight = kGlyphHeight * scale + kGap / 2;
     const int cellWidth = thumbWidth + kGap, cellHeight = thumbHeight + labelHeight + kGap;
 
-    studio::StudioImage sheet;
+    studio::Rgb8Image sheet;
     sheet.width = columns * cellWidth + kGap;
     sheet.height = rows * cellHeight + kGap;
     sheet.pixels.assign(static_cast<std::size_t>(sheet.width) * sheet.height, kSheetColour);
     for (int i = 0; i < count; ++i) {
-        const studio::StudioImage& thumb = entries[static_cast<std::size_t>(i)].thumbnail;
+        const studio::Rgb8Image& thumb = entries[static_cast<std::size_t>(i)].thumbnail;
         const int left = kGap + (i % columns) * cellWidth, top = kGap + (i / columns) * cellHeight;
         // Centred in its cell; the name goes under the cell's picture area.
         const int width = std::min(thumb.width, thumbWidth), height = std::min(thumb.height, thumbHeight);

@@ -7,6 +7,6 @@
 namespace tilvex {
 
 // All thumbnails in the entries' order, row by row, each over its quilt's name.
-studio::StudioImage ContactSheet(const std::vector<GalleryEntry>& entries, int thumbWidth);
+studio::Rgb8Image ContactSheet(const std::vector<GalleryEntry>& entries, int thumbWidth);
 
 }  // namespace tilvex

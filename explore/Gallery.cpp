@@ -9,6 +9,8 @@
 #include <tbb/task_arena.h>
 
 #include "engine/QuiltControl.h"
+#include "engine/RenderJob.h"
+#include "studio/TileGeometry.h"
 #include "engine/SessionFile.h"
 #include "engine/TilvexApp.h"
 #include "explore/QuiltScore.h"
@@ -61,23 +63,36 @@ std::optional<GalleryQuilt> MakeGalleryQuilt(int index, const GalleryRequest& re
     return made;
 }
 
-studio::StudioImage GalleryThumbnail(const QuiltSnapshot& quilt, int size)
+studio::RenderSpec ThumbnailSpec(const QuiltSnapshot& quilt, int size)
 {
-    studio::StudioSettings settings;
+    studio::RenderSpec spec;
     // The tile's longer side is `size`: tall tiles (4-6-12) get narrower.
     const int height = studio::StudioTileHeight(quilt, size);
-    settings.width = height > size ? std::max(1, size * size / height) : size;
-    settings.samplesPerPixel = kThumbSamplesPerPixel;
-    settings.tone.gamma = kThumbGamma;
-    settings.threads = 1;  // the gallery runs one quilt per thread already
-    static const std::optional<studio::ColorMap> colours = studio::ColorMap::Named("inferno", Palette{});
-    return *studio::RenderStudioTile(quilt, settings, *colours);
+    spec.width = height > size ? std::max(1, size * size / height) : size;
+    spec.samplesPerPixel = kThumbSamplesPerPixel;
+    return spec;
+}
+
+studio::Look ThumbnailLook()
+{
+    studio::Look look;
+    look.colormap = "inferno";
+    look.tone.gamma = kThumbGamma;
+    return look;
+}
+
+studio::Rgb8Image GalleryThumbnail(std::shared_ptr<const QuiltSnapshot> quilt, int size)
+{
+    const studio::RenderSpec spec = ThumbnailSpec(*quilt, size);
+    RenderJob job(std::move(quilt), spec, ThumbnailLook(), 1);  // the gallery runs one quilt per thread already
+    job.SampleTo(job.Budget());
+    return *studio::Quantise8(*job.Develop());
 }
 
 GalleryEntry FinishGalleryEntry(GalleryQuilt quilt, int thumbWidth)
 {
     const double score = QuiltScore(quilt.counts);
-    studio::StudioImage thumbnail = GalleryThumbnail(*quilt.snapshot, thumbWidth);
+    studio::Rgb8Image thumbnail = GalleryThumbnail(quilt.snapshot, thumbWidth);
     return GalleryEntry{std::move(quilt), score, std::move(thumbnail)};
 }
 

@@ -8,7 +8,10 @@
 #include <string>
 #include <vector>
 
-#include "studio/StudioRenderer.h"
+#include "render/QuiltSnapshot.h"
+#include "studio/Look.h"
+#include "studio/Rgb8Image.h"
+#include "studio/RenderSpec.h"
 
 namespace tilvex {
 
@@ -51,12 +54,14 @@ std::optional<GalleryQuilt> MakeGalleryQuilt(int index, const GalleryRequest& re
 struct GalleryEntry {
     GalleryQuilt quilt;
     double score = 0.0;  // QuiltScore of the counts
-    studio::StudioImage thumbnail;
+    studio::Rgb8Image thumbnail;
 };
 
 // The thumbnail: a studio tile whose longer side is `size` pixels, in a
 // colour map that reads well, cheap enough to make one per quilt.
-studio::StudioImage GalleryThumbnail(const QuiltSnapshot& quilt, int size);
+studio::RenderSpec ThumbnailSpec(const QuiltSnapshot& quilt, int size);
+studio::Look ThumbnailLook();
+studio::Rgb8Image GalleryThumbnail(std::shared_ptr<const QuiltSnapshot> quilt, int size);
 GalleryEntry FinishGalleryEntry(GalleryQuilt quilt, int thumbWidth);
 
 // Best score first; equal scores in index order.

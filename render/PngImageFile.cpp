@@ -1,5 +1,6 @@
 #include "render/PngImageFile.h"
 
+#include <algorithm>
 #include <cstdio>
 
 #include <png.h>
@@ -78,39 +79,49 @@ void PngImageFile::EmitRows(QuiltRows& rows)
     png_write_end(png_, info_);
 }
 
-void PngImageFile::EmitRgbHeader()
+void PngImageFile::EmitRgbHeader(const TextChunks& text)
 {
     png_set_IHDR(png_, info_, static_cast<png_uint_32>(width), static_cast<png_uint_32>(height), 8,
                  PNG_COLOR_TYPE_RGB, PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
+    // libpng copies the texts at once and writes them with the header.
+    png_text chunks[kMaxTextChunks] = {};
+    const int count = static_cast<int>(std::min(text.size(), static_cast<std::size_t>(kMaxTextChunks)));
+    for (int i = 0; i < count; ++i) {
+        chunks[i].compression = PNG_TEXT_COMPRESSION_NONE;
+        chunks[i].key = const_cast<char*>(text[static_cast<std::size_t>(i)].first.c_str());
+        chunks[i].text = const_cast<char*>(text[static_cast<std::size_t>(i)].second.c_str());
+        chunks[i].text_length = text[static_cast<std::size_t>(i)].second.size();
+    }
+    if (count > 0) png_set_text(png_, info_, chunks, count);
     png_write_info(png_, info_);
 }
 
-bool PngImageFile::WriteRgbHeader()
+bool PngImageFile::WriteRgbHeader(const TextChunks& text)
 {
     if (failed_ || headerWritten_) return false;
-    if (setjmp(png_jmpbuf(png_))) return false;
     row_.assign(3 * row_.size(), 0);
-    EmitRgbHeader();
+    if (setjmp(png_jmpbuf(png_))) return false;
+    EmitRgbHeader(text);
     headerWritten_ = true;
     return true;
 }
 
-void PngImageFile::EmitRgbRows(const std::function<void(int y, std::uint8_t* row)>& rowAt)
+bool PngImageFile::EmitRgbRows(const RgbRow& rowAt)
 {
     for (int y = 0; y < height; ++y) {
-        rowAt(y, row_.data());
+        if (!rowAt(y, row_.data())) return false;
         png_write_row(png_, row_.data());
         ++rowsWritten;
     }
     png_write_end(png_, info_);
+    return true;
 }
 
-bool PngImageFile::WriteRgbPixels(const std::function<void(int y, std::uint8_t* row)>& rowAt)
+bool PngImageFile::WriteRgbPixels(const RgbRow& rowAt)
 {
     if (failed_ || !headerWritten_ || rowsWritten != 0 || height == 0) return false;
     if (setjmp(png_jmpbuf(png_))) return false;
-    EmitRgbRows(rowAt);
-    return true;
+    return EmitRgbRows(rowAt);
 }
 
 bool PngImageFile::WritePixels(QuiltRows& rows)

@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <functional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "core/PaletteEntry.h"
@@ -27,9 +28,14 @@ public:
     bool WriteHeader(const Palette& palette);  // signature, IHDR, PLTE
     bool WritePixels(QuiltRows& rows);         // every row, then the end of the file
 
-    // True colour instead: 8-bit RGB rows, top first, each filled by rowAt(y, row).
-    bool WriteRgbHeader();
-    bool WriteRgbPixels(const std::function<void(int y, std::uint8_t* row)>& rowAt);
+    // True colour instead: 8-bit RGB rows, top first, each filled by rowAt(y,
+    // row), which returns false to stop the image there (left incomplete).
+    // Text chunks (keyword, Latin-1 text) go before the pixels.
+    using TextChunks = std::vector<std::pair<std::string, std::string>>;
+    using RgbRow = std::function<bool(int y, std::uint8_t* row)>;
+    static constexpr int kMaxTextChunks = 8;  // more are left out
+    bool WriteRgbHeader(const TextChunks& text = {});
+    bool WriteRgbPixels(const RgbRow& rowAt);
 
     // libpng's message once it has refused the image; empty otherwise.
     std::string Error() const { return error_; }
@@ -45,8 +51,8 @@ private:
     static void FlushData(png_struct_def* png);
     void EmitHeader(const Palette& palette);
     void EmitRows(QuiltRows& rows);
-    void EmitRgbHeader();
-    void EmitRgbRows(const std::function<void(int y, std::uint8_t* row)>& rowAt);
+    void EmitRgbHeader(const TextChunks& text);
+    bool EmitRgbRows(const RgbRow& rowAt);
 
     ImageOutput& out_;
     png_struct_def* png_ = nullptr;

@@ -71,27 +71,10 @@ std::optional<ColorMap> ColorMap::Named(std::string_view name, const Palette& qu
     return std::nullopt;
 }
 
-std::optional<ColorMap> ColorMap::Gradient(std::string_view stops, std::string& error)
+ColorMap ColorMap::Gradient(const std::vector<Rgb8>& colours)
 {
-    std::vector<Rgb8> colours;
-    while (true) {
-        std::size_t comma = stops.find(',');
-        std::string_view item = stops.substr(0, comma);
-        std::optional<Rgb8> c = ParseHexColour(item);
-        if (!c) {
-            error.assign(item);
-            error.append(" is not a colour of the form #RRGGBB");
-            return std::nullopt;
-        }
-        colours.push_back(*c);
-        if (comma == std::string_view::npos) break;
-        stops.remove_prefix(comma + 1);
-    }
-    if (colours.size() < 2) {
-        error = "a gradient needs at least two colours";
-        return std::nullopt;
-    }
     ColorMap map;
+    if (colours.size() < 2) return map;
     const double last = static_cast<double>(colours.size() - 1);
     for (int i = 0; i < 256; ++i) {
         double t = i / 255.0 * last;
@@ -108,6 +91,23 @@ Rgb8 ColorMap::At(double t) const
     double x = t * 255.0;
     int k = static_cast<int>(x);
     return Mix(entries_[k], entries_[k + 1], x - k);
+}
+
+RgbF ColorMap::Sample(double t) const
+{
+    auto channels = [](double a, double b, double f) { return (a + (b - a) * f) / 255.0; };
+    Rgb8 lo = entries_[0], hi = lo;
+    double f = 0.0;
+    if (t >= 1.0) {
+        lo = hi = entries_[255];
+    } else if (t > 0.0) {
+        const double x = t * 255.0;
+        const int k = static_cast<int>(x);
+        lo = entries_[k];
+        hi = entries_[k + 1];
+        f = x - k;
+    }
+    return {channels(lo.r, hi.r, f), channels(lo.g, hi.g, f), channels(lo.b, hi.b, f)};
 }
 
 }  // namespace tilvex::studio

@@ -16,6 +16,12 @@ struct Rgb8 {
     friend bool operator==(Rgb8, Rgb8) = default;
 };
 
+// A colour before quantisation: 0..1 a channel, in the colour map's own
+// encoding (8-bit entries read as sRGB values over 255).
+struct RgbF {
+    double r = 0.0, g = 0.0, b = 0.0;
+};
+
 // Brightness 0..1 to colour through 256 entries, read with linear interpolation.
 class ColorMap {
 public:
@@ -23,9 +29,11 @@ public:
     static std::vector<std::string> Names();
     // A built-in map, "gray", or "quilt" (the quilt's own palette as a gradient).
     static std::optional<ColorMap> Named(std::string_view name, const Palette& quiltPalette);
-    // "#RRGGBB,#RRGGBB,..." (at least two stops, evenly spaced). Sets error on failure.
-    static std::optional<ColorMap> Gradient(std::string_view stops, std::string& error);
+    // Evenly spaced stops, at least two.
+    static ColorMap Gradient(const std::vector<Rgb8>& stops);
 
+    // The colour at t (0..1) between the two nearest entries; At rounds it to 8 bits.
+    RgbF Sample(double t) const;
     Rgb8 At(double t) const;
 
 private:

@@ -20,6 +20,13 @@ public:
     explicit DensityBuffer(int resolution);
     // The exact grid's counts as a buffer of its own resolution.
     static DensityBuffer FromGrid(const QuiltMap& grid);
+    // Buffers are large: copies are made on purpose only.
+    DensityBuffer Clone() const
+    {
+        DensityBuffer copy(resolution_);
+        copy.Merge(*this);
+        return copy;
+    }
 
     int Resolution() const { return resolution_; }
     std::uint32_t At(int x, int y) const { return cells_[Index(Wrap(x), Wrap(y))]; }

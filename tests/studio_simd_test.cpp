@@ -6,7 +6,7 @@
 #include "engine/TilvexApp.h"
 #include "studio/LaneSteps.h"
 #include "studio/Orbit.h"
-#include "studio/StudioRenderer.h"
+#include "studio/Accumulator.h"
 
 namespace tilvex::studio {
 namespace {
@@ -30,6 +30,16 @@ const KindCase kKinds[] = {
     {"3-12-12", QuiltKind::ThreeTwelveTwelve, 0, 0, 7.0, 400000},
     {"wild corner", QuiltKind::WildCorner, 0, 0, 7.0, 400000},
 };
+
+std::optional<DensityBuffer> Accumulate(const QuiltSnapshot& quilt, int resolution, std::uint64_t samples,
+                                        SimdPath path)
+{
+    RenderSpec spec;
+    spec.simd = path;
+    Accumulator accumulator(std::make_shared<QuiltSnapshot>(quilt), resolution, spec);
+    if (!accumulator.Run(samples, 0)) return std::nullopt;
+    return accumulator.Density().Clone();
+}
 
 // The same quilt whichever tests ran before.
 QuiltSnapshot MakeQuilt(const KindCase& k)
@@ -150,10 +160,10 @@ TEST_P(StudioLanes, VectorAndScalarPathsDrawTheSameQuilt)
         const KindCase& k = kKinds[i];
         const QuiltSnapshot quilt = MakeQuilt(k);
         std::optional<DensityBuffer>& scalar = scalars[i];
-        if (!scalar) scalar = Accumulate(quilt, 64, k.samples, 0, 0, {}, SimdPath::Scalar);
+        if (!scalar) scalar = Accumulate(quilt, 64, k.samples, SimdPath::Scalar);
         ASSERT_TRUE(scalar);
         const int res = FilledResolution(*scalar);
-        auto vector = Accumulate(quilt, 64, k.samples, 0, 0, {}, path);
+        auto vector = Accumulate(quilt, 64, k.samples, path);
         ASSERT_TRUE(vector);
         const double r = Correlation(Blocks(*scalar, res), Blocks(*vector, res));
         EXPECT_GT(r, 0.98) << k.name << " at " << res << " cells a side";

@@ -5,9 +5,11 @@
 
 #include "engine/QuiltControl.h"
 #include "engine/TilvexApp.h"
+#include "studio/Accumulator.h"
 #include "studio/ColorMap.h"
-#include "studio/StudioRenderer.h"
+#include "studio/Develop.h"
 #include "studio/TileFolder.h"
+#include "studio/TileGeometry.h"
 #include "studio/ToneMap.h"
 
 namespace tilvex::studio {
@@ -27,21 +29,35 @@ const KindCase kKinds[] = {
 };
 
 // A fresh quilt of the case's kind, set up as the command line does.
-QuiltSnapshot MakeQuilt(const KindCase& k, CTilvexApp& app)
+std::shared_ptr<const QuiltSnapshot> MakeQuilt(const KindCase& k, CTilvexApp& app)
 {
     EXPECT_TRUE(app.InitInstance(1ull << 32));
     NewQuiltRequest request;
     request.kind = k.kind;
     request.knot = k.knot;
     ConfigureNewQuilt(app, request);
-    return *app.TakeSnapshot();
+    return app.TakeSnapshot();
 }
+
+std::optional<DensityBuffer> Accumulate(std::shared_ptr<const QuiltSnapshot> quilt, int resolution,
+                                        std::uint64_t samples, std::uint64_t seed, int threads, SimdPath path)
+{
+    RenderSpec spec;
+    spec.seed = seed;
+    spec.simd = path;
+    Accumulator accumulator(std::move(quilt), resolution, spec);
+    if (!accumulator.Run(samples, threads)) return std::nullopt;
+    return accumulator.Density().Clone();
+}
+
+std::vector<std::uint32_t> CellsOf(const DensityBuffer& b) { return {b.Cells().begin(), b.Cells().end()}; }
 
 TEST(StudioPixelRule, FractionalFoldLandsInTheExactImagesCellForEveryKind)
 {
     for (const KindCase& k : kKinds) {
         CTilvexApp app(5.0);
-        QuiltSnapshot quilt = MakeQuilt(k, app);
+        const auto snapshot = MakeQuilt(k, app);
+        const QuiltSnapshot& quilt = *snapshot;
         TileFolder folder(quilt);
         const bool squareLattice = quilt.kind == QuiltKind::Square || quilt.kind == QuiltKind::WildCorner;
         int compared = 0;
@@ -72,29 +88,59 @@ TEST(StudioPixelRule, FractionalFoldLandsInTheExactImagesCellForEveryKind)
 TEST(StudioAccumulation, SameBufferForAnyThreadCountOnEveryPathAndSeedMatters)
 {
     CTilvexApp app(7.0);
-    QuiltSnapshot quilt = MakeQuilt(kKinds[1], app);
-    auto cells = [](const DensityBuffer& b) { return std::vector<std::uint32_t>(b.Cells().begin(), b.Cells().end()); };
+    auto quilt = MakeQuilt(kKinds[1], app);
     for (SimdPath path : {SimdPath::Scalar, SimdPath::Avx2, SimdPath::Avx512}) {
         if (!SimdSupported(path)) continue;
-        auto one = Accumulate(quilt, 64, 200000, 3, 1, {}, path);
-        auto two = Accumulate(quilt, 64, 200000, 3, 2, {}, path);
-        auto other = Accumulate(quilt, 64, 200000, 4, 2, {}, path);
+        auto one = Accumulate(quilt, 64, 200000, 3, 1, path);
+        auto two = Accumulate(quilt, 64, 200000, 3, 2, path);
+        auto other = Accumulate(quilt, 64, 200000, 4, 2, path);
         ASSERT_TRUE(one && two && other);
-        EXPECT_EQ(cells(*one), cells(*two)) << SimdPathName(path);
-        EXPECT_NE(cells(*one), cells(*other)) << SimdPathName(path);
+        EXPECT_EQ(CellsOf(*one), CellsOf(*two)) << SimdPathName(path);
+        EXPECT_NE(CellsOf(*one), CellsOf(*other)) << SimdPathName(path);
         std::uint64_t total = 0;
         for (std::uint32_t c : one->Cells()) total += c;
         EXPECT_EQ(total, 200000ull * DensityBuffer::kOneVisit) << SimdPathName(path);  // every sample lands whole
     }
 }
 
+// A progressive render adds passes; its picture must not depend on where the
+// passes ended: not mid-step of a lane batch, not mid-slice of a chunk's
+// escape checks, not on a pass cut short by a stop.
+TEST(StudioAccumulation, PassesAddUpToOneRunOfTheirTotal)
+{
+    CTilvexApp app(7.0);
+    auto quilt = MakeQuilt(kKinds[0], app);
+    const std::uint64_t total = 64 * 150001 + 37;  // several slices a chunk, none whole
+    for (SimdPath path : {SimdPath::Scalar, SimdPath::Avx2, SimdPath::Avx512}) {
+        if (!SimdSupported(path)) continue;
+        RenderSpec spec;
+        spec.simd = path;
+        const auto whole = Accumulate(quilt, 64, total, 0, 2, path);
+        Accumulator passes(quilt, 64, spec);
+        ASSERT_TRUE(passes.Run(total / 2, 2));
+        ASSERT_TRUE(passes.Run(12345, 1));
+        std::stop_source stop;
+        int reports = 0;
+        EXPECT_FALSE(passes.Run(total - total / 2 - 12345, 2, stop.get_token(), [&](double) {
+            if (++reports == 3) stop.request_stop();
+        }));
+        EXPECT_LT(passes.Samples(), total);
+        ASSERT_TRUE(passes.Run(0, 2));  // what the stopped pass still owes
+        EXPECT_EQ(passes.Samples(), total);
+        EXPECT_EQ(CellsOf(passes.Density()), CellsOf(*whole)) << SimdPathName(path);
+    }
+}
+
 TEST(StudioAccumulation, CancelStopsTheRender)
 {
     CTilvexApp app(7.0);
-    QuiltSnapshot quilt = MakeQuilt(kKinds[0], app);
+    auto quilt = MakeQuilt(kKinds[0], app);
+    Accumulator accumulator(quilt, 32, RenderSpec{});
+    std::stop_source stop;
     int calls = 0;
-    auto buffer = Accumulate(quilt, 32, 10000000, 0, 2, [&calls](double) { return ++calls < 3; });
-    EXPECT_FALSE(buffer);
+    EXPECT_FALSE(accumulator.Run(10000000, 2, stop.get_token(), [&](double) {
+        if (++calls == 3) stop.request_stop();
+    }));
     EXPECT_LT(calls, 10);
 }
 
@@ -102,11 +148,11 @@ TEST(StudioPicture, TiledTileHasNoSeamForEveryKind)
 {
     for (const KindCase& k : kKinds) {
         CTilvexApp app(9.0);
-        QuiltSnapshot quilt = MakeQuilt(k, app);
-        const int w = 96, h = StudioTileHeight(quilt, w);
-        auto buffer = Accumulate(quilt, StudioResolution(quilt, w), 400000, 0, 2, {});
+        auto quilt = MakeQuilt(k, app);
+        const int w = 96, h = StudioTileHeight(*quilt, w);
+        auto buffer = Accumulate(quilt, StudioResolution(*quilt, w), 400000, 0, 2, SimdPath::Auto);
         ASSERT_TRUE(buffer);
-        std::vector<float> d = TileDensities(quilt, *buffer, w, h, 2);
+        std::vector<float> d = *FoldTile(*quilt, *buffer, w, h, 2);
         auto at = [&](int x, int y) { return static_cast<double>(d[static_cast<std::size_t>(y) * w + x]); };
         // Largest step between horizontal and vertical neighbours inside the tile,
         // against the steps across the right and top edges into the next tile.
@@ -158,13 +204,12 @@ TEST(StudioColour, MapEndpointsGradientsAndRefusals)
     EXPECT_FALSE(ColorMap::Named("jet", palette));
 
     std::string error;
-    auto ramp = ColorMap::Gradient("#000000,#ff0000,#ffffff", error);
-    ASSERT_TRUE(ramp);
-    EXPECT_EQ(ramp->At(0.0), (Rgb8{0, 0, 0}));
-    EXPECT_EQ(ramp->At(0.5).r, 255);
-    EXPECT_EQ(ramp->At(1.0), (Rgb8{255, 255, 255}));
-    EXPECT_FALSE(ColorMap::Gradient("#000000", error));
-    EXPECT_FALSE(ColorMap::Gradient("#000000,#12345G", error));
+    auto ramp = ColorMap::Gradient(ParseGradient("#000000,#ff0000,#ffffff", error));
+    EXPECT_EQ(ramp.At(0.0), (Rgb8{0, 0, 0}));
+    EXPECT_EQ(ramp.At(0.5).r, 255);
+    EXPECT_EQ(ramp.At(1.0), (Rgb8{255, 255, 255}));
+    EXPECT_TRUE(ParseGradient("#000000", error).empty());
+    EXPECT_TRUE(ParseGradient("#000000,#12345G", error).empty());
     EXPECT_NE(error.find("#12345G"), std::string::npos);
 }
 

@@ -14,6 +14,7 @@
 #include "engine/SessionFile.h"
 #include "engine/TilvexApp.h"
 #include "maps/QuiltKindNames.h"
+#include "ui/StudioPictures.h"
 
 namespace tilvex::ui {
 
@@ -21,21 +22,6 @@ namespace {
 
 constexpr int kSessionRole = Qt::UserRole;
 constexpr int kIndexRole = Qt::UserRole + 2;
-
-QImage ImageOf(const studio::StudioImage& picture)
-{
-    QImage image(picture.width, picture.height, QImage::Format_RGB888);
-    for (int y = 0; y < picture.height; ++y) {
-        uchar* row = image.scanLine(y);
-        for (int x = 0; x < picture.width; ++x) {
-            const studio::Rgb8 p = picture.pixels[static_cast<std::size_t>(y) * picture.width + x];
-            row[3 * x] = p.r;
-            row[3 * x + 1] = p.g;
-            row[3 * x + 2] = p.b;
-        }
-    }
-    return image;
-}
 
 // The limit InitInstance gives a new quilt.
 constexpr int kNewQuiltLimit = 3500000;
@@ -151,26 +137,24 @@ void ExploreWindow::Restart(const GalleryRequest& request)
 
 void ExploreWindow::StopWork()
 {
-    if (!worker_.joinable()) return;
-    // The worker looks at the stop request every few milliseconds of its quilt.
-    worker_.request_stop();
-    worker_.join();
+    // The work looks at its stop token every few milliseconds of its quilt;
+    // whatever it still posts is dropped.
+    runner_.Cancel();
     pageDone_ = true;
 }
 
 void ExploreWindow::StartPage()
 {
-    if (worker_.joinable()) worker_.join();  // finished: its last message has been posted
     if (pagesStarted_ >= pagesWanted_) return;
     GalleryRequest page = request_;
     const int first = pagesStarted_ * kPageSize;
     page.baseSeed = request_.baseSeed + first;
     ++pagesStarted_;
     pageDone_ = false;
-    worker_ = std::jthread([this, page, first, generation = generation_](std::stop_token stop) {
+    runner_.Submit([this, page, first, generation = generation_](const BackgroundRunner::Task& task) {
         MakeGallery(
             page,
-            [this, first, generation](const GalleryEntry& entry) {
+            [this, first, generation, &task](const GalleryEntry& entry) {
                 auto tile = std::make_shared<Tile>();
                 tile->generation = generation;
                 tile->index = first + entry.quilt.index;
@@ -178,14 +162,12 @@ void ExploreWindow::StartPage()
                 tile->score = entry.score;
                 tile->name = QString::fromStdString(entry.quilt.name);
                 tile->kind = QString::fromStdString(entry.quilt.kind);
-                tile->thumbnail = ImageOf(entry.thumbnail);
+                tile->thumbnail = ToQImage(entry.thumbnail);
                 tile->session = entry.quilt.session;
-                QMetaObject::invokeMethod(this, [this, tile] { AddTile(*tile); }, Qt::QueuedConnection);
+                task.Post([this, tile] { AddTile(*tile); });
             },
-            stop);
-        if (!stop.stop_requested())
-            QMetaObject::invokeMethod(
-                this, [this, generation] { if (generation == generation_) PageFinished(); }, Qt::QueuedConnection);
+            task.Stop());
+        if (!task.Stopped()) task.Post([this, generation] { if (generation == generation_) PageFinished(); });
     });
 }
 

@@ -4,10 +4,10 @@
 #include <QWidget>
 #include <cstdint>
 #include <functional>
-#include <thread>
 #include <vector>
 
 #include "explore/Gallery.h"
+#include "ui/BackgroundRunner.h"
 
 class QComboBox;
 class QListWidget;
@@ -27,9 +27,9 @@ namespace tilvex::ui {
 bool OpenGallerySession(CTilvexApp& app, const std::vector<std::uint8_t>& session);
 
 // "Explore Gallery": random quilts made a page at a time on a background
-// thread, shown best first as their thumbnails arrive. Open (or a double
+// runner, shown best first as their thumbnails arrive. Open (or a double
 // click) hands the chosen quilt's session to `open`. Closing the window stops
-// the work before it returns; the window deletes itself then.
+// the work; the window deletes itself then.
 class ExploreWindow : public QWidget {
     Q_OBJECT
 public:
@@ -44,7 +44,7 @@ public:
     // Starts over with these settings (kind, first seed, budget); count is
     // the page size and is ignored.
     void Restart(const GalleryRequest& request);
-    bool IsWorking() const { return worker_.joinable() && !pageDone_; }
+    bool IsWorking() const { return !pageDone_; }
 
     QListWidget* Grid() const { return grid_; }
     QComboBox* KindFilter() const { return kind_; }
@@ -84,7 +84,7 @@ private:
     int pagesStarted_ = 0;
     bool pageDone_ = true;
     bool started_ = false;
-    std::jthread worker_;
+    BackgroundRunner runner_;
 
     QComboBox* kind_ = nullptr;
     QListWidget* grid_ = nullptr;

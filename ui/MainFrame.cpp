@@ -26,8 +26,11 @@
 #include "ui/ExploreWindow.h"
 #include "ui/Icons.h"
 #include "ui/TilvexDoc.h"
+#include "engine/RenderJob.h"
+#include "studio/Develop.h"
+#include "studio/TileGeometry.h"
 #include "ui/StudioExportDialog.h"
-#include "ui/StudioExportJob.h"
+#include "ui/StudioPictures.h"
 #include "ui/TilvexView.h"
 
 namespace tilvex::ui {
@@ -74,7 +77,13 @@ CMainFrame::CMainFrame(CTilvexApp& app, QSettings& settings, QWidget* parent)
         if (studioPreview_) RefreshStudioPreview();
     };
     askStudioExport = [this](const StudioExportRequest& initial) -> std::optional<StudioExportRequest> {
-        StudioExportDialog dialog(initial, this);
+        auto quilt = app_.TakeSnapshot();
+        StudioExportDialog dialog(
+            initial,
+            [quilt](const StudioExportRequest& r) {
+                return QString::fromStdString(studio::CheckPictureSize(*quilt, r.spec.width, r.period));
+            },
+            this);
         if (dialog.exec() != QDialog::Accepted) return std::nullopt;
         return dialog.Request();
     };
@@ -94,6 +103,7 @@ CMainFrame::CMainFrame(CTilvexApp& app, QSettings& settings, QWidget* parent)
     recent_.changed = [this] { UpdateRecentFileMenu(); };
     recent_.Load(settings_);
     studioPreview_ = settings_.value(QStringLiteral("Studio/Preview"), false).toBool();
+    studioLook_ = LoadStudioLook(settings_);
 
     UpdateTitle();
     UpdateCommandUi();
@@ -321,54 +331,46 @@ void CMainFrame::SetStudioPreview(bool on)
     // Turning it on refreshes after the command, like every other command.
 }
 
-// The grid as it stands, in the colours and gamma last chosen for a studio export.
+// The grid as it stands, in the studio look, developed on the preview's
+// runner: the window goes on meanwhile, and a newer refresh replaces this one.
 void CMainFrame::RefreshStudioPreview()
 {
     lastStudioPreview_ = std::chrono::steady_clock::now();
-    QuiltSnapshot quilt = *app_.TakeSnapshot();
-    StudioExportRequest look;
-    look.Load(settings_);
-    std::optional<studio::ColorMap> colours = studio::ColorMap::Named(look.colormap.toStdString(), quilt.paletteEntries);
-    if (!colours) colours = studio::ColorMap::Named("viridis", quilt.paletteEntries);
-    studio::StudioSettings settings;
-    settings.tone.gamma = look.gamma;
+    std::shared_ptr<const QuiltSnapshot> quilt = app_.TakeSnapshot();
     // viewPeriod whole tiles fit across and down the view; the rest of it is tiled on.
     const qreal dpr = view_->devicePixelRatioF();
-    const double aspect = quilt.tile.height > 0 ? static_cast<double>(quilt.tile.width) / quilt.tile.height : 1.0;
+    const double aspect = quilt->tile.height > 0 ? static_cast<double>(quilt->tile.width) / quilt->tile.height : 1.0;
     const double fit = std::min<double>(view_->width(), view_->height() * aspect) * dpr;
     const int width = std::max(16, static_cast<int>(fit / std::max<int>(app_.geometry.viewPeriod, 1)));
-    const studio::StudioImage tile = studio::PreviewTile(quilt, width, settings, *colours);
-    QImage image(tile.width, tile.height, QImage::Format_RGB888);
-    for (int y = 0; y < tile.height; ++y)
-        std::memcpy(image.scanLine(y), tile.pixels.data() + static_cast<std::size_t>(y) * tile.width,
-                    3 * static_cast<std::size_t>(tile.width));
-    image.setDevicePixelRatio(dpr);
-    view_->ShowPreview(image);
+    previewRunner_.Submit([this, quilt, width, dpr, look = studioLook_](const BackgroundRunner::Task& task) {
+        const studio::FloatImage tile = studio::DevelopGrid(*quilt, width, look, 0);
+        std::optional<studio::Rgb8Image> pixels = studio::Quantise8(tile, task.Stop());
+        if (!pixels) return;
+        QImage image = ToQImage(*pixels);
+        image.setDevicePixelRatio(dpr);
+        task.Post([this, image] {
+            if (studioPreview_) view_->ShowPreview(image);
+        });
+    });
 }
 
 void CMainFrame::ExportStudioImage()
 {
-    if (studioExport_) {
+    if (StudioExporting()) {
         QMessageBox::information(this, windowTitle(), QStringLiteral("A studio image is being rendered already."));
         return;
     }
     StudioExportRequest request;
     request.Load(settings_);
+    request.look = studioLook_;
     request.path = QDir::current().filePath(QString::fromStdString(app_.QuiltName()) + QStringLiteral(".png"));
     std::optional<StudioExportRequest> answer = askStudioExport(request);
     if (!answer) return;
     request = *answer;
     request.Save(settings_);
-
-    QuiltSnapshot quilt = *app_.TakeSnapshot();
-    std::optional<studio::ColorMap> colours = studio::ColorMap::Named(request.colormap.toStdString(), quilt.paletteEntries);
-    if (!colours) return;
-    studio::StudioSettings settings;
-    settings.width = request.size;
-    settings.samplesPerPixel = request.spp;
-    settings.tone.gamma = request.gamma;
-    studioExport_ = std::make_unique<StudioExportJob>(std::move(quilt), settings, *colours, request.period, request.path);
-    connect(studioExport_.get(), &StudioExportJob::finished, this, &CMainFrame::OnStudioExportFinished);
+    studioLook_ = request.look;
+    SaveStudioLook(settings_, studioLook_);
+    if (studioPreview_) RefreshStudioPreview();
 
     studioProgress_ = new QProgressDialog(QStringLiteral("Rendering the studio image..."), QStringLiteral("Cancel"), 0,
                                           1000, this);
@@ -376,16 +378,36 @@ void CMainFrame::ExportStudioImage()
     studioProgress_->setMinimumDuration(0);
     studioProgress_->setAutoClose(false);
     studioProgress_->setAutoReset(false);
-    connect(studioProgress_, &QProgressDialog::canceled, this, [this] {
-        if (studioExport_) studioExport_->Cancel();
-    });
-    auto* poll = new QTimer(studioProgress_);
-    connect(poll, &QTimer::timeout, this, [this] {
-        if (studioExport_ && studioProgress_) studioProgress_->setValue(static_cast<int>(studioExport_->Done() * 1000));
-    });
-    poll->start(100);
+    connect(studioProgress_, &QProgressDialog::canceled, this, &CMainFrame::CancelStudioExport);
     studioProgress_->show();
-    studioExport_->Start();
+
+    exportRunner_.Submit([this, quilt = app_.TakeSnapshot(), request](const BackgroundRunner::Task& task) {
+        RenderJob job(quilt, request.spec, request.look);
+        int shown = -1;
+        // Sampling is most of the work; folding and writing share the rest.
+        const auto report = [&task, &shown, this](RenderStage stage, double done) {
+            const double base[] = {0.0, 0.8, 0.9}, span[] = {0.8, 0.1, 0.1};
+            const int i = static_cast<int>(stage);
+            const int permille = static_cast<int>(1000.0 * (base[i] + span[i] * done));
+            if (permille == shown) return;
+            shown = permille;
+            task.Post([this, permille] { OnStudioExportProgress(permille); });
+        };
+        const std::string error = job.WritePng(request.path.toStdString(), request.period, task.Stop(), report);
+        const bool stopped = task.Stopped();
+        task.Post([this, error = QString::fromStdString(error), stopped] { OnStudioExportFinished(error, stopped); });
+    });
+}
+
+void CMainFrame::CancelStudioExport()
+{
+    exportRunner_.Cancel();
+    OnStudioExportFinished({}, true);
+}
+
+void CMainFrame::OnStudioExportProgress(int permille)
+{
+    if (studioProgress_) studioProgress_->setValue(permille);
 }
 
 void CMainFrame::OnStudioExportFinished(const QString& error, bool cancelled)
@@ -394,7 +416,6 @@ void CMainFrame::OnStudioExportFinished(const QString& error, bool cancelled)
         studioProgress_->deleteLater();
         studioProgress_ = nullptr;
     }
-    studioExport_.reset();
     if (!cancelled && !error.isEmpty()) QMessageBox::warning(this, windowTitle(), error);
 }
 
@@ -429,7 +450,9 @@ void CMainFrame::UpdateKeyIndicators()
 
 void CMainFrame::closeEvent(QCloseEvent* event)
 {
-    if (studioExport_) studioExport_->Cancel();
+    // Nothing waits for a write: the export stops and its unfinished file goes.
+    if (StudioExporting()) CancelStudioExport();
+    previewRunner_.Cancel();
     recent_.Save(settings_);
     settings_.sync();
     event->accept();

@@ -8,6 +8,8 @@
 #include <optional>
 #include <memory>
 
+#include "studio/Look.h"
+#include "ui/BackgroundRunner.h"
 #include "ui/CommandRouter.h"
 #include "ui/IdleDriver.h"
 #include "ui/StudioExportDialog.h"
@@ -27,7 +29,6 @@ class CTilvexApp;
 namespace tilvex::ui {
 
 class CTilvexDoc;
-class StudioExportJob;
 class CTilvexView;
 class ExploreWindow;
 
@@ -59,8 +60,13 @@ public:
     QProgressBar* ProgressPane() const { return progressPane_; }
     bool AutoRebuild() const { return autoRebuild_; }
     bool StudioPreview() const { return studioPreview_; }
-    // The running studio export, if any.
-    StudioExportJob* StudioExport() const { return studioExport_.get(); }
+    // A studio export is rendering or writing.
+    bool StudioExporting() const { return studioProgress_ != nullptr; }
+    // Stops it; its file is not written.
+    void CancelStudioExport();
+    // The studio look the preview draws with and the export dialog offers.
+    const studio::Look& StudioLook() const { return studioLook_; }
+    BackgroundRunner& PreviewRunner() { return previewRunner_; }
     // Asks what to export; the dialog by default, scripted in tests. Empty: cancelled.
     std::function<std::optional<StudioExportRequest>(const StudioExportRequest&)> askStudioExport;
     void SetAutoRebuildInterval(std::chrono::milliseconds interval) { autoRebuildInterval_ = interval; }
@@ -98,6 +104,7 @@ private:
     void SetStudioPreview(bool on);
     void RefreshStudioPreview();
     void ExportStudioImage();
+    void OnStudioExportProgress(int permille);
     void OnStudioExportFinished(const QString& error, bool cancelled);
     void ShowExplorer();
 
@@ -125,7 +132,9 @@ private:
     // Studio Preview: remembered in the settings.
     bool studioPreview_ = false;
     std::chrono::steady_clock::time_point lastStudioPreview_{};
-    std::unique_ptr<StudioExportJob> studioExport_;
+    studio::Look studioLook_;
+    BackgroundRunner previewRunner_;
+    BackgroundRunner exportRunner_;
     QProgressDialog* studioProgress_ = nullptr;
     QPointer<ExploreWindow> explorer_;
 };

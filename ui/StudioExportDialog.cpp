@@ -11,6 +11,7 @@
 #include <QPushButton>
 #include <QSettings>
 #include <QSpinBox>
+#include <algorithm>
 
 #include "studio/ColorMap.h"
 
@@ -19,55 +20,54 @@ namespace tilvex::ui {
 void StudioExportRequest::Load(QSettings& settings)
 {
     settings.beginGroup(QStringLiteral("Studio"));
-    size = settings.value(QStringLiteral("Size"), size).toInt();
-    spp = settings.value(QStringLiteral("SamplesPerPixel"), spp).toDouble();
-    colormap = settings.value(QStringLiteral("ColorMap"), colormap).toString();
-    gamma = settings.value(QStringLiteral("Gamma"), gamma).toDouble();
-    period = settings.value(QStringLiteral("Period"), period).toInt();
+    spec.width = std::clamp(settings.value(QStringLiteral("Size"), spec.width).toInt(), studio::kMinWidth, studio::kMaxWidth);
+    spec.samplesPerPixel = std::clamp(settings.value(QStringLiteral("SamplesPerPixel"), spec.samplesPerPixel).toDouble(),
+                                      0.1, studio::kMaxSamplesPerPixel);
+    period = std::clamp(settings.value(QStringLiteral("Period"), period).toInt(), 1, studio::kMaxPeriod);
     settings.endGroup();
 }
 
 void StudioExportRequest::Save(QSettings& settings) const
 {
     settings.beginGroup(QStringLiteral("Studio"));
-    settings.setValue(QStringLiteral("Size"), size);
-    settings.setValue(QStringLiteral("SamplesPerPixel"), spp);
-    settings.setValue(QStringLiteral("ColorMap"), colormap);
-    settings.setValue(QStringLiteral("Gamma"), gamma);
+    settings.setValue(QStringLiteral("Size"), spec.width);
+    settings.setValue(QStringLiteral("SamplesPerPixel"), spec.samplesPerPixel);
     settings.setValue(QStringLiteral("Period"), period);
     settings.endGroup();
 }
 
-StudioExportDialog::StudioExportDialog(const StudioExportRequest& initial, QWidget* parent) : QDialog(parent)
+StudioExportDialog::StudioExportDialog(const StudioExportRequest& initial,
+                                       std::function<QString(const StudioExportRequest&)> checkSize, QWidget* parent)
+    : QDialog(parent), initial_(initial), checkSize_(std::move(checkSize))
 {
     setWindowTitle(QStringLiteral("Export Studio Image"));
     auto* form = new QFormLayout;
 
     size_ = new QSpinBox(this);
-    size_->setRange(16, 16384);
+    size_->setRange(studio::kMinWidth, studio::kMaxWidth);
     size_->setSuffix(QStringLiteral(" px"));
-    size_->setValue(initial.size);
+    size_->setValue(initial.spec.width);
     form->addRow(QStringLiteral("Tile &width:"), size_);
 
     spp_ = new QDoubleSpinBox(this);
-    spp_->setRange(0.1, 100000.0);
+    spp_->setRange(0.1, studio::kMaxSamplesPerPixel);
     spp_->setDecimals(1);
-    spp_->setValue(initial.spp);
+    spp_->setValue(initial.spec.samplesPerPixel);
     form->addRow(QStringLiteral("&Samples per pixel:"), spp_);
 
     colormap_ = new QComboBox(this);
     for (const std::string& name : studio::ColorMap::Names()) colormap_->addItem(QString::fromStdString(name));
-    colormap_->setCurrentText(initial.colormap);
+    colormap_->setCurrentText(QString::fromStdString(initial.look.colormap));
     form->addRow(QStringLiteral("&Colour map:"), colormap_);
 
     gamma_ = new QDoubleSpinBox(this);
-    gamma_->setRange(0.1, 10.0);
+    gamma_->setRange(studio::kMinGamma, studio::kMaxGamma);
     gamma_->setSingleStep(0.1);
-    gamma_->setValue(initial.gamma);
+    gamma_->setValue(initial.look.tone.gamma);
     form->addRow(QStringLiteral("&Gamma:"), gamma_);
 
     period_ = new QSpinBox(this);
-    period_->setRange(1, 32);
+    period_->setRange(1, studio::kMaxPeriod);
     period_->setValue(initial.period);
     form->addRow(QStringLiteral("&Period:"), period_);
 
@@ -89,11 +89,13 @@ StudioExportDialog::StudioExportDialog(const StudioExportRequest& initial, QWidg
 
 StudioExportRequest StudioExportDialog::Request() const
 {
-    StudioExportRequest r;
-    r.size = size_->value();
-    r.spp = spp_->value();
-    r.colormap = colormap_->currentText();
-    r.gamma = gamma_->value();
+    StudioExportRequest r = initial_;
+    r.spec.width = size_->value();
+    r.spec.samplesPerPixel = spp_->value();
+    const std::string colormap = colormap_->currentText().toStdString();
+    if (colormap != r.look.colormap) r.look.gradient.clear();
+    r.look.colormap = colormap;
+    r.look.tone.gamma = gamma_->value();
     r.period = period_->value();
     r.path = path_->text().trimmed();
     return r;
@@ -106,10 +108,9 @@ void StudioExportDialog::accept()
         path_->setFocus();
         return;
     }
-    const StudioExportRequest r = Request();
-    if (static_cast<long long>(r.size) * r.period > 65535) {
-        QMessageBox::warning(this, windowTitle(),
-                             QStringLiteral("The image would be wider than 65535 pixels. Choose a smaller width or period."));
+    // Refused here, before any work: the tile's height follows the quilt's kind.
+    if (const QString problem = checkSize_ ? checkSize_(Request()) : QString(); !problem.isEmpty()) {
+        QMessageBox::warning(this, windowTitle(), problem + QStringLiteral(" Choose a smaller width or period."));
         size_->setFocus();
         return;
     }

@@ -2,6 +2,10 @@
 
 #include <QDialog>
 #include <QString>
+#include <functional>
+
+#include "studio/Look.h"
+#include "studio/RenderSpec.h"
 
 class QComboBox;
 class QDoubleSpinBox;
@@ -13,14 +17,12 @@ namespace tilvex::ui {
 
 // What "Export Studio Image" renders and where it goes.
 struct StudioExportRequest {
-    int size = 2048;
-    double spp = 16.0;
-    QString colormap = QStringLiteral("viridis");
-    double gamma = 2.2;
+    studio::RenderSpec spec{.width = 2048};
+    studio::Look look;
     int period = 1;
     QString path;
 
-    // The last choices are offered again; they live in the settings' "Studio" group.
+    // The last size, samples and period are offered again ("Studio" group of the settings).
     void Load(QSettings& settings);
     void Save(QSettings& settings) const;
 };
@@ -28,7 +30,9 @@ struct StudioExportRequest {
 class StudioExportDialog : public QDialog {
     Q_OBJECT
 public:
-    StudioExportDialog(const StudioExportRequest& initial, QWidget* parent = nullptr);
+    // checkSize: empty when a request's picture can be written, else why not.
+    StudioExportDialog(const StudioExportRequest& initial, std::function<QString(const StudioExportRequest&)> checkSize,
+                       QWidget* parent = nullptr);
 
     StudioExportRequest Request() const;
     void accept() override;
@@ -36,6 +40,8 @@ public:
 private:
     void Browse();
 
+    StudioExportRequest initial_;
+    std::function<QString(const StudioExportRequest&)> checkSize_;
     QSpinBox* size_;
     QDoubleSpinBox* spp_;
     QComboBox* colormap_;

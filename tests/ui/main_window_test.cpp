@@ -12,6 +12,7 @@
 #include <QSettings>
 #include <QStatusBar>
 #include <QStatusTipEvent>
+#include <QDir>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QToolBar>
@@ -26,7 +27,6 @@
 #include "tests/ui/TestInteraction.h"
 #include "ui/ExploreWindow.h"
 #include "ui/MainFrame.h"
-#include "ui/StudioExportJob.h"
 #include "ui/TilvexDoc.h"
 #include "ui/TilvexView.h"
 
@@ -309,7 +309,11 @@ void MainWindowTest::everyCommandReachesItsHandler()
         {cmd::ViewToolbar, [&f] { return !f.frame->ToolBar()->isVisible(); }},
         {cmd::ViewStatusBar, [&f] { return !f.frame->statusBar()->isVisible(); }},
         {cmd::AutoRebuild, [&f] { return f.frame->AutoRebuild(); }},
-        {cmd::StudioPreview, [&f] { return f.frame->StudioPreview() && f.frame->View().ShowsPreview(); }},
+        {cmd::StudioPreview,
+         [&f] {
+             // Developed in the background: shown once the runner has delivered it.
+             return f.frame->StudioPreview() && QTest::qWaitFor([&f] { return f.frame->View().ShowsPreview(); }, 5000);
+         }},
         {cmd::ExportStudioImage, [&f] { return f.user.Asked("studio") == 1; }},
         {cmd::ExploreGallery,
          [&f] {
@@ -732,32 +736,36 @@ void MainWindowTest::studioExportRendersInTheBackgroundAndPreviewIsRemembered()
         Fixture f;
         f.Steps(50000);
         ui::StudioExportRequest r;
-        r.size = 96;
-        r.spp = 2;
-        r.colormap = QStringLiteral("magma");
+        r.spec.width = 96;
+        r.spec.samplesPerPixel = 2;
+        r.look.colormap = "magma";
         r.period = 2;
         r.path = f.File("studio.png");
         f.studioAnswer = r;
         const int before = f.app.counters.iterationCount;
         f.Trigger(cmd::ExportStudioImage);
-        QVERIFY(f.frame->StudioExport());
-        QTRY_VERIFY_WITH_TIMEOUT(!f.frame->StudioExport(), 20000);
+        QVERIFY(f.frame->StudioExporting());
+        QTRY_VERIFY_WITH_TIMEOUT(!f.frame->StudioExporting(), 20000);
         QImage written(r.path);
         QCOMPARE(written.size(), QSize(192, 192));
         QCOMPARE(f.app.counters.iterationCount, before);  // the render read a copy and changed nothing
+        QCOMPARE(f.frame->StudioLook().colormap, std::string("magma"));  // the look chosen is the desktop's now
 
         // Cancel leaves no file behind.
-        r.size = 4096;
-        r.spp = 100;
+        r.spec.width = 4096;
+        r.spec.samplesPerPixel = 100;
         r.path = f.File("cancelled.png");
         f.studioAnswer = r;
         f.Trigger(cmd::ExportStudioImage);
-        f.frame->StudioExport()->Cancel();
-        QTRY_VERIFY_WITH_TIMEOUT(!f.frame->StudioExport(), 2000);
+        f.frame->CancelStudioExport();
+        QVERIFY(!f.frame->StudioExporting());
+        // Nothing is left: neither the picture nor the writer's unfinished file.
+        QTRY_VERIFY_WITH_TIMEOUT(QDir(f.dir.path()).entryList(QDir::Files | QDir::Hidden).filter("cancelled").isEmpty(),
+                                 2000);
         QVERIFY(!QFile::exists(r.path));
 
         f.Trigger(cmd::StudioPreview);
-        QVERIFY(f.frame->View().ShowsPreview());
+        QTRY_VERIFY_WITH_TIMEOUT(f.frame->View().ShowsPreview(), 5000);
         QVERIFY(f.frame->Action(cmd::StudioPreview)->isChecked());
         // A window opened later on the same profile starts with the preview on.
         CMainFrame reopened(f.app, *f.settings);

@@ -1,0 +1,88 @@
+#include "cli/QuiltOptions.h"
+
+#include <chrono>
+
+#include "cli/ProgressPrinter.h"
+#include "core/RandomSource.h"
+#include "engine/TilvexApp.h"
+#include "maps/QuiltKindNames.h"
+
+namespace tilvex::cli {
+
+void QuiltOptions::Add(CLI::App* command)
+{
+    command->add_option("--seed", seed, "Seed the random source with this number instead of the clock");
+    auto* kindOption = command->add_option("--kind", kind, "square, hex, 4-6-12, 4-8-8, 3-12-12 or wild-corner");
+    auto* gridOption = command->add_option("--grid", grid, "Grid width in cells (20 ... capacity - 1)");
+    command->add_option("--max-iterations", maxIterations, "Iteration limit (default 3500000)");
+    auto* detailedOption = command->add_flag("--detailed", detailed, "Use the detailed form of the square or hex map");
+    auto* depthOption = command->add_option("--depth", depth, "Detail depth (square 3-6, hex 4-11)");
+    auto* knotOption = command->add_flag("--knot", knot, "Hex quilt with the knot effect");
+    auto* cornerOption = command->add_option("--corner", corner, "Wild Corner N value (3-42)");
+    auto* loadOption = command->add_option("--load", load, "Continue a saved session (.qlt) instead of a new quilt");
+    for (auto* opt : {kindOption, gridOption, detailedOption, depthOption, knotOption, cornerOption})
+        loadOption->excludes(opt);
+}
+
+std::string QuiltOptions::Validate() const
+{
+    if (!IsKindName(kind)) return "unknown --kind '" + kind + "'";
+    if (seed && !IsAcceptedSeed(*seed)) return "--seed must be a whole number between 0 and 4294967295";
+    // Before start-up, which may lower the capacity; the width is clamped to it then.
+    if (grid && (*grid < 20 || *grid > kDefaultMaxGridSize - 1))
+        return "--grid must be between 20 and " + std::to_string(kDefaultMaxGridSize - 1);
+    if (maxIterations && (*maxIterations < 1 || *maxIterations > 1000000000))
+        return "--max-iterations must be between 1 and 1000000000";
+    if (depth) {
+        bool hexKind = kind == "hex";
+        int lo = hexKind ? 4 : 3, hi = hexKind ? 11 : 6;
+        if (*depth < lo || *depth > hi)
+            return "--depth must be between " + std::to_string(lo) + " and " + std::to_string(hi) + " for this kind";
+    }
+    if (knot && kind != "hex") return "--knot needs --kind hex";
+    if (corner && kind != "wild-corner") return "--corner needs --kind wild-corner";
+    if (corner && (*corner < 3 || *corner > 42)) return "--corner must be between 3 and 42";
+    return {};
+}
+
+NewQuiltRequest QuiltOptions::Request() const
+{
+    NewQuiltRequest r;
+    r.kind = *KindFromName(kind);
+    r.detailed = detailed;
+    r.depth = depth;
+    r.knot = knot;
+    r.cornerN = corner;
+    r.gridWidth = grid;
+    return r;
+}
+
+bool SetUpQuilt(CTilvexApp& app, const QuiltOptions& o)
+{
+    if (!app.InitInstance(AvailablePhysicalMemory())) return false;
+    if (!o.load.empty()) {
+        if (!app.LoadSession(o.load)) return false;
+    } else {
+        ConfigureNewQuilt(app, o.Request());
+    }
+    if (o.maxIterations) SetIterationLimit(app, *o.maxIterations);
+    return true;
+}
+
+RunFigures GenerateToLimit(CTilvexApp& app, ProgressPrinter& progress)
+{
+    RunFigures figures;
+    auto start = std::chrono::steady_clock::now();
+    int restartsBefore = app.counters.restarts;
+    figures.steps = RunToLimit(app, [&progress](const CTilvexApp& state) {
+        const double limit = static_cast<double>(state.counters.maxIterations);
+        progress.Show(limit > 0 ? state.counters.iterationCount / (limit + 1) : 1.0, state.QuiltName());
+        return true;
+    });
+    figures.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    progress.Finish();
+    figures.restarts = app.counters.restarts - restartsBefore;
+    return figures;
+}
+
+}  // namespace tilvex::cli

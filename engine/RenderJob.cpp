@@ -1,0 +1,80 @@
+#include "engine/RenderJob.h"
+
+#include <algorithm>
+#include <cmath>
+
+#include "studio/Develop.h"
+#include "studio/PictureNote.h"
+#include "studio/PicturePng.h"
+#include "studio/TileGeometry.h"
+
+namespace tilvex {
+
+const char* StageName(RenderStage stage)
+{
+    switch (stage) {
+    case RenderStage::Sampling: return "sampling";
+    case RenderStage::Folding: return "folding";
+    case RenderStage::Writing: return "writing";
+    }
+    return "";
+}
+
+RenderJob::RenderJob(std::shared_ptr<const QuiltSnapshot> quilt, const studio::RenderSpec& spec,
+                     const studio::Look& look, int threads)
+    : quilt_(std::move(quilt)),
+      spec_(spec),
+      look_(look),
+      threads_(threads),
+      width_(std::max(spec.width, 1)),
+      height_(studio::StudioTileHeight(*quilt_, width_)),
+      accumulator_(std::make_unique<studio::Accumulator>(quilt_, studio::StudioResolution(*quilt_, width_), spec_))
+{
+}
+
+int RenderJob::Threads() const { return studio::ThreadCount(threads_); }
+
+std::uint64_t RenderJob::Budget() const
+{
+    const double pixels = static_cast<double>(width_) * height_;
+    return static_cast<std::uint64_t>(std::max(1.0, std::llround(spec_.samplesPerPixel * pixels) * 1.0));
+}
+
+bool RenderJob::SampleTo(std::uint64_t total, std::stop_token stop, const RenderProgress& progress)
+{
+    const std::uint64_t taken = accumulator_->Samples();
+    if (total <= taken) return true;
+    return accumulator_->Run(total - taken, threads_, stop, [&progress](double done) {
+        if (progress) progress(RenderStage::Sampling, done);
+    });
+}
+
+std::optional<studio::FloatImage> RenderJob::Develop(std::stop_token stop, const RenderProgress& progress) const
+{
+    return studio::Develop(*quilt_, accumulator_->Density(), width_, look_, threads_, stop, [&progress](double done) {
+        if (progress) progress(RenderStage::Folding, done);
+    });
+}
+
+std::string RenderJob::WritePng(const std::string& path, int period, std::stop_token stop,
+                                const RenderProgress& progress)
+{
+    if (std::string problem = studio::CheckPictureSize(*quilt_, width_, period); !problem.empty()) return problem;
+    if (!SampleTo(Budget(), stop, progress)) return studio::kWriteStopped;
+    std::optional<studio::FloatImage> image = Develop(stop, progress);
+    if (!image) return studio::kWriteStopped;
+    return studio::WritePicturePng(*image, period, path, studio::PictureNote(*quilt_, spec_, look_, period), stop,
+                                   [&progress](double done) {
+                                       if (progress) progress(RenderStage::Writing, done);
+                                   });
+}
+
+std::vector<std::uint64_t> ProgressivePasses(std::uint64_t budget, std::uint64_t first)
+{
+    std::vector<std::uint64_t> passes;
+    for (std::uint64_t n = std::max<std::uint64_t>(first, 1); n < budget; n *= 2) passes.push_back(n);
+    passes.push_back(budget);
+    return passes;
+}
+
+}  // namespace tilvex

@@ -1,0 +1,71 @@
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <optional>
+#include <stop_token>
+#include <string>
+#include <vector>
+
+#include "render/QuiltSnapshot.h"
+#include "studio/Accumulator.h"
+#include "studio/FloatImage.h"
+#include "studio/Look.h"
+#include "studio/RenderSpec.h"
+
+namespace tilvex {
+
+// The stages of a studio render, in order.
+enum class RenderStage { Sampling, Folding, Writing };
+const char* StageName(RenderStage stage);
+
+// Called from the working thread with the stage and its share done (0..1).
+using RenderProgress = std::function<void(RenderStage stage, double done)>;
+
+// One studio picture of one quilt: the quilt as a snapshot, what it is
+// sampled with and how it looks, all values. Samples are taken in passes of
+// a given count (never a given time, so a pass's result does not depend on
+// the machine); the density survives them, so a later pass adds to it and a
+// new look develops it again without sampling. Every stage stops promptly
+// when its stop token asks.
+class RenderJob {
+public:
+    RenderJob(std::shared_ptr<const QuiltSnapshot> quilt, const studio::RenderSpec& spec, const studio::Look& look,
+              int threads = 0);
+
+    const QuiltSnapshot& Quilt() const { return *quilt_; }
+    const studio::RenderSpec& Spec() const { return spec_; }
+    const studio::Look& Look() const { return look_; }
+    void SetLook(const studio::Look& look) { look_ = look; }
+    int Threads() const;  // in use
+    studio::SimdPath Path() const { return accumulator_->Path(); }
+
+    int Width() const { return width_; }
+    int Height() const { return height_; }
+    // The spec's sample budget: samples per pixel times the tile's pixels.
+    std::uint64_t Budget() const;
+    std::uint64_t Samples() const { return accumulator_->Samples(); }
+
+    // Takes samples until `total` have been taken. False when stopped.
+    bool SampleTo(std::uint64_t total, std::stop_token stop = {}, const RenderProgress& progress = {});
+    // The picture of the samples so far, under the current look. Empty when stopped.
+    std::optional<studio::FloatImage> Develop(std::stop_token stop = {}, const RenderProgress& progress = {}) const;
+    // Samples to the budget, develops and writes period x period tiles as a
+    // PNG carrying the job's settings. Empty on success, else a message.
+    std::string WritePng(const std::string& path, int period, std::stop_token stop = {},
+                         const RenderProgress& progress = {});
+
+private:
+    std::shared_ptr<const QuiltSnapshot> quilt_;
+    studio::RenderSpec spec_;
+    studio::Look look_;
+    int threads_;
+    int width_, height_;
+    std::unique_ptr<studio::Accumulator> accumulator_;
+};
+
+// Sample counts of a progressive render: `first`, then doubling, ending at the budget.
+std::vector<std::uint64_t> ProgressivePasses(std::uint64_t budget, std::uint64_t first);
+
+}  // namespace tilvex

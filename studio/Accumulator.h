@@ -1,0 +1,60 @@
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <stop_token>
+#include <vector>
+
+#include "render/QuiltSnapshot.h"
+#include "studio/DensityBuffer.h"
+#include "studio/LaneSteps.h"
+#include "studio/RenderSpec.h"
+
+namespace tilvex::studio {
+
+inline constexpr int kWarmUpSteps = 3000;
+
+// Called now and then from a worker with the share (0..1) of the current call's work done.
+using ShareDone = std::function<void(double done)>;
+
+// The density of a quilt's samples, kept with the orbits that made them, so
+// samples can be added pass after pass. Every sample belongs to one of the
+// spec's chunks: chunk c has taken its share of the total so far, and its
+// orbits restart (should they escape) only at fixed sample counts. The buffer
+// for a total is therefore the same whether it was reached in one pass or
+// many, and for any number of threads (path by path: each vector path steps
+// its own batch of lanes).
+class Accumulator {
+public:
+    Accumulator(std::shared_ptr<const QuiltSnapshot> quilt, int resolution, const RenderSpec& spec);
+    ~Accumulator();
+    Accumulator(const Accumulator&) = delete;
+    Accumulator& operator=(const Accumulator&) = delete;
+
+    // Adds `samples` samples on `threads` threads (0: every core). False when
+    // stopped: the samples taken stay, and the next call goes on from there.
+    bool Run(std::uint64_t samples, int threads, std::stop_token stop = {}, const ShareDone& progress = {});
+
+    const DensityBuffer& Density() const { return buffer_; }
+    std::uint64_t Samples() const;  // taken so far
+    SimdPath Path() const { return path_; }
+    const QuiltSnapshot& Quilt() const { return *quilt_; }
+
+private:
+    struct Chunk;
+    std::uint64_t ShareOf(int chunk, std::uint64_t total) const;
+
+    std::shared_ptr<const QuiltSnapshot> quilt_;
+    SimdPath path_;
+    LaneParams params_;
+    std::uint64_t seed_;
+    std::uint64_t target_ = 0;
+    std::vector<std::unique_ptr<Chunk>> chunks_;
+    DensityBuffer buffer_;
+};
+
+// Worker threads for a wish (0: every core).
+int ThreadCount(int wanted);
+
+}  // namespace tilvex::studio
