@@ -7,6 +7,8 @@ namespace tilvex::studio {
 struct ToneSettings {
     double gamma = 2.2;
     bool equalize = false;
+
+    friend bool operator==(const ToneSettings&, const ToneSettings&) = default;
 };
 
 // Density to brightness 0..1: log density between a black point (the density

@@ -24,6 +24,11 @@ grep -q "viridis, magma, inferno, plasma, cividis, twilight, gray, quilt" "$work
 "$cli" studio $quick --simd sse --png "$work/x.png" 2> "$work/err"
 grep -q "auto, avx512, avx2, scalar" "$work/err" || fail "vector paths not listed: $(cat "$work/err")"
 "$cli" studio $quick > /dev/null 2>&1 && fail "studio without --png succeeded"
+# A picture too large to write is refused before the quilt is generated (a billion iterations would take minutes).
+timeout 60 "$cli" studio --seed 1 --max-iterations 1000000000 --size 4096 --period 17 --png "$work/big.png" \
+    > /dev/null 2> "$work/err"
+[ $? -eq 2 ] || fail "a 69632-pixel picture was not refused at once"
+grep -q "69632 x 69632" "$work/err" || fail "the size refusal does not give the size: $(cat "$work/err")"
 
 mkdir "$work/ro" && chmod 500 "$work/ro"
 if [ "$(id -u)" -ne 0 ]; then

@@ -14,6 +14,7 @@
 #include <QStatusTipEvent>
 #include <QDir>
 #include <QTemporaryDir>
+#include <QTimer>
 #include <QTest>
 #include <QToolBar>
 #include <algorithm>
@@ -130,6 +131,7 @@ private slots:
     void progressPaneShowsCountAgainstLimit();
     void autoRebuildIsAnOptionalLastViewItem();
     void studioExportRendersInTheBackgroundAndPreviewIsRemembered();
+    void largeStudioPreviewLeavesTheEventLoopTurning();
     void autoRebuildOffLeavesTheViewAlone();
     void autoRebuildRebuildsOnlyWhileGenerating();
 };
@@ -773,6 +775,34 @@ void MainWindowTest::studioExportRendersInTheBackgroundAndPreviewIsRemembered()
     }
     Fixture fresh;
     QVERIFY(!fresh.frame->StudioPreview());
+}
+
+void MainWindowTest::largeStudioPreviewLeavesTheEventLoopTurning()
+{
+    Fixture f;
+    f.Steps(200000);
+    f.frame->resize(2400, 2400);
+    f.frame->show();
+    QVERIFY(QTest::qWaitForWindowExposed(f.frame.get()));
+    int ticks = 0, ticksBeforePreview = -1;
+    QTimer clock;
+    QObject::connect(&clock, &QTimer::timeout, [&] { ++ticks; });
+    clock.start(1);
+    f.Trigger(cmd::StudioPreview);
+    // The command is back in the event loop before the preview exists...
+    QVERIFY(!f.frame->View().ShowsPreview());
+    QVERIFY(f.frame->PreviewRunner().Busy());
+    // ...and the loop goes on turning while it is developed.
+    QTRY_VERIFY_WITH_TIMEOUT(f.frame->View().ShowsPreview() && (ticksBeforePreview = ticks) >= 0, 10000);
+    QVERIFY2(ticksBeforePreview > 0, "no timer event while the preview was developed");
+    // A preview of a closed window never lands.
+    f.frame->resize(2000, 2000);
+    f.Trigger(cmd::StudioPreview);  // off
+    f.Trigger(cmd::StudioPreview);  // on again
+    f.frame->close();
+    QTRY_VERIFY_WITH_TIMEOUT(!f.frame->PreviewRunner().Busy(), 10000);
+    QCoreApplication::processEvents();
+    QVERIFY(!f.frame->View().ShowsPreview());
 }
 
 void MainWindowTest::autoRebuildIsAnOptionalLastViewItem()
