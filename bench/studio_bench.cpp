@@ -63,10 +63,10 @@ void BM_StudioSamples(benchmark::State& state)
     Prepare(app, kind);
     const auto quilt = app.TakeSnapshot();
     const std::uint64_t samples = 8 << 20;
-    studio::RenderSpec spec;
-    spec.simd = path;
+    studio::RenderSpec renderSpec;
+    renderSpec.simd = path;
     for (auto _ : state) {
-        studio::Accumulator accumulator(quilt, 2048, spec);
+        studio::Accumulator accumulator(quilt, 2048, renderSpec);
         accumulator.Run(samples, static_cast<int>(state.range(0)));
         benchmark::DoNotOptimize(accumulator.Density().Cells().data());
     }

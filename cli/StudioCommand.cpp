@@ -20,7 +20,7 @@ CLI::App* StudioCommand::Add(CLI::App& program)
         program.add_subcommand("studio", "Render a large, smooth, true-colour tile of a quilt on every core (PNG)");
     quilt.Add(studio);
     run.AddProgress(studio);
-    spec.Add(studio);
+    sampling.Add(studio);
     look.Add(studio);
     studio->add_option("--period", period, "Tiles per image side (default 1)");
     run.AddThreads(studio);
@@ -31,7 +31,7 @@ CLI::App* StudioCommand::Add(CLI::App& program)
 std::string StudioCommand::Validate() const
 {
     for (const std::string& problem :
-         {quilt.Validate(), spec.Validate(), look.Validate(), ValidatePeriod(period), run.Validate()})
+         {quilt.Validate(), sampling.Validate(), look.Validate(), ValidatePeriod(period), run.Validate()})
         if (!problem.empty()) return problem;
     return {};
 }
@@ -47,7 +47,7 @@ int StudioCommand::Run()
     ScopedInteraction atTheTerminal(app, user);
     if (!SetUpQuilt(app, quilt)) return 1;
     // The picture's size is known once the quilt is set up: refused before it is generated.
-    if (std::string problem = studio::CheckPictureSize(*app.TakeSnapshot(), spec.size, period); !problem.empty()) {
+    if (std::string problem = studio::CheckPictureSize(*app.TakeSnapshot(), sampling.size, period); !problem.empty()) {
         std::cerr << "tilvex-cli studio: " << problem << "\n";
         return 2;
     }
@@ -56,7 +56,7 @@ int StudioCommand::Run()
         GenerateToLimit(app, quiltProgress);
     }
 
-    RenderJob job(app.TakeSnapshot(), spec.Spec(), look.Look(), run.threads);
+    RenderJob job(app.TakeSnapshot(), sampling.ToRenderSpec(), look.Look(), run.threads);
     auto start = std::chrono::steady_clock::now();
     ProgressPrinter progress(run.progress, "studio");
     const std::string error = job.WritePng(png, period, {}, [&progress](RenderStage stage, double done) {

@@ -35,14 +35,14 @@ std::string RenderSpecOptions::Validate() const
     return {};
 }
 
-studio::RenderSpec RenderSpecOptions::Spec() const
+studio::RenderSpec RenderSpecOptions::ToRenderSpec() const
 {
-    studio::RenderSpec spec;
-    spec.width = size;
-    spec.samplesPerPixel = spp;
-    spec.seed = studioSeed;
-    spec.simd = *studio::ParseSimdPath(simd);
-    return spec;
+    studio::RenderSpec renderSpec;
+    renderSpec.width = size;
+    renderSpec.samplesPerPixel = spp;
+    renderSpec.seed = studioSeed;
+    renderSpec.simd = *studio::ParseSimdPath(simd);
+    return renderSpec;
 }
 
 void LookOptions::Add(CLI::App* command)

@@ -18,7 +18,7 @@ struct RenderSpecOptions {
 
     void Add(CLI::App* command);
     std::string Validate() const;
-    studio::RenderSpec Spec() const;  // once valid
+    studio::RenderSpec ToRenderSpec() const;  // once valid
 };
 
 // How it looks: --colormap or --gradient, --background, --gamma, --equalize.

@@ -20,15 +20,15 @@ const char* StageName(RenderStage stage)
     return "";
 }
 
-RenderJob::RenderJob(std::shared_ptr<const QuiltSnapshot> quilt, const studio::RenderSpec& spec,
+RenderJob::RenderJob(std::shared_ptr<const QuiltSnapshot> quilt, const studio::RenderSpec& renderSpec,
                      const studio::Look& look, int threads)
     : quilt_(std::move(quilt)),
-      spec_(spec),
+      renderSpec_(renderSpec),
       look_(look),
       threads_(threads),
-      width_(std::max(spec.width, 1)),
+      width_(std::max(renderSpec.width, 1)),
       height_(studio::StudioTileHeight(*quilt_, width_)),
-      accumulator_(std::make_unique<studio::Accumulator>(quilt_, studio::StudioResolution(*quilt_, width_), spec_))
+      accumulator_(std::make_unique<studio::Accumulator>(quilt_, studio::StudioResolution(*quilt_, width_), renderSpec_))
 {
 }
 
@@ -37,7 +37,7 @@ int RenderJob::Threads() const { return studio::ThreadCount(threads_); }
 std::uint64_t RenderJob::Budget() const
 {
     const double pixels = static_cast<double>(width_) * height_;
-    return static_cast<std::uint64_t>(std::max(1.0, std::llround(spec_.samplesPerPixel * pixels) * 1.0));
+    return static_cast<std::uint64_t>(std::max(1.0, std::llround(renderSpec_.samplesPerPixel * pixels) * 1.0));
 }
 
 bool RenderJob::SampleTo(std::uint64_t total, std::stop_token stop, const RenderProgress& progress)
@@ -63,7 +63,7 @@ std::string RenderJob::WritePng(const std::string& path, int period, std::stop_t
     if (!SampleTo(Budget(), stop, progress)) return studio::kWriteStopped;
     std::optional<studio::FloatImage> image = Develop(stop, progress);
     if (!image) return studio::kWriteStopped;
-    return studio::WritePicturePng(*image, period, path, studio::PictureNote(*quilt_, spec_, look_, period), stop,
+    return studio::WritePicturePng(*image, period, path, studio::PictureNote(*quilt_, renderSpec_, look_, period), stop,
                                    [&progress](double done) {
                                        if (progress) progress(RenderStage::Writing, done);
                                    });

@@ -31,11 +31,11 @@ using RenderProgress = std::function<void(RenderStage stage, double done)>;
 // when its stop token asks.
 class RenderJob {
 public:
-    RenderJob(std::shared_ptr<const QuiltSnapshot> quilt, const studio::RenderSpec& spec, const studio::Look& look,
+    RenderJob(std::shared_ptr<const QuiltSnapshot> quilt, const studio::RenderSpec& renderSpec, const studio::Look& look,
               int threads = 0);
 
     const QuiltSnapshot& Quilt() const { return *quilt_; }
-    const studio::RenderSpec& Spec() const { return spec_; }
+    const studio::RenderSpec& Sampling() const { return renderSpec_; }
     const studio::Look& Look() const { return look_; }
     void SetLook(const studio::Look& look) { look_ = look; }
     int Threads() const;  // in use
@@ -43,7 +43,7 @@ public:
 
     int Width() const { return width_; }
     int Height() const { return height_; }
-    // The spec's sample budget: samples per pixel times the tile's pixels.
+    // The sample budget: samples per pixel times the tile's pixels.
     std::uint64_t Budget() const;
     std::uint64_t Samples() const { return accumulator_->Samples(); }
 
@@ -58,7 +58,7 @@ public:
 
 private:
     std::shared_ptr<const QuiltSnapshot> quilt_;
-    studio::RenderSpec spec_;
+    studio::RenderSpec renderSpec_;
     studio::Look look_;
     int threads_;
     int width_, height_;

@@ -65,12 +65,12 @@ std::optional<GalleryQuilt> MakeGalleryQuilt(int index, const GalleryRequest& re
 
 studio::RenderSpec ThumbnailSpec(const QuiltSnapshot& quilt, int size)
 {
-    studio::RenderSpec spec;
+    studio::RenderSpec renderSpec;
     // The tile's longer side is `size`: tall tiles (4-6-12) get narrower.
     const int height = studio::StudioTileHeight(quilt, size);
-    spec.width = height > size ? std::max(1, size * size / height) : size;
-    spec.samplesPerPixel = kThumbSamplesPerPixel;
-    return spec;
+    renderSpec.width = height > size ? std::max(1, size * size / height) : size;
+    renderSpec.samplesPerPixel = kThumbSamplesPerPixel;
+    return renderSpec;
 }
 
 studio::Look ThumbnailLook()
@@ -83,8 +83,8 @@ studio::Look ThumbnailLook()
 
 studio::Rgb8Image GalleryThumbnail(std::shared_ptr<const QuiltSnapshot> quilt, int size)
 {
-    const studio::RenderSpec spec = ThumbnailSpec(*quilt, size);
-    RenderJob job(std::move(quilt), spec, ThumbnailLook(), 1);  // the gallery runs one quilt per thread already
+    const studio::RenderSpec renderSpec = ThumbnailSpec(*quilt, size);
+    RenderJob job(std::move(quilt), renderSpec, ThumbnailLook(), 1);  // the gallery runs one quilt per thread already
     job.SampleTo(job.Budget());
     return *studio::Quantise8(*job.Develop());
 }

@@ -117,16 +117,16 @@ int ThreadCount(int wanted)
     return wanted > 0 ? std::min(wanted, std::max(all, wanted)) : all;
 }
 
-Accumulator::Accumulator(std::shared_ptr<const QuiltSnapshot> quilt, int resolution, const RenderSpec& spec)
+Accumulator::Accumulator(std::shared_ptr<const QuiltSnapshot> quilt, int resolution, const RenderSpec& renderSpec)
     : quilt_(std::move(quilt)),
-      path_(ResolveSimd(spec.simd)),
+      path_(ResolveSimd(renderSpec.simd)),
       params_(MakeLaneParams(quilt_->kind, quilt_->kindFlags.hexKnot, quilt_->maps.square, quilt_->maps.hex,
                              quilt_->maps.fourSixTwelve, quilt_->maps.fourEightEight, quilt_->maps.threeTwelveTwelve,
                              quilt_->maps.wildCorner)),
-      seed_(spec.seed),
+      seed_(renderSpec.seed),
       buffer_(resolution)
 {
-    const int chunks = std::clamp(spec.chunks, kMinChunks, kMaxChunks);
+    const int chunks = std::clamp(renderSpec.chunks, kMinChunks, kMaxChunks);
     for (int c = 0; c < chunks; ++c) chunks_.push_back(std::make_unique<Chunk>(*quilt_, seed_, c));
 }
 

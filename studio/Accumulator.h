@@ -20,14 +20,14 @@ using ShareDone = std::function<void(double done)>;
 
 // The density of a quilt's samples, kept with the orbits that made them, so
 // samples can be added pass after pass. Every sample belongs to one of the
-// spec's chunks: chunk c has taken its share of the total so far, and its
+// renderSpec's chunks: chunk c has taken its share of the total so far, and its
 // orbits restart (should they escape) only at fixed sample counts. The buffer
 // for a total is therefore the same whether it was reached in one pass or
 // many, and for any number of threads (path by path: each vector path steps
 // its own batch of lanes).
 class Accumulator {
 public:
-    Accumulator(std::shared_ptr<const QuiltSnapshot> quilt, int resolution, const RenderSpec& spec);
+    Accumulator(std::shared_ptr<const QuiltSnapshot> quilt, int resolution, const RenderSpec& renderSpec);
     ~Accumulator();
     Accumulator(const Accumulator&) = delete;
     Accumulator& operator=(const Accumulator&) = delete;

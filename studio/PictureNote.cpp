@@ -6,12 +6,12 @@
 
 namespace tilvex::studio {
 
-PngImageFile::TextChunks PictureNote(const QuiltSnapshot& quilt, const RenderSpec& spec, const Look& look, int period)
+PngImageFile::TextChunks PictureNote(const QuiltSnapshot& quilt, const RenderSpec& renderSpec, const Look& look, int period)
 {
     nlohmann::json note;
     note["quiltName"] = quilt.quiltName;
     note["kind"] = KindName(quilt.kind);
-    note["render"] = spec;
+    note["render"] = renderSpec;
     note["look"] = look;
     note["period"] = period;
     // ASCII only (a chunk's text is Latin-1), whatever bytes the quilt's name holds.

@@ -11,7 +11,7 @@ namespace tilvex::studio {
 inline constexpr char kPictureNoteKey[] = "Tilvex";
 
 // The settings a picture was made with, as the text chunks its file carries:
-// the quilt's name and kind, the render spec, the look and the period, in JSON.
-PngImageFile::TextChunks PictureNote(const QuiltSnapshot& quilt, const RenderSpec& spec, const Look& look, int period);
+// the quilt's name and kind, the render renderSpec, the look and the period, in JSON.
+PngImageFile::TextChunks PictureNote(const QuiltSnapshot& quilt, const RenderSpec& renderSpec, const Look& look, int period);
 
 }  // namespace tilvex::studio

@@ -30,7 +30,7 @@ void to_json(nlohmann::json& j, const RenderSpec& s)
 
 void from_json(const nlohmann::json& j, RenderSpec& s)
 {
-    JsonFields fields(j, "render spec");
+    JsonFields fields(j, "render settings");
     fields.Read("width", s.width);
     fields.Read("samplesPerPixel", s.samplesPerPixel);
     fields.Read("seed", s.seed);

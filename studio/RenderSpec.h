@@ -29,12 +29,12 @@ inline constexpr int kMinChunks = 1, kMaxChunks = 4096;
 inline constexpr int kMaxPeriod = 32;
 inline constexpr int kMaxPictureSide = 65535;  // a PNG's limit
 
-// Empty when the spec lies in those ranges, else what is wrong, by field name.
-std::string Validate(const RenderSpec& spec);
+// Empty when the settings lie in those ranges, else what is wrong, by field name.
+std::string Validate(const RenderSpec& renderSpec);
 
-void to_json(nlohmann::json& j, const RenderSpec& spec);
+void to_json(nlohmann::json& j, const RenderSpec& renderSpec);
 // Fields left out keep their defaults; unknown keys and bad values throw
 // std::invalid_argument naming the key.
-void from_json(const nlohmann::json& j, RenderSpec& spec);
+void from_json(const nlohmann::json& j, RenderSpec& renderSpec);
 
 }  // namespace tilvex::studio

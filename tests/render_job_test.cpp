@@ -33,10 +33,10 @@ TEST(RenderJob, StopInEveryStageEndsItThereAndLeavesNoFile)
     const fs::path dir = fs::temp_directory_path() / ("render_job_test_" + std::to_string(::getpid()));
     fs::create_directories(dir);
     for (RenderStage stopAt : {RenderStage::Sampling, RenderStage::Folding, RenderStage::Writing}) {
-        studio::RenderSpec spec;
-        spec.width = 1500;
-        spec.samplesPerPixel = stopAt == RenderStage::Sampling ? 500.0 : 0.05;
-        RenderJob job(quilt, spec, studio::Look{}, 2);
+        studio::RenderSpec renderSpec;
+        renderSpec.width = 1500;
+        renderSpec.samplesPerPixel = stopAt == RenderStage::Sampling ? 500.0 : 0.05;
+        RenderJob job(quilt, renderSpec, studio::Look{}, 2);
         std::stop_source stop;
         int reportsAfterStop = 0;
         RenderStage last = RenderStage::Sampling;
@@ -63,8 +63,8 @@ TEST(RenderJob, LooksAndSpecsReadBackAndRefuseWhatTheyDoNotKnow)
     look.background = studio::Rgb8{9, 8, 7};
     look.tone = {1.7, true};
     EXPECT_EQ(nlohmann::json(look).get<studio::Look>(), look);
-    studio::RenderSpec spec{.width = 300, .samplesPerPixel = 2.5, .seed = 1ull << 60, .simd = studio::SimdPath::Scalar};
-    EXPECT_EQ(nlohmann::json(spec).get<studio::RenderSpec>(), spec);
+    studio::RenderSpec renderSpec{.width = 300, .samplesPerPixel = 2.5, .seed = 1ull << 60, .simd = studio::SimdPath::Scalar};
+    EXPECT_EQ(nlohmann::json(renderSpec).get<studio::RenderSpec>(), renderSpec);
 
     for (const char* bad : {R"({"gama": 2})", R"({"gamma": 20})", R"({"gamma": "2"})", R"({"colormap": "jet"})",
                             R"({"gradient": ["#000000"]})", R"({"background": "red"})", R"([1, 2])"}) {

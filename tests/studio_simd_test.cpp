@@ -34,9 +34,9 @@ const KindCase kKinds[] = {
 std::optional<DensityBuffer> Accumulate(const QuiltSnapshot& quilt, int resolution, std::uint64_t samples,
                                         SimdPath path)
 {
-    RenderSpec spec;
-    spec.simd = path;
-    Accumulator accumulator(std::make_shared<QuiltSnapshot>(quilt), resolution, spec);
+    RenderSpec renderSpec;
+    renderSpec.simd = path;
+    Accumulator accumulator(std::make_shared<QuiltSnapshot>(quilt), resolution, renderSpec);
     if (!accumulator.Run(samples, 0)) return std::nullopt;
     return accumulator.Density().Clone();
 }

@@ -42,10 +42,10 @@ std::shared_ptr<const QuiltSnapshot> MakeQuilt(const KindCase& k, CTilvexApp& ap
 std::optional<DensityBuffer> Accumulate(std::shared_ptr<const QuiltSnapshot> quilt, int resolution,
                                         std::uint64_t samples, std::uint64_t seed, int threads, SimdPath path)
 {
-    RenderSpec spec;
-    spec.seed = seed;
-    spec.simd = path;
-    Accumulator accumulator(std::move(quilt), resolution, spec);
+    RenderSpec renderSpec;
+    renderSpec.seed = seed;
+    renderSpec.simd = path;
+    Accumulator accumulator(std::move(quilt), resolution, renderSpec);
     if (!accumulator.Run(samples, threads)) return std::nullopt;
     return accumulator.Density().Clone();
 }
@@ -113,10 +113,10 @@ TEST(StudioAccumulation, PassesAddUpToOneRunOfTheirTotal)
     const std::uint64_t total = 64 * 150001 + 37;  // several slices a chunk, none whole
     for (SimdPath path : {SimdPath::Scalar, SimdPath::Avx2, SimdPath::Avx512}) {
         if (!SimdSupported(path)) continue;
-        RenderSpec spec;
-        spec.simd = path;
+        RenderSpec renderSpec;
+        renderSpec.simd = path;
         const auto whole = Accumulate(quilt, 64, total, 0, 2, path);
-        Accumulator passes(quilt, 64, spec);
+        Accumulator passes(quilt, 64, renderSpec);
         ASSERT_TRUE(passes.Run(total / 2, 2));
         ASSERT_TRUE(passes.Run(12345, 1));
         std::stop_source stop;

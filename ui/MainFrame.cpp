@@ -81,7 +81,7 @@ CMainFrame::CMainFrame(CTilvexApp& app, QSettings& settings, QWidget* parent)
         StudioExportDialog dialog(
             initial,
             [quilt](const StudioExportRequest& r) {
-                return QString::fromStdString(studio::CheckPictureSize(*quilt, r.spec.width, r.period));
+                return QString::fromStdString(studio::CheckPictureSize(*quilt, r.renderSpec.width, r.period));
             },
             this);
         if (dialog.exec() != QDialog::Accepted) return std::nullopt;
@@ -382,7 +382,7 @@ void CMainFrame::ExportStudioImage()
     studioProgress_->show();
 
     exportRunner_.Submit([this, quilt = app_.TakeSnapshot(), request](const BackgroundRunner::Task& task) {
-        RenderJob job(quilt, request.spec, request.look);
+        RenderJob job(quilt, request.renderSpec, request.look);
         int shown = -1;
         // Sampling is most of the work; folding and writing share the rest.
         const auto report = [&task, &shown, this](RenderStage stage, double done) {

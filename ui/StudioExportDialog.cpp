@@ -20,8 +20,8 @@ namespace tilvex::ui {
 void StudioExportRequest::Load(QSettings& settings)
 {
     settings.beginGroup(QStringLiteral("Studio"));
-    spec.width = std::clamp(settings.value(QStringLiteral("Size"), spec.width).toInt(), studio::kMinWidth, studio::kMaxWidth);
-    spec.samplesPerPixel = std::clamp(settings.value(QStringLiteral("SamplesPerPixel"), spec.samplesPerPixel).toDouble(),
+    renderSpec.width = std::clamp(settings.value(QStringLiteral("Size"), renderSpec.width).toInt(), studio::kMinWidth, studio::kMaxWidth);
+    renderSpec.samplesPerPixel = std::clamp(settings.value(QStringLiteral("SamplesPerPixel"), renderSpec.samplesPerPixel).toDouble(),
                                       0.1, studio::kMaxSamplesPerPixel);
     period = std::clamp(settings.value(QStringLiteral("Period"), period).toInt(), 1, studio::kMaxPeriod);
     settings.endGroup();
@@ -30,8 +30,8 @@ void StudioExportRequest::Load(QSettings& settings)
 void StudioExportRequest::Save(QSettings& settings) const
 {
     settings.beginGroup(QStringLiteral("Studio"));
-    settings.setValue(QStringLiteral("Size"), spec.width);
-    settings.setValue(QStringLiteral("SamplesPerPixel"), spec.samplesPerPixel);
+    settings.setValue(QStringLiteral("Size"), renderSpec.width);
+    settings.setValue(QStringLiteral("SamplesPerPixel"), renderSpec.samplesPerPixel);
     settings.setValue(QStringLiteral("Period"), period);
     settings.endGroup();
 }
@@ -46,13 +46,13 @@ StudioExportDialog::StudioExportDialog(const StudioExportRequest& initial,
     size_ = new QSpinBox(this);
     size_->setRange(studio::kMinWidth, studio::kMaxWidth);
     size_->setSuffix(QStringLiteral(" px"));
-    size_->setValue(initial.spec.width);
+    size_->setValue(initial.renderSpec.width);
     form->addRow(QStringLiteral("Tile &width:"), size_);
 
     spp_ = new QDoubleSpinBox(this);
     spp_->setRange(0.1, studio::kMaxSamplesPerPixel);
     spp_->setDecimals(1);
-    spp_->setValue(initial.spec.samplesPerPixel);
+    spp_->setValue(initial.renderSpec.samplesPerPixel);
     form->addRow(QStringLiteral("&Samples per pixel:"), spp_);
 
     colormap_ = new QComboBox(this);
@@ -90,8 +90,8 @@ StudioExportDialog::StudioExportDialog(const StudioExportRequest& initial,
 StudioExportRequest StudioExportDialog::Request() const
 {
     StudioExportRequest r = initial_;
-    r.spec.width = size_->value();
-    r.spec.samplesPerPixel = spp_->value();
+    r.renderSpec.width = size_->value();
+    r.renderSpec.samplesPerPixel = spp_->value();
     const std::string colormap = colormap_->currentText().toStdString();
     if (colormap != r.look.colormap) r.look.gradient.clear();
     r.look.colormap = colormap;

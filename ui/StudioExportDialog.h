@@ -17,7 +17,7 @@ namespace tilvex::ui {
 
 // What "Export Studio Image" renders and where it goes.
 struct StudioExportRequest {
-    studio::RenderSpec spec{.width = 2048};
+    studio::RenderSpec renderSpec{.width = 2048};
     studio::Look look;
     int period = 1;
     QString path;

@@ -738,8 +738,8 @@ void MainWindowTest::studioExportRendersInTheBackgroundAndPreviewIsRemembered()
         Fixture f;
         f.Steps(50000);
         ui::StudioExportRequest r;
-        r.spec.width = 96;
-        r.spec.samplesPerPixel = 2;
+        r.renderSpec.width = 96;
+        r.renderSpec.samplesPerPixel = 2;
         r.look.colormap = "magma";
         r.period = 2;
         r.path = f.File("studio.png");
@@ -754,8 +754,8 @@ void MainWindowTest::studioExportRendersInTheBackgroundAndPreviewIsRemembered()
         QCOMPARE(f.frame->StudioLook().colormap, std::string("magma"));  // the look chosen is the desktop's now
 
         // Cancel leaves no file behind.
-        r.spec.width = 4096;
-        r.spec.samplesPerPixel = 100;
+        r.renderSpec.width = 4096;
+        r.renderSpec.samplesPerPixel = 100;
         r.path = f.File("cancelled.png");
         f.studioAnswer = r;
         f.Trigger(cmd::ExportStudioImage);
