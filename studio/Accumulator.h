@@ -20,7 +20,7 @@ using ShareDone = std::function<void(double done)>;
 
 // The density of a quilt's samples, kept with the orbits that made them, so
 // samples can be added pass after pass. Every sample belongs to one of the
-// renderSpec's chunks: chunk c has taken its share of the total so far, and its
+// render settings' chunks: chunk c has taken its share of the total so far, and its
 // orbits restart (should they escape) only at fixed sample counts. The buffer
 // for a total is therefore the same whether it was reached in one pass or
 // many, and for any number of threads (path by path: each vector path steps
