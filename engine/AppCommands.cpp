@@ -71,10 +71,7 @@ void CTilvexApp::OnUseDetail()
     detail.hexDetailDepth = static_cast<int>(f.hexDepth);
     detail.detailedSquare = f.useSquare;
     detail.squareDetailDepth = static_cast<std::uint16_t>(f.squareDepth);
-    maps.hex.detailed = detail.detailedHex;
-    maps.hex.depth = detail.hexDetailDepth;
-    maps.square.depth = detail.squareDetailDepth;
-    maps.square.detailed = detail.detailedSquare;
+    PushDetailToMaps(kAllDetail);
     ChooseQuiltFractal();
 }
 

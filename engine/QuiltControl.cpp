@@ -67,11 +67,8 @@ void ConfigureNewQuilt(CTilvexApp& app, const NewQuiltRequest& r)
         else
             app.detail.squareDetailDepth = static_cast<std::uint16_t>(*r.depth);
     }
-    app.maps.square.detailed = app.detail.detailedSquare;
-    app.maps.square.depth = app.detail.squareDetailDepth;
-    app.maps.hex.detailed = app.detail.detailedHex;
-    app.maps.hex.depth = app.detail.hexDetailDepth;
-    if (r.knot) app.kindFlags.hexKnot = app.maps.hex.knot = 1;
+    if (r.knot) app.detail.hexKnot = 1;
+    app.PushDetailToMaps(kAllDetail | (r.knot ? kHexKnot : 0u));
 
     NewQuiltAnswers answers(*app.ui, KindButton(r.kind), app, r.cornerN);
     ScopedInteraction scripted(app, answers);

@@ -85,8 +85,7 @@ void CTilvexApp::SetSquareQuilt()
 void CTilvexApp::SetSquareCoefficients()
 {
     // Copied before the dialog opens, so they hold even after Cancel.
-    maps.square.detailed = detail.detailedSquare;
-    maps.square.depth = detail.squareDetailDepth;
+    PushDetailToMaps(kSquareDetail);
 
     AllCoefficientsFields f;
     f.sizeLimit = static_cast<unsigned>(maxGridSize - 1);
@@ -106,9 +105,8 @@ void CTilvexApp::SetSquareCoefficients()
     // the plain dialog.
     maps.square.emm = f.emm;
     detail.squareDetailDepth = static_cast<std::uint16_t>(f.depth);
-    maps.square.depth = detail.squareDetailDepth;
     detail.detailedSquare = f.detailed;
-    maps.square.detailed = detail.detailedSquare;
+    PushDetailToMaps(kSquareDetail);
     maps.square.shiftX = maps.square.shiftY = f.offset ? 0.5 : 0.0;
     ApplyGridWidth(static_cast<int>(f.size));
     image.imageBuilt = 0;
@@ -137,7 +135,7 @@ void CTilvexApp::SetHexQuilt()
     f.size = grid.width;
     f.useRandom = run.useRandomSettings;
     f.detailed = detail.detailedHex;
-    f.knot = kindFlags.hexKnot;
+    f.knot = detail.hexKnot;
     if (!ui->AskHexQuilt(f)) return;
 
     kindFlags.kindHex = 1;
@@ -145,8 +143,10 @@ void CTilvexApp::SetHexQuilt()
     maps.hex.lambda = {f.lambdaRe, f.lambdaIm};
     maps.hex.hEmm = f.hEmm;
     maps.hex.hAlpha = f.hAlpha;
-    detail.detailedHex = maps.hex.detailed = f.detailed;
-    kindFlags.hexKnot = maps.hex.knot = f.knot;
+    detail.detailedHex = f.detailed;
+    detail.hexKnot = f.knot;
+    // The depth is not on this dialog: the hex map keeps its own.
+    PushDetailToMaps(kHexDetailed | kHexKnot);
     ApplyGridWidth(static_cast<int>(f.size));
     ApplyHexGeometry();
     image.imageBuilt = 0;
@@ -163,7 +163,7 @@ void CTilvexApp::SetHexCoefficients()
     for (int k = 0; k < 12; ++k) f.coef[k] = maps.hex.GetDetailCoefficient(k);
     f.sizeLimit = HexDialogSizeLimit();
     f.useRandom = run.useRandomSettings;
-    f.knot = kindFlags.hexKnot;
+    f.knot = detail.hexKnot;
     f.size = grid.width;
     f.detailed = detail.detailedHex;
     f.depth = detail.hexDetailDepth;
@@ -171,9 +171,10 @@ void CTilvexApp::SetHexCoefficients()
 
     kindFlags.kindHex = 1;
     for (int k = 0; k < 12; ++k) maps.hex.SetDetailCoefficient(k, f.coef[k]);
-    kindFlags.hexKnot = maps.hex.knot = f.knot;
-    detail.detailedHex = maps.hex.detailed = f.detailed;
-    detail.hexDetailDepth = maps.hex.depth = f.depth;
+    detail.hexKnot = f.knot;
+    detail.detailedHex = f.detailed;
+    detail.hexDetailDepth = f.depth;
+    PushDetailToMaps(kHexDetailed | kHexDepth | kHexKnot);
     ApplyGridWidth(f.size);
     ApplyHexGeometry();
     image.imageBuilt = 0;

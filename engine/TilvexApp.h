@@ -20,6 +20,16 @@
 
 namespace tilvex {
 
+// The parts of the detail settings the maps keep copies of; or them together
+// for CTilvexApp::PushDetailToMaps.
+enum MapDetailPart : unsigned {
+    kSquareDetail = 1u << 0,  // the square map's detailed flag and depth
+    kHexDetailed = 1u << 1,
+    kHexDepth = 1u << 2,
+    kHexKnot = 1u << 3,
+    kAllDetail = kSquareDetail | kHexDetailed | kHexDepth,  // all but the knot
+};
+
 // All quilt state of the program and the operations on it. The desktop
 // program owns one and calls OnIdle from its idle time; the command-line
 // program drives it directly.
@@ -75,6 +85,9 @@ public:
     // The hex dialogs' width limit: hexSizeLimit, or from the grid capacity when 0.
     unsigned HexDialogSizeLimit() const;
     void RandomStartPoint();
+    // Copies the given parts of the detail settings into the maps. Only the
+    // parts named: a flow that leaves a map's copy alone does so on purpose.
+    void PushDetailToMaps(unsigned parts);
     void MakeQuiltName();
     void FormatQuiltName();  // quiltName from quiltNumber and the kind flags
 

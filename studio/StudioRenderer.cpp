@@ -128,7 +128,7 @@ std::optional<DensityBuffer> Accumulate(const QuiltSnapshot& quilt, int resoluti
 {
     const SimdPath path = ResolveSimd(simd);
     const LaneParams params =
-        MakeLaneParams(quilt.kind, quilt.kindFlags.hexKnot, quilt.maps.square, quilt.maps.hex, quilt.maps.fourSixTwelve,
+        MakeLaneParams(quilt.kind, quilt.detail.hexKnot, quilt.maps.square, quilt.maps.hex, quilt.maps.fourSixTwelve,
                        quilt.maps.fourEightEight, quilt.maps.threeTwelveTwelve, quilt.maps.wildCorner);
     tbb::task_arena arena(ThreadCount(threads));
     tbb::enumerable_thread_specific<DensityBuffer> buffers([resolution] { return DensityBuffer(resolution); });

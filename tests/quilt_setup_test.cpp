@@ -98,7 +98,7 @@ struct Snapshot {
           cornerAmplitudes(a.maps.wildCorner.amplitudes),
           flags{
               a.kindFlags.kindHex,      a.kindFlags.kindWildCorner, a.detail.detailedSquare, a.detail.detailedHex,
-              a.kindFlags.hexKnot,      a.run.useRandomSettings,    a.image.imageBuilt,      a.counters.iterationCount,
+              a.detail.hexKnot,      a.run.useRandomSettings,    a.image.imageBuilt,      a.counters.iterationCount,
               a.counters.maxIterations, a.detail.squareDetailDepth, a.detail.hexDetailDepth, a.grid.width,
               a.grid.maxCount},
           point(a.orbit.point),
@@ -210,7 +210,7 @@ TEST(RandomNewQuilt, HexStartPointAndGeometry)
         CTilvexApp& app = s.app;
         app.kindFlags.Clear();
         app.kindFlags.kindHex = 1;
-        app.kindFlags.hexKnot = knot;
+        app.detail.hexKnot = knot;
         app.grid.width = 120;
         app.counters.iterationCount = 50;
         app.RandomNewQuilt();
@@ -587,7 +587,7 @@ TEST(HexFlows, PlainDialogIsFilledAndWrittenBack)
     StartedQuilt s;
     CTilvexApp& app = s.app;
     app.maps.hex.hEmm = 1.0;
-    app.kindFlags.hexKnot = 0;
+    app.detail.hexKnot = 0;
     app.run.useRandomSettings = 0;
     s.user.hex = [](HexQuiltFields& f) {
         f.alphaRe = 0.05;
@@ -613,7 +613,7 @@ TEST(HexFlows, PlainDialogIsFilledAndWrittenBack)
     EXPECT_EQ(app.maps.hex.lambda, Complex(0.1, 0.15));
     EXPECT_EQ(app.maps.hex.hEmm, 0.0);
     EXPECT_EQ(app.maps.hex.hAlpha, -0.1);
-    EXPECT_EQ(app.kindFlags.hexKnot, 1);
+    EXPECT_EQ(app.detail.hexKnot, 1);
     EXPECT_EQ(app.maps.hex.knot, 1);
     EXPECT_EQ(app.grid.width, 210);
     EXPECT_EQ(app.geometry.gridScale, 210.0);
@@ -684,7 +684,7 @@ TEST(HexFlows, NewRandomSettingsKeepWidthDepthAndBoxes)
     EXPECT_EQ(app.maps.hex.depth, 5);
     EXPECT_EQ(app.detail.detailedHex, 1);
     EXPECT_EQ(app.maps.hex.detailed, 1);
-    EXPECT_EQ(app.kindFlags.hexKnot, 1);
+    EXPECT_EQ(app.detail.hexKnot, 1);
     EXPECT_EQ(app.grid.width, 66);
     EXPECT_EQ(app.geometry.gridScale, 66.0);
     EXPECT_EQ(app.counters.iterationCount, 0);

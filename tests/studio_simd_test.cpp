@@ -47,7 +47,7 @@ QuiltSnapshot MakeQuilt(const KindCase& k)
 
 LaneParams ParamsOf(const QuiltSnapshot& q)
 {
-    return MakeLaneParams(q.kind, q.kindFlags.hexKnot, q.maps.square, q.maps.hex, q.maps.fourSixTwelve,
+    return MakeLaneParams(q.kind, q.detail.hexKnot, q.maps.square, q.maps.hex, q.maps.fourSixTwelve,
                           q.maps.fourEightEight, q.maps.threeTwelveTwelve, q.maps.wildCorner);
 }
 
