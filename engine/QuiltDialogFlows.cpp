@@ -48,7 +48,7 @@ void CTilvexApp::ChooseQuiltFractal()
     MakeQuiltName();
 }
 
-void CTilvexApp::SetSquareQuilt()
+SquareQuiltFields CTilvexApp::CurrentSquareQuiltFields() const
 {
     SquareQuiltFields f;
     f.sizeLimit = static_cast<unsigned>(maxGridSize - 1);
@@ -62,8 +62,17 @@ void CTilvexApp::SetSquareQuilt()
     f.size = grid.width;
     f.useRandom = run.useRandomSettings;
     f.detailed = detail.detailedSquare;
-    if (!ui->AskSquareQuilt(f)) return;
+    return f;
+}
 
+void CTilvexApp::SetSquareQuilt()
+{
+    SquareQuiltFields f = CurrentSquareQuiltFields();
+    if (ui->AskSquareQuilt(f)) ApplySquareQuilt(f);
+}
+
+void CTilvexApp::ApplySquareQuilt(const SquareQuiltFields& f)
+{
     maps.square.alpha = f.alpha;
     maps.square.beta = f.beta;
     maps.square.gamma = f.gamma;
@@ -82,11 +91,8 @@ void CTilvexApp::SetSquareQuilt()
     }
 }
 
-void CTilvexApp::SetSquareCoefficients()
+AllCoefficientsFields CTilvexApp::CurrentAllCoefficientsFields() const
 {
-    // Copied before the dialog opens, so they hold even after Cancel.
-    PushDetailToMaps(kSquareDetail);
-
     AllCoefficientsFields f;
     f.sizeLimit = static_cast<unsigned>(maxGridSize - 1);
     for (int i = 0; i < 6; ++i)
@@ -97,8 +103,19 @@ void CTilvexApp::SetSquareCoefficients()
     f.useRandom = run.useRandomSettings;
     f.emm = TruncatedEmm(maps.square.emm);
     f.offset = maps.square.shiftX != 0.0 ? 1 : 0;
-    if (!ui->AskAllCoefficients(f)) return;
+    return f;
+}
 
+void CTilvexApp::SetSquareCoefficients()
+{
+    // Copied before the dialog opens, so they hold even after Cancel.
+    PushDetailToMaps(kSquareDetail);
+    AllCoefficientsFields f = CurrentAllCoefficientsFields();
+    if (ui->AskAllCoefficients(f)) ApplyAllCoefficients(f);
+}
+
+void CTilvexApp::ApplyAllCoefficients(const AllCoefficientsFields& f)
+{
     for (int i = 0; i < 6; ++i)
         for (int j = 0; j < 6; ++j) maps.square.SetCoef(i, j, f.coef[i][j]);
     // The dialog shows Emm and lets it be edited: an edit takes effect, as in
@@ -122,7 +139,7 @@ unsigned CTilvexApp::HexDialogSizeLimit() const
     return static_cast<unsigned>(geometry.hexSizeLimit != 0 ? geometry.hexSizeLimit : 2 * maxGridSize / 3);
 }
 
-void CTilvexApp::SetHexQuilt()
+HexQuiltFields CTilvexApp::CurrentHexQuiltFields() const
 {
     HexQuiltFields f;
     f.sizeLimit = HexDialogSizeLimit();
@@ -136,8 +153,17 @@ void CTilvexApp::SetHexQuilt()
     f.useRandom = run.useRandomSettings;
     f.detailed = detail.detailedHex;
     f.knot = detail.hexKnot;
-    if (!ui->AskHexQuilt(f)) return;
+    return f;
+}
 
+void CTilvexApp::SetHexQuilt()
+{
+    HexQuiltFields f = CurrentHexQuiltFields();
+    if (ui->AskHexQuilt(f)) ApplyHexQuilt(f);
+}
+
+void CTilvexApp::ApplyHexQuilt(const HexQuiltFields& f)
+{
     kindFlags.kindHex = 1;
     maps.hex.alpha = {f.alphaRe, f.alphaIm};
     maps.hex.lambda = {f.lambdaRe, f.lambdaIm};
@@ -157,7 +183,7 @@ void CTilvexApp::SetHexQuilt()
     ResetGeneration();
 }
 
-void CTilvexApp::SetHexCoefficients()
+HexDetailFields CTilvexApp::CurrentHexDetailFields() const
 {
     HexDetailFields f;
     for (int k = 0; k < 12; ++k) f.coef[k] = maps.hex.GetDetailCoefficient(k);
@@ -167,8 +193,17 @@ void CTilvexApp::SetHexCoefficients()
     f.size = grid.width;
     f.detailed = detail.detailedHex;
     f.depth = detail.hexDetailDepth;
-    if (!ui->AskHexDetail(f)) return;
+    return f;
+}
 
+void CTilvexApp::SetHexCoefficients()
+{
+    HexDetailFields f = CurrentHexDetailFields();
+    if (ui->AskHexDetail(f)) ApplyHexDetail(f);
+}
+
+void CTilvexApp::ApplyHexDetail(const HexDetailFields& f)
+{
     kindFlags.kindHex = 1;
     for (int k = 0; k < 12; ++k) maps.hex.SetDetailCoefficient(k, f.coef[k]);
     detail.hexKnot = f.knot;
@@ -185,7 +220,7 @@ void CTilvexApp::SetHexCoefficients()
     }
 }
 
-void CTilvexApp::SetWildCornerQuilt()
+CornerWildFields CTilvexApp::CurrentCornerWildFields() const
 {
     CornerWildFields f;
     f.cornerN = static_cast<unsigned>(maps.wildCorner.cornerN);
@@ -193,8 +228,17 @@ void CTilvexApp::SetWildCornerQuilt()
     f.useRandom = run.useRandomSettings;
     f.size = grid.width;
     for (int k = 0; k < 12; ++k) f.coef[k] = maps.wildCorner.GetCoefficient(k);
-    if (!ui->AskCornerWild(f)) return;
+    return f;
+}
 
+void CTilvexApp::SetWildCornerQuilt()
+{
+    CornerWildFields f = CurrentCornerWildFields();
+    if (ui->AskCornerWild(f)) ApplyCornerWild(f);
+}
+
+void CTilvexApp::ApplyCornerWild(const CornerWildFields& f)
+{
     maps.wildCorner.BuildFrequencies(static_cast<int>(f.cornerN));
     maps.wildCorner.depth = static_cast<int>(f.depth);
     for (int k = 0; k < 12; ++k) maps.wildCorner.SetCoefficient(k, f.coef[k]);
