@@ -89,7 +89,7 @@ bool GenerateQuilt(CTilvexApp& app, const RenderOptions& o, RunFigures& figures)
     if (!o.load.empty()) {
         if (!app.LoadSession(o.load)) return false;
     } else {
-        ConfigureNewQuilt(app, RequestOf(o));
+        NewQuilt(app, RequestOf(o));
     }
     if (o.maxIterations) SetIterationLimit(app, *o.maxIterations);
 

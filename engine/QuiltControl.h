@@ -19,11 +19,11 @@ struct NewQuiltRequest {
     std::optional<int> gridWidth;   // kept inside the grid capacity
 };
 
-// Sets up a new quilt the way a user would: grid width and detail settings,
-// then "Choose Map" with the kind picked and "Use Random Settings" ticked,
-// then the Wild Corner dialog with N typed in. The random draws are the ones
-// those dialogs make.
-void ConfigureNewQuilt(CTilvexApp& app, const NewQuiltRequest& request);
+// Sets up a new quilt: grid width and detail settings, then a random quilt
+// of the kind as "Choose Map" makes one with "Use Random Settings" ticked,
+// then Wild Corner's N with the other coefficients kept. It changes and
+// draws exactly what a user answering those dialogs that way would.
+void NewQuilt(CTilvexApp& app, const NewQuiltRequest& request);
 
 // The iteration limit; a quilt at its limit goes on once it is raised.
 void SetIterationLimit(CTilvexApp& app, int maxIterations);

@@ -40,7 +40,7 @@ QuiltSnapshot MakeQuilt(const KindCase& k)
     request.kind = k.kind;
     request.detailed = k.detailed;
     request.knot = k.knot;
-    ConfigureNewQuilt(app, request);
+    NewQuilt(app, request);
     for (int i = 0; i < 5000; ++i) app.OnIdle();  // the quilt as a user would export it
     return *app.TakeSnapshot();
 }

@@ -33,7 +33,7 @@ QuiltSnapshot MakeQuilt(const KindCase& k, CTilvexApp& app)
     NewQuiltRequest request;
     request.kind = k.kind;
     request.knot = k.knot;
-    ConfigureNewQuilt(app, request);
+    NewQuilt(app, request);
     return *app.TakeSnapshot();
 }
 
