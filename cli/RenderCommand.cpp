@@ -96,10 +96,7 @@ bool GenerateQuilt(CTilvexApp& app, const RenderOptions& o, RunFigures& figures)
     ProgressBar progress(o.progress);
     auto start = std::chrono::steady_clock::now();
     int restartsBefore = app.counters.restarts;
-    long long steps = RunToLimit(app, [&progress](const CTilvexApp& state) {
-        progress.Update(state);
-        return true;
-    });
+    long long steps = RunToLimit(app, {}, [&progress](const CTilvexApp& state) { progress.Update(state); });
     figures.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
     progress.Finish();
     figures.steps = steps;

@@ -36,25 +36,39 @@ void NewQuilt(CTilvexApp& app, const NewQuiltRequest& r)
 
 void SetIterationLimit(CTilvexApp& app, int maxIterations) { app.counters.maxIterations = maxIterations; }
 
-long long RunSteps(CTilvexApp& app, long long n, const StepProgress& progress, long long progressInterval)
+namespace {
+
+// At every interval: the report, then whether to stop.
+bool StopsAfterReport(const CTilvexApp& app, long long steps, const std::stop_token& stop,
+                      const StepProgress& progress, long long progressInterval)
+{
+    if (progressInterval <= 0 || steps % progressInterval != 0) return false;
+    if (progress) progress(app);
+    return stop.stop_requested();
+}
+
+}  // namespace
+
+long long RunSteps(CTilvexApp& app, long long n, std::stop_token stop, const StepProgress& progress,
+                   long long progressInterval)
 {
     long long steps = 0;
     while (steps < n) {
         app.OnIdle();
         ++steps;
-        if (progress && progressInterval > 0 && steps % progressInterval == 0 && !progress(app)) return steps;
+        if (StopsAfterReport(app, steps, stop, progress, progressInterval)) return steps;
     }
     if (progress) progress(app);
     return steps;
 }
 
-long long RunToLimit(CTilvexApp& app, const StepProgress& progress, long long progressInterval)
+long long RunToLimit(CTilvexApp& app, std::stop_token stop, const StepProgress& progress, long long progressInterval)
 {
     long long steps = 0;
     do {
         app.OnIdle();
         ++steps;
-        if (progress && progressInterval > 0 && steps % progressInterval == 0 && !progress(app)) return steps;
+        if (StopsAfterReport(app, steps, stop, progress, progressInterval)) return steps;
     } while (!app.run.limitReached);
     if (progress) progress(app);
     return steps;

@@ -43,7 +43,7 @@ std::optional<GalleryQuilt> MakeGalleryQuilt(int index, const GalleryRequest& re
     wanted.kind = *KindFromName(kind);
     NewQuilt(app, wanted);
     SetIterationLimit(app, request.maxIterations);
-    RunToLimit(app, [&stop](const CTilvexApp&) { return !stop.stop_requested(); });
+    RunToLimit(app, stop);
     if (!app.run.limitReached) return std::nullopt;
 
     GalleryQuilt made;
