@@ -14,8 +14,9 @@ namespace {
 void PrepareSquare(CTilvexApp& app, int detailed)
 {
     app.InitInstance(1ull << 32);
-    app.detail.detailedSquare = app.maps.square.detailed = detailed;
-    app.maps.square.depth = 6;
+    app.detail.detailedSquare = detailed;
+    app.detail.squareDetailDepth = 6;
+    app.PushDetailToMaps(kSquareDetail);
     app.RandomNewQuilt();
     app.counters.maxIterations = INT_MAX - 1;
 }

@@ -34,7 +34,7 @@ void Prepare(CTilvexApp& app, int kindIndex)
     request.kind = kind.kind;
     request.detailed = kind.detailed;
     request.knot = kind.knot;
-    ConfigureNewQuilt(app, request);
+    NewQuilt(app, request);
     RunSteps(app, 20000);
     SetIterationLimit(app, INT_MAX - 1);
 }

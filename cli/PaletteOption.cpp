@@ -3,7 +3,6 @@
 #include <sstream>
 #include <vector>
 
-#include "engine/QuiltControl.h"
 #include "engine/TilvexApp.h"
 
 namespace tilvex::cli {
@@ -33,28 +32,6 @@ bool ParseColour(const std::string& text, unsigned& red, unsigned& green, unsign
     return channels.size() == 3 && ParseNumber(channels[0], 0, 255, red) && ParseNumber(channels[1], 0, 255, green) &&
            ParseNumber(channels[2], 0, 255, blue);
 }
-
-// Answers "Palette Reset by Density" with the colours and cycles of the option.
-class CycleAnswer : public AcceptingInteraction {
-public:
-    CycleAnswer(UserInteraction& outer, const DensityPaletteFields& answer) : outer_(outer), answer_(answer) {}
-    bool AskDensityPalette(DensityPaletteFields& f) override
-    {
-        f.startRed = answer_.startRed;
-        f.startGreen = answer_.startGreen;
-        f.startBlue = answer_.startBlue;
-        f.finalRed = answer_.finalRed;
-        f.finalGreen = answer_.finalGreen;
-        f.finalBlue = answer_.finalBlue;
-        f.cycles = answer_.cycles;
-        return true;
-    }
-    void ShowMessage(const std::string& text, MessageIcon icon) override { outer_.ShowMessage(text, icon); }
-
-private:
-    UserInteraction& outer_;
-    DensityPaletteFields answer_;
-};
 
 }  // namespace
 
@@ -89,9 +66,16 @@ void ApplyPaletteChoice(CTilvexApp& app, const PaletteChoice& choice)
     case PaletteChoice::Kind::Random: app.RandomResetPalette(); break;
     case PaletteChoice::Kind::Density: app.RandomDensityPalette(); break;
     case PaletteChoice::Kind::Cycle: {
-        CycleAnswer answer(*app.ui, choice.cycle);
-        ScopedInteraction scripted(app, answer);
-        app.CycleDensityPalette();
+        // The option gives the colours and cycles; the other settings stay.
+        DensityPaletteFields f = app.CurrentDensityPaletteFields();
+        f.startRed = choice.cycle.startRed;
+        f.startGreen = choice.cycle.startGreen;
+        f.startBlue = choice.cycle.startBlue;
+        f.finalRed = choice.cycle.finalRed;
+        f.finalGreen = choice.cycle.finalGreen;
+        f.finalBlue = choice.cycle.finalBlue;
+        f.cycles = choice.cycle.cycles;
+        app.ApplyDensityPalette(f);
         break;
     }
     }

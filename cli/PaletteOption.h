@@ -19,7 +19,7 @@ struct PaletteChoice {
 
 // The choice, or an error message for text that is not one.
 std::optional<PaletteChoice> ParsePaletteChoice(const std::string& text, std::string& error);
-// Applies the choice as the palette commands do; Cycle answers their dialog with the given values.
+// Applies the choice as the palette commands do; Cycle with the option's colours and cycles.
 void ApplyPaletteChoice(CTilvexApp& app, const PaletteChoice& choice);
 
 }  // namespace tilvex::cli

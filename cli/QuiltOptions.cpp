@@ -63,7 +63,7 @@ bool SetUpQuilt(CTilvexApp& app, const QuiltOptions& o)
     if (!o.load.empty()) {
         if (!app.LoadSession(o.load)) return false;
     } else {
-        ConfigureNewQuilt(app, o.Request());
+        NewQuilt(app, o.Request());
     }
     if (o.maxIterations) SetIterationLimit(app, *o.maxIterations);
     return true;
@@ -74,10 +74,9 @@ RunFigures GenerateToLimit(CTilvexApp& app, ProgressPrinter& progress)
     RunFigures figures;
     auto start = std::chrono::steady_clock::now();
     int restartsBefore = app.counters.restarts;
-    figures.steps = RunToLimit(app, [&progress](const CTilvexApp& state) {
+    figures.steps = RunToLimit(app, {}, [&progress](const CTilvexApp& state) {
         const double limit = static_cast<double>(state.counters.maxIterations);
         progress.Show(limit > 0 ? state.counters.iterationCount / (limit + 1) : 1.0, state.QuiltName());
-        return true;
     });
     figures.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
     progress.Finish();

@@ -20,25 +20,28 @@ namespace tilvex {
 struct KindFlags {
     int kindHex = 0;
     int kindReserved = 0;
-    int hexKnot = 0;
     int kindFourSixTwelve = 0;
     int kindFourEightEight = 0;
     int kindThreeTwelveTwelve = 0;
     int kindWildCorner = 0;
 
-    // Every family flag off (the knot stays as it is).
+    // Every family flag off.
     void Clear()
     {
         kindHex = kindReserved = kindFourSixTwelve = kindFourEightEight = kindThreeTwelveTwelve = kindWildCorner = 0;
     }
 };
 
-// The detailed forms of the square and hex maps and their depths.
+// The forms of the square and hex maps as chosen: detailed or not, the
+// detail depths, and the hex map's knot form. The maps keep copies of their
+// own, which they step with and store in their session records; the state's
+// PushDetailToMaps hands these on to them.
 struct DetailSettings {
     int detailedSquare = 0;
     std::uint16_t squareDetailDepth = 6;
     int detailedHex = 0;
     int hexDetailDepth = 11;
+    int hexKnot = 0;
 };
 
 // Where generation stands between idle calls.

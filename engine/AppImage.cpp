@@ -11,6 +11,7 @@ std::shared_ptr<const QuiltSnapshot> CTilvexApp::TakeSnapshot() const
     return std::make_shared<const QuiltSnapshot>(QuiltSnapshot{
         .kind = Kind(),
         .kindFlags = kindFlags,
+        .detail = detail,
         .maps = maps,
         .orbit = orbit,
         .geometry = geometry,

@@ -113,7 +113,7 @@ void CTilvexApp::RandomDensityPalette()
     }
 }
 
-void CTilvexApp::CycleDensityPalette()
+DensityPaletteFields CTilvexApp::CurrentDensityPaletteFields() const
 {
     DensityPaletteFields f;
     f.startRed = palette.paletteEntries[0].red;
@@ -125,8 +125,17 @@ void CTilvexApp::CycleDensityPalette()
     f.cycles = palette.densityCycles;
     f.cyclesDefault = palette.densityCyclesDefault;
     f.recolourOnly = palette.densityRecolourOnly;
-    if (!ui->AskDensityPalette(f)) return;
+    return f;
+}
 
+void CTilvexApp::CycleDensityPalette()
+{
+    DensityPaletteFields f = CurrentDensityPaletteFields();
+    if (ui->AskDensityPalette(f)) ApplyDensityPalette(f);
+}
+
+void CTilvexApp::ApplyDensityPalette(const DensityPaletteFields& f)
+{
     palette.densityCycles = static_cast<std::uint16_t>(f.cycles);
     palette.densityCyclesDefault = f.cyclesDefault;
     palette.densityRecolourOnly = f.recolourOnly;

@@ -2,56 +2,7 @@
 
 namespace tilvex {
 
-namespace {
-
-int KindButton(QuiltKind kind)
-{
-    switch (kind) {
-    case QuiltKind::Hex: return ChooseMapModel::kHex;
-    case QuiltKind::FourSixTwelve: return ChooseMapModel::kFourSixTwelve;
-    case QuiltKind::FourEightEight: return ChooseMapModel::kFourEightEight;
-    case QuiltKind::ThreeTwelveTwelve: return ChooseMapModel::kThreeTwelveTwelve;
-    case QuiltKind::WildCorner: return ChooseMapModel::kWildCorner;
-    case QuiltKind::Square: break;
-    }
-    return ChooseMapModel::kSquare;
-}
-
-// Answers the dialogs of a new quilt as a user would; messages go on to the
-// user the state had.
-class NewQuiltAnswers : public AcceptingInteraction {
-public:
-    NewQuiltAnswers(UserInteraction& outer, int kindButton, const CTilvexApp& app, std::optional<int> cornerN)
-        : outer_(outer), kindButton_(kindButton), app_(app), cornerN_(cornerN)
-    {
-    }
-    // Picks the kind with "Use Random Settings" ticked.
-    void AskChooseMap(ChooseMapFields& f, ChooseMapModel& radios) override
-    {
-        if (radios.InitialButton() != kindButton_) radios.Click(kindButton_);
-        f.detailedSquare = app_.detail.detailedSquare;
-        f.detailedHex = app_.detail.detailedHex;
-        f.useRandom = 1;
-    }
-    // Types N, clears "Use New Random Settings" and confirms the rest as shown.
-    bool AskCornerWild(CornerWildFields& f) override
-    {
-        f.cornerN = static_cast<unsigned>(cornerN_.value_or(static_cast<int>(f.cornerN)));
-        f.useRandom = 0;
-        return true;
-    }
-    void ShowMessage(const std::string& text, MessageIcon icon) override { outer_.ShowMessage(text, icon); }
-
-private:
-    UserInteraction& outer_;
-    int kindButton_;
-    const CTilvexApp& app_;
-    std::optional<int> cornerN_;
-};
-
-}  // namespace
-
-void ConfigureNewQuilt(CTilvexApp& app, const NewQuiltRequest& r)
+void NewQuilt(CTilvexApp& app, const NewQuiltRequest& r)
 {
     if (r.gridWidth) app.ApplyGridWidth(*r.gridWidth);
     const bool hexKind = r.kind == QuiltKind::Hex;
@@ -67,39 +18,57 @@ void ConfigureNewQuilt(CTilvexApp& app, const NewQuiltRequest& r)
         else
             app.detail.squareDetailDepth = static_cast<std::uint16_t>(*r.depth);
     }
-    app.maps.square.detailed = app.detail.detailedSquare;
-    app.maps.square.depth = app.detail.squareDetailDepth;
-    app.maps.hex.detailed = app.detail.detailedHex;
-    app.maps.hex.depth = app.detail.hexDetailDepth;
-    if (r.knot) app.kindFlags.hexKnot = app.maps.hex.knot = 1;
+    if (r.knot) app.detail.hexKnot = 1;
+    app.PushDetailToMaps(kAllDetail | (r.knot ? kHexKnot : 0u));
 
-    NewQuiltAnswers answers(*app.ui, KindButton(r.kind), app, r.cornerN);
-    ScopedInteraction scripted(app, answers);
-    app.OnSetMapping();
-    if (r.cornerN) app.SetWildCornerQuilt();
+    // A random quilt of the kind, the detail settings as they now stand.
+    ChooseMapFields choose = app.CurrentChooseMapFields();
+    choose.useRandom = 1;
+    app.ApplyChooseMap(r.kind, choose);
+    if (r.cornerN) {
+        // N replaces the map's own, over the coefficients just drawn.
+        CornerWildFields corner = app.CurrentCornerWildFields();
+        corner.cornerN = static_cast<unsigned>(*r.cornerN);
+        corner.useRandom = 0;
+        app.ApplyCornerWild(corner);
+    }
 }
 
 void SetIterationLimit(CTilvexApp& app, int maxIterations) { app.counters.maxIterations = maxIterations; }
 
-long long RunSteps(CTilvexApp& app, long long n, const StepProgress& progress, long long progressInterval)
+namespace {
+
+// At every interval: the report, then whether to stop.
+bool StopsAfterReport(const CTilvexApp& app, long long steps, const std::stop_token& stop,
+                      const StepProgress& progress, long long progressInterval)
+{
+    if (progressInterval <= 0 || steps % progressInterval != 0) return false;
+    if (progress) progress(app);
+    return stop.stop_requested();
+}
+
+}  // namespace
+
+long long RunSteps(CTilvexApp& app, long long n, std::stop_token stop, const StepProgress& progress,
+                   long long progressInterval)
 {
     long long steps = 0;
     while (steps < n) {
         app.OnIdle();
         ++steps;
-        if (progress && progressInterval > 0 && steps % progressInterval == 0 && !progress(app)) return steps;
+        if (StopsAfterReport(app, steps, stop, progress, progressInterval)) return steps;
     }
     if (progress) progress(app);
     return steps;
 }
 
-long long RunToLimit(CTilvexApp& app, const StepProgress& progress, long long progressInterval)
+long long RunToLimit(CTilvexApp& app, std::stop_token stop, const StepProgress& progress, long long progressInterval)
 {
     long long steps = 0;
     do {
         app.OnIdle();
         ++steps;
-        if (progress && progressInterval > 0 && steps % progressInterval == 0 && !progress(app)) return steps;
+        if (StopsAfterReport(app, steps, stop, progress, progressInterval)) return steps;
     } while (!app.run.limitReached);
     if (progress) progress(app);
     return steps;

@@ -2,6 +2,7 @@
 
 #include <functional>
 #include <optional>
+#include <stop_token>
 
 #include "engine/TilvexApp.h"
 #include "core/UserInteraction.h"
@@ -19,26 +20,30 @@ struct NewQuiltRequest {
     std::optional<int> gridWidth;   // kept inside the grid capacity
 };
 
-// Sets up a new quilt the way a user would: grid width and detail settings,
-// then "Choose Map" with the kind picked and "Use Random Settings" ticked,
-// then the Wild Corner dialog with N typed in. The random draws are the ones
-// those dialogs make.
-void ConfigureNewQuilt(CTilvexApp& app, const NewQuiltRequest& request);
+// Sets up a new quilt: grid width and detail settings, then a random quilt
+// of the kind as "Choose Map" makes one with "Use Random Settings" ticked,
+// then Wild Corner's N with the other coefficients kept. It changes and
+// draws exactly what a user answering those dialogs that way would.
+void NewQuilt(CTilvexApp& app, const NewQuiltRequest& request);
 
 // The iteration limit; a quilt at its limit goes on once it is raised.
 void SetIterationLimit(CTilvexApp& app, int maxIterations);
 
-// Called every progressInterval steps and once at the end; returning false
-// stops the run.
-using StepProgress = std::function<bool(const CTilvexApp&)>;
+// Reports a run's progress: every progressInterval steps and once at the end.
+using StepProgress = std::function<void(const CTilvexApp&)>;
 
-// Runs up to n steps of the generation loop; returns the steps taken.
-long long RunSteps(CTilvexApp& app, long long n, const StepProgress& progress = {},
+// The runs look at stop every progressInterval steps, just after that
+// report: once a stop is requested the run ends there, with no further
+// report. Both return the steps taken.
+
+// Runs up to n steps of the generation loop.
+long long RunSteps(CTilvexApp& app, long long n, std::stop_token stop = {}, const StepProgress& progress = {},
                    long long progressInterval = 65536);
 
 // Steps until the limit is reached (at least one step, so a quilt loaded at
-// its limit resumes when the limit was raised); returns the steps taken.
-long long RunToLimit(CTilvexApp& app, const StepProgress& progress = {}, long long progressInterval = 65536);
+// its limit resumes when the limit was raised).
+long long RunToLimit(CTilvexApp& app, std::stop_token stop = {}, const StepProgress& progress = {},
+                     long long progressInterval = 65536);
 
 // Puts another user in front of the application state for its lifetime.
 class ScopedInteraction {

@@ -48,7 +48,7 @@ void CTilvexApp::ChooseQuiltFractal()
     MakeQuiltName();
 }
 
-void CTilvexApp::SetSquareQuilt()
+SquareQuiltFields CTilvexApp::CurrentSquareQuiltFields() const
 {
     SquareQuiltFields f;
     f.sizeLimit = static_cast<unsigned>(maxGridSize - 1);
@@ -62,8 +62,17 @@ void CTilvexApp::SetSquareQuilt()
     f.size = grid.width;
     f.useRandom = run.useRandomSettings;
     f.detailed = detail.detailedSquare;
-    if (!ui->AskSquareQuilt(f)) return;
+    return f;
+}
 
+void CTilvexApp::SetSquareQuilt()
+{
+    SquareQuiltFields f = CurrentSquareQuiltFields();
+    if (ui->AskSquareQuilt(f)) ApplySquareQuilt(f);
+}
+
+void CTilvexApp::ApplySquareQuilt(const SquareQuiltFields& f)
+{
     maps.square.alpha = f.alpha;
     maps.square.beta = f.beta;
     maps.square.gamma = f.gamma;
@@ -82,12 +91,8 @@ void CTilvexApp::SetSquareQuilt()
     }
 }
 
-void CTilvexApp::SetSquareCoefficients()
+AllCoefficientsFields CTilvexApp::CurrentAllCoefficientsFields() const
 {
-    // Copied before the dialog opens, so they hold even after Cancel.
-    maps.square.detailed = detail.detailedSquare;
-    maps.square.depth = detail.squareDetailDepth;
-
     AllCoefficientsFields f;
     f.sizeLimit = static_cast<unsigned>(maxGridSize - 1);
     for (int i = 0; i < 6; ++i)
@@ -98,17 +103,27 @@ void CTilvexApp::SetSquareCoefficients()
     f.useRandom = run.useRandomSettings;
     f.emm = TruncatedEmm(maps.square.emm);
     f.offset = maps.square.shiftX != 0.0 ? 1 : 0;
-    if (!ui->AskAllCoefficients(f)) return;
+    return f;
+}
 
+void CTilvexApp::SetSquareCoefficients()
+{
+    // Copied before the dialog opens, so they hold even after Cancel.
+    PushDetailToMaps(kSquareDetail);
+    AllCoefficientsFields f = CurrentAllCoefficientsFields();
+    if (ui->AskAllCoefficients(f)) ApplyAllCoefficients(f);
+}
+
+void CTilvexApp::ApplyAllCoefficients(const AllCoefficientsFields& f)
+{
     for (int i = 0; i < 6; ++i)
         for (int j = 0; j < 6; ++j) maps.square.SetCoef(i, j, f.coef[i][j]);
     // The dialog shows Emm and lets it be edited: an edit takes effect, as in
     // the plain dialog.
     maps.square.emm = f.emm;
     detail.squareDetailDepth = static_cast<std::uint16_t>(f.depth);
-    maps.square.depth = detail.squareDetailDepth;
     detail.detailedSquare = f.detailed;
-    maps.square.detailed = detail.detailedSquare;
+    PushDetailToMaps(kSquareDetail);
     maps.square.shiftX = maps.square.shiftY = f.offset ? 0.5 : 0.0;
     ApplyGridWidth(static_cast<int>(f.size));
     image.imageBuilt = 0;
@@ -124,7 +139,7 @@ unsigned CTilvexApp::HexDialogSizeLimit() const
     return static_cast<unsigned>(geometry.hexSizeLimit != 0 ? geometry.hexSizeLimit : 2 * maxGridSize / 3);
 }
 
-void CTilvexApp::SetHexQuilt()
+HexQuiltFields CTilvexApp::CurrentHexQuiltFields() const
 {
     HexQuiltFields f;
     f.sizeLimit = HexDialogSizeLimit();
@@ -137,16 +152,27 @@ void CTilvexApp::SetHexQuilt()
     f.size = grid.width;
     f.useRandom = run.useRandomSettings;
     f.detailed = detail.detailedHex;
-    f.knot = kindFlags.hexKnot;
-    if (!ui->AskHexQuilt(f)) return;
+    f.knot = detail.hexKnot;
+    return f;
+}
 
+void CTilvexApp::SetHexQuilt()
+{
+    HexQuiltFields f = CurrentHexQuiltFields();
+    if (ui->AskHexQuilt(f)) ApplyHexQuilt(f);
+}
+
+void CTilvexApp::ApplyHexQuilt(const HexQuiltFields& f)
+{
     kindFlags.kindHex = 1;
     maps.hex.alpha = {f.alphaRe, f.alphaIm};
     maps.hex.lambda = {f.lambdaRe, f.lambdaIm};
     maps.hex.hEmm = f.hEmm;
     maps.hex.hAlpha = f.hAlpha;
-    detail.detailedHex = maps.hex.detailed = f.detailed;
-    kindFlags.hexKnot = maps.hex.knot = f.knot;
+    detail.detailedHex = f.detailed;
+    detail.hexKnot = f.knot;
+    // The depth is not on this dialog: the hex map keeps its own.
+    PushDetailToMaps(kHexDetailed | kHexKnot);
     ApplyGridWidth(static_cast<int>(f.size));
     ApplyHexGeometry();
     image.imageBuilt = 0;
@@ -157,23 +183,33 @@ void CTilvexApp::SetHexQuilt()
     ResetGeneration();
 }
 
-void CTilvexApp::SetHexCoefficients()
+HexDetailFields CTilvexApp::CurrentHexDetailFields() const
 {
     HexDetailFields f;
     for (int k = 0; k < 12; ++k) f.coef[k] = maps.hex.GetDetailCoefficient(k);
     f.sizeLimit = HexDialogSizeLimit();
     f.useRandom = run.useRandomSettings;
-    f.knot = kindFlags.hexKnot;
+    f.knot = detail.hexKnot;
     f.size = grid.width;
     f.detailed = detail.detailedHex;
     f.depth = detail.hexDetailDepth;
-    if (!ui->AskHexDetail(f)) return;
+    return f;
+}
 
+void CTilvexApp::SetHexCoefficients()
+{
+    HexDetailFields f = CurrentHexDetailFields();
+    if (ui->AskHexDetail(f)) ApplyHexDetail(f);
+}
+
+void CTilvexApp::ApplyHexDetail(const HexDetailFields& f)
+{
     kindFlags.kindHex = 1;
     for (int k = 0; k < 12; ++k) maps.hex.SetDetailCoefficient(k, f.coef[k]);
-    kindFlags.hexKnot = maps.hex.knot = f.knot;
-    detail.detailedHex = maps.hex.detailed = f.detailed;
-    detail.hexDetailDepth = maps.hex.depth = f.depth;
+    detail.hexKnot = f.knot;
+    detail.detailedHex = f.detailed;
+    detail.hexDetailDepth = f.depth;
+    PushDetailToMaps(kHexDetailed | kHexDepth | kHexKnot);
     ApplyGridWidth(f.size);
     ApplyHexGeometry();
     image.imageBuilt = 0;
@@ -184,7 +220,7 @@ void CTilvexApp::SetHexCoefficients()
     }
 }
 
-void CTilvexApp::SetWildCornerQuilt()
+CornerWildFields CTilvexApp::CurrentCornerWildFields() const
 {
     CornerWildFields f;
     f.cornerN = static_cast<unsigned>(maps.wildCorner.cornerN);
@@ -192,8 +228,17 @@ void CTilvexApp::SetWildCornerQuilt()
     f.useRandom = run.useRandomSettings;
     f.size = grid.width;
     for (int k = 0; k < 12; ++k) f.coef[k] = maps.wildCorner.GetCoefficient(k);
-    if (!ui->AskCornerWild(f)) return;
+    return f;
+}
 
+void CTilvexApp::SetWildCornerQuilt()
+{
+    CornerWildFields f = CurrentCornerWildFields();
+    if (ui->AskCornerWild(f)) ApplyCornerWild(f);
+}
+
+void CTilvexApp::ApplyCornerWild(const CornerWildFields& f)
+{
     maps.wildCorner.BuildFrequencies(static_cast<int>(f.cornerN));
     maps.wildCorner.depth = static_cast<int>(f.depth);
     for (int k = 0; k < 12; ++k) maps.wildCorner.SetCoefficient(k, f.coef[k]);

@@ -56,7 +56,7 @@ void CTilvexApp::RandomHexQuilt()
     double u = random.RandomUnit();
     double v = random.RandomUnit();
     orbit.nextPoint = {u, v};
-    if (kindFlags.hexKnot)
+    if (detail.hexKnot)
         orbit.point = {u + v * 0.5, v * maps.hex.halfHeight};
     else
         orbit.point = maps.hex.FoldToCell(orbit.nextPoint);
@@ -90,6 +90,17 @@ void CTilvexApp::ApplyGridWidth(int newWidth, double iterationFactor)
         grid.width = static_cast<std::uint16_t>(newWidth);
     }
     geometry.gridSize = grid.width;
+}
+
+void CTilvexApp::PushDetailToMaps(unsigned parts)
+{
+    if (parts & kSquareDetail) {
+        maps.square.detailed = detail.detailedSquare;
+        maps.square.depth = detail.squareDetailDepth;
+    }
+    if (parts & kHexDetailed) maps.hex.detailed = detail.detailedHex;
+    if (parts & kHexDepth) maps.hex.depth = detail.hexDetailDepth;
+    if (parts & kHexKnot) maps.hex.knot = detail.hexKnot;
 }
 
 void CTilvexApp::MakeQuiltName()

@@ -36,7 +36,7 @@ void TransferHeader(IO& io, SessionHeader& h, int gridCapacity)
     io.U16(h.detail.squareDetailDepth);
     io.I32(h.kindFlags.kindHex);
     io.I32(h.detail.detailedHex);
-    io.I32(h.kindFlags.hexKnot);
+    io.I32(h.detail.hexKnot);
     io.I32(h.kindFlags.kindReserved);
     io.I32(h.kindFlags.kindFourSixTwelve);
     io.I32(h.kindFlags.kindFourEightEight);

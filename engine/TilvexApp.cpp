@@ -102,7 +102,7 @@ void CTilvexApp::CheckConvergence()
     }
 }
 
-void CTilvexApp::AdvancePoint() { AdvanceOrbit(Kind(), kindFlags.hexKnot, maps, orbit); }
+void CTilvexApp::AdvancePoint() { AdvanceOrbit(Kind(), detail.hexKnot, maps, orbit); }
 
 void CTilvexApp::WrapToUnitSquare() { tilvex::WrapToUnitSquare(orbit); }
 

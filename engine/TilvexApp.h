@@ -20,6 +20,16 @@
 
 namespace tilvex {
 
+// The parts of the detail settings the maps keep copies of; or them together
+// for CTilvexApp::PushDetailToMaps.
+enum MapDetailPart : unsigned {
+    kSquareDetail = 1u << 0,  // the square map's detailed flag and depth
+    kHexDetailed = 1u << 1,
+    kHexDepth = 1u << 2,
+    kHexKnot = 1u << 3,
+    kAllDetail = kSquareDetail | kHexDetailed | kHexDepth,  // all but the knot
+};
+
 // All quilt state of the program and the operations on it. The desktop
 // program owns one and calls OnIdle from its idle time; the command-line
 // program drives it directly.
@@ -55,6 +65,35 @@ public:
     void OnUseTransformation();
     void OnSetMapping();
 
+    // ---- the dialogs' operations on plain values ----
+    // A dialog flow fills its fields from the state (Current*Fields), asks
+    // the user, and hands the answer to its Apply operation; a front end that
+    // knows the values calls the operation itself. The operations make the
+    // same changes and random draws, in the same order, as the flows after OK.
+    SquareQuiltFields CurrentSquareQuiltFields() const;
+    void ApplySquareQuilt(const SquareQuiltFields& f);
+    AllCoefficientsFields CurrentAllCoefficientsFields() const;
+    void ApplyAllCoefficients(const AllCoefficientsFields& f);
+    HexQuiltFields CurrentHexQuiltFields() const;
+    void ApplyHexQuilt(const HexQuiltFields& f);
+    HexDetailFields CurrentHexDetailFields() const;
+    void ApplyHexDetail(const HexDetailFields& f);
+    CornerWildFields CurrentCornerWildFields() const;
+    void ApplyCornerWild(const CornerWildFields& f);
+    // The kind as picked with its radio button, then the fields: a new random
+    // quilt of the kind. With useRandom off the flow goes on to the kind's
+    // parameter dialogs; that is the flow's part, not this operation's.
+    ChooseMapFields CurrentChooseMapFields() const;
+    void ApplyChooseMap(QuiltKind kind, const ChooseMapFields& f);
+    // True when the settings changed (the flow then opens the kind's
+    // parameter dialogs); unchanged settings change nothing.
+    UseDetailFields CurrentUseDetailFields() const;
+    bool ApplyUseDetail(const UseDetailFields& f);
+    // Density palette from the start colour to the final one, cycles times
+    // over the histogram; also keeps the cycle and recolour settings.
+    DensityPaletteFields CurrentDensityPaletteFields() const;
+    void ApplyDensityPalette(const DensityPaletteFields& f);
+
     // ---- session file ----
     // False when the operation failed (already reported to the user).
     bool SaveSession(const std::string& path);
@@ -75,6 +114,9 @@ public:
     // The hex dialogs' width limit: hexSizeLimit, or from the grid capacity when 0.
     unsigned HexDialogSizeLimit() const;
     void RandomStartPoint();
+    // Copies the given parts of the detail settings into the maps. Only the
+    // parts named: a flow that leaves a map's copy alone does so on purpose.
+    void PushDetailToMaps(unsigned parts);
     void MakeQuiltName();
     void FormatQuiltName();  // quiltName from quiltNumber and the kind flags
 

@@ -43,9 +43,9 @@ std::optional<GalleryQuilt> MakeGalleryQuilt(int index, const GalleryRequest& re
     if (!app.InitInstance(AvailablePhysicalMemory())) return std::nullopt;
     NewQuiltRequest wanted;
     wanted.kind = *KindFromName(kind);
-    ConfigureNewQuilt(app, wanted);
+    NewQuilt(app, wanted);
     SetIterationLimit(app, request.maxIterations);
-    RunToLimit(app, [&stop](const CTilvexApp&) { return !stop.stop_requested(); });
+    RunToLimit(app, stop);
     if (!app.run.limitReached) return std::nullopt;
 
     GalleryQuilt made;

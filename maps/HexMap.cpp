@@ -293,7 +293,7 @@ Complex HexMap::PixelToLattice(double px, double py)
     return {a - v / 2, v};
 }
 
-Complex HexMap::GetDetailCoefficient(int k)
+Complex HexMap::GetDetailCoefficient(int k) const
 {
     if (!ValidHarmonic(k)) return {};
     Complex c = detailCoef[0][k];

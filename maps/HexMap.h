@@ -24,7 +24,7 @@ public:
     Complex FoldToCell(Complex p);
     Complex PixelToLattice(int px, int py) { return PixelToLattice(static_cast<double>(px), static_cast<double>(py)); }
     Complex PixelToLattice(double px, double py);
-    Complex GetDetailCoefficient(int k);
+    Complex GetDetailCoefficient(int k) const;
     void SetDetailCoefficient(int k, Complex c);
     void ExpandDetailCoefficient(int k);
 

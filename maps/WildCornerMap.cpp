@@ -93,7 +93,7 @@ bool WildCornerMap::RebuildFromAngles(int n, int rows, int k, double sinValue, d
     return true;
 }
 
-Complex WildCornerMap::GetCoefficient(int k)
+Complex WildCornerMap::GetCoefficient(int k) const
 {
     if (k < 0 || k >= kTerms) return {};
     return amplitudes[k] * kTermTable[k].divisor;

@@ -20,7 +20,7 @@ public:
     void Randomize(int n, int k, RandomSource& random);
     Complex Iterate(Complex p);
     void BuildFrequencies(int n);
-    Complex GetCoefficient(int k);
+    Complex GetCoefficient(int k) const;
     void SetCoefficient(int k, Complex c);
 
     // Rebuilds what a session record does not carry, from its stored values:

@@ -128,7 +128,7 @@ std::optional<GridCell> CellOf(const Quilt& q, QuiltMaps& fold, PixelRule rule, 
     case PixelRule::FourEightEight: c = fold.fourEightEight.FoldToCell(p); break;
     case PixelRule::ThreeTwelveTwelve: c = fold.threeTwelveTwelve.FoldToCell(p); break;
     case PixelRule::Hex: {
-        c = q.kindFlags.hexKnot ? fold.hex.PixelToLattice(x, y) : fold.hex.FoldToCell(p);
+        c = q.detail.hexKnot ? fold.hex.PixelToLattice(x, y) : fold.hex.FoldToCell(p);
         double a = std::trunc(g * c.re), b = std::trunc(g * c.im);
         const int n = q.geometry.gridSize;
         if (!(a >= 0 && a < n && b >= 0 && b < n)) return std::nullopt;

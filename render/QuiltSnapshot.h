@@ -25,6 +25,7 @@ struct TileSize {
 struct QuiltSnapshot {
     QuiltKind kind = QuiltKind::Square;
     KindFlags kindFlags;
+    DetailSettings detail;  // the knot picks the hex pixel rule and step
     QuiltMaps maps;
     OrbitState orbit;
     GridGeometry geometry;

@@ -120,7 +120,7 @@ int ThreadCount(int wanted)
 Accumulator::Accumulator(std::shared_ptr<const QuiltSnapshot> quilt, int resolution, const RenderSpec& renderSpec)
     : quilt_(std::move(quilt)),
       path_(ResolveSimd(renderSpec.simd)),
-      params_(MakeLaneParams(quilt_->kind, quilt_->kindFlags.hexKnot, quilt_->maps.square, quilt_->maps.hex,
+      params_(MakeLaneParams(quilt_->kind, quilt_->detail.hexKnot, quilt_->maps.square, quilt_->maps.hex,
                              quilt_->maps.fourSixTwelve, quilt_->maps.fourEightEight, quilt_->maps.threeTwelveTwelve,
                              quilt_->maps.wildCorner)),
       seed_(renderSpec.seed),

@@ -3,7 +3,7 @@
 namespace tilvex::studio {
 
 Orbit::Orbit(const QuiltSnapshot& quilt, double u, double v)
-    : kind_(quilt.kind), knot_(quilt.kindFlags.hexKnot), maps_(quilt.maps)
+    : kind_(quilt.kind), knot_(quilt.detail.hexKnot), maps_(quilt.maps)
 {
     point = {u, v};
     if (kind_ == QuiltKind::Hex) point = knot_ ? Complex(u + v * 0.5, v * maps_.hex.halfHeight) : maps_.hex.FoldToCell({u, v});

@@ -6,7 +6,7 @@ namespace tilvex::studio {
 
 TileFolder::TileFolder(const QuiltSnapshot& quilt)
     : kind_(quilt.kind),
-      knot_(quilt.kindFlags.hexKnot),
+      knot_(quilt.detail.hexKnot),
       invScale_(1.0 / quilt.geometry.gridScale),
       half_(quilt.tile.width / 2.0),
       hex_(quilt.maps.hex),

@@ -19,7 +19,7 @@ std::vector<std::uint8_t> MakeQuilt(double seed, QuiltKind kind)
     EXPECT_TRUE(app.InitInstance(1ull << 32));
     NewQuiltRequest request;
     request.kind = kind;
-    ConfigureNewQuilt(app, request);
+    NewQuilt(app, request);
     EXPECT_EQ(RunSteps(app, 300000), 300000);
     return EncodeSession(app);
 }

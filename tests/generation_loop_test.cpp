@@ -3,6 +3,7 @@
 #include <climits>
 #include <cmath>
 #include <limits>
+#include <stop_token>
 #include <vector>
 
 #include "engine/QuiltControl.h"
@@ -209,16 +210,20 @@ TEST(StepRuns, ProgressSeesEveryIntervalAndCanCancel)
 {
     StartedApp s;
     std::vector<int> seen;
-    auto watch = [&seen](const CTilvexApp& app) {
+    std::stop_source cancel;
+    auto watch = [&seen, &cancel](const CTilvexApp& app) {
         seen.push_back(app.counters.iterationCount);
-        return seen.size() < 2;
+        if (seen.size() == 2) cancel.request_stop();
     };
-    EXPECT_EQ(RunSteps(s.app, 10000, watch, 1000), 2000);
+    EXPECT_EQ(RunSteps(s.app, 10000, cancel.get_token(), watch, 1000), 2000);
     EXPECT_EQ(seen, (std::vector<int>{1000, 2000}));
 
-    SetIterationLimit(s.app, 2500);
-    EXPECT_EQ(RunToLimit(s.app), 502);  // 500 steps, then the call that finds the limit passed
-    EXPECT_EQ(s.app.counters.iterationCount, 2501);
+    // Uncancelled: every interval, then once at the end.
+    seen.clear();
+    SetIterationLimit(s.app, 4500);
+    EXPECT_EQ(RunToLimit(s.app, {}, watch, 1000), 2502);  // 2500 steps, then the call that finds the limit passed
+    EXPECT_EQ(seen, (std::vector<int>{3000, 4000, 4501}));
+    EXPECT_EQ(s.app.counters.iterationCount, 4501);
     EXPECT_EQ(s.app.run.limitReached, 1);
 }
 

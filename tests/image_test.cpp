@@ -126,7 +126,7 @@ TEST(PixelRules, HexCellsOutsideTheGridAreEmpty)
     app.kindFlags.kindHex = 1;
     app.maps.hex.SetGeometry(60);
     for (int knot : {0, 1}) {
-        app.kindFlags.hexKnot = knot;
+        app.detail.hexKnot = knot;
         for (int y = 0; y < 200; y += 7) {
             for (int x = 0; x < 200; x += 5) {
                 auto cell = app.CellForPixel(x, y);

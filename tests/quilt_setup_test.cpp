@@ -6,6 +6,8 @@
 #include <vector>
 
 #include "core/StdRand.h"
+#include "engine/QuiltControl.h"
+#include "engine/SessionFile.h"
 #include "engine/TilvexApp.h"
 
 using namespace tilvex;
@@ -34,6 +36,7 @@ public:
     Answer<HexQuiltFields> hex;
     Answer<HexDetailFields> hexDetail;
     Answer<CornerWildFields> corner;
+    std::function<void(ChooseMapFields&, ChooseMapModel&)> chooseMap;
 
     void ShowConvergedMessage() override { log.emplace_back("converged"); }
     bool AskSquareQuilt(SquareQuiltFields& f) override { return Ask("square", f, squareShown, square); }
@@ -41,6 +44,10 @@ public:
     bool AskHexQuilt(HexQuiltFields& f) override { return Ask("hex", f, hexShown, hex); }
     bool AskHexDetail(HexDetailFields& f) override { return Ask("hexDetail", f, hexDetailShown, hexDetail); }
     bool AskCornerWild(CornerWildFields& f) override { return Ask("corner", f, cornerShown, corner); }
+    void AskChooseMap(ChooseMapFields& f, ChooseMapModel& radios) override
+    {
+        if (chooseMap) chooseMap(f, radios);
+    }
 
 private:
     template <typename F>
@@ -98,7 +105,7 @@ struct Snapshot {
           cornerAmplitudes(a.maps.wildCorner.amplitudes),
           flags{
               a.kindFlags.kindHex,      a.kindFlags.kindWildCorner, a.detail.detailedSquare, a.detail.detailedHex,
-              a.kindFlags.hexKnot,      a.run.useRandomSettings,    a.image.imageBuilt,      a.counters.iterationCount,
+              a.detail.hexKnot,      a.run.useRandomSettings,    a.image.imageBuilt,      a.counters.iterationCount,
               a.counters.maxIterations, a.detail.squareDetailDepth, a.detail.hexDetailDepth, a.grid.width,
               a.grid.maxCount},
           point(a.orbit.point),
@@ -210,7 +217,7 @@ TEST(RandomNewQuilt, HexStartPointAndGeometry)
         CTilvexApp& app = s.app;
         app.kindFlags.Clear();
         app.kindFlags.kindHex = 1;
-        app.kindFlags.hexKnot = knot;
+        app.detail.hexKnot = knot;
         app.grid.width = 120;
         app.counters.iterationCount = 50;
         app.RandomNewQuilt();
@@ -587,7 +594,7 @@ TEST(HexFlows, PlainDialogIsFilledAndWrittenBack)
     StartedQuilt s;
     CTilvexApp& app = s.app;
     app.maps.hex.hEmm = 1.0;
-    app.kindFlags.hexKnot = 0;
+    app.detail.hexKnot = 0;
     app.run.useRandomSettings = 0;
     s.user.hex = [](HexQuiltFields& f) {
         f.alphaRe = 0.05;
@@ -613,7 +620,7 @@ TEST(HexFlows, PlainDialogIsFilledAndWrittenBack)
     EXPECT_EQ(app.maps.hex.lambda, Complex(0.1, 0.15));
     EXPECT_EQ(app.maps.hex.hEmm, 0.0);
     EXPECT_EQ(app.maps.hex.hAlpha, -0.1);
-    EXPECT_EQ(app.kindFlags.hexKnot, 1);
+    EXPECT_EQ(app.detail.hexKnot, 1);
     EXPECT_EQ(app.maps.hex.knot, 1);
     EXPECT_EQ(app.grid.width, 210);
     EXPECT_EQ(app.geometry.gridScale, 210.0);
@@ -684,7 +691,7 @@ TEST(HexFlows, NewRandomSettingsKeepWidthDepthAndBoxes)
     EXPECT_EQ(app.maps.hex.depth, 5);
     EXPECT_EQ(app.detail.detailedHex, 1);
     EXPECT_EQ(app.maps.hex.detailed, 1);
-    EXPECT_EQ(app.kindFlags.hexKnot, 1);
+    EXPECT_EQ(app.detail.hexKnot, 1);
     EXPECT_EQ(app.grid.width, 66);
     EXPECT_EQ(app.geometry.gridScale, 66.0);
     EXPECT_EQ(app.counters.iterationCount, 0);
@@ -830,4 +837,62 @@ TEST(ConvergenceRestart, EveryKindInBothSettings)
             EXPECT_EQ(app.counters.iterationCount, useRandom || k.resetsWithoutRandom ? 0 : 10000);
             EXPECT_EQ(app.run.useRandomSettings, useRandom);
         }
+}
+
+// ---- a new quilt from values ----
+
+// NewQuilt changes and draws what a user does who clicks the kind in Choose
+// Map with "Use Random Settings" ticked, then types N into the Wild Corner
+// dialog: quilts of every kind and form, one after another on one state.
+TEST(NewQuilt, MakesTheQuiltTheDialogsMake)
+{
+    using K = QuiltKind;
+    using M = ChooseMapModel;
+    auto req = [](K kind, bool detailed = false, std::optional<int> depth = {}, bool knot = false,
+                  std::optional<int> cornerN = {}, std::optional<int> width = {}) {
+        return NewQuiltRequest{kind, detailed, depth, knot, cornerN, width};
+    };
+    const std::pair<NewQuiltRequest, int> cases[] = {
+        {req(K::Square), M::kSquare},
+        {req(K::Hex, true, 6, true, {}, 150), M::kHex},
+        {req(K::Square, true, 4, false, {}, 77), M::kSquare},
+        {req(K::Hex, false, 9, true), M::kHex},
+        {req(K::FourSixTwelve), M::kFourSixTwelve},
+        {req(K::WildCorner, false, {}, false, 17, 130), M::kWildCorner},
+        {req(K::FourEightEight), M::kFourEightEight},
+        {req(K::ThreeTwelveTwelve, false, {}, false, {}, 60), M::kThreeTwelveTwelve},
+        {req(K::WildCorner), M::kWildCorner},
+    };
+    StartedQuilt byValues(9), byDialogs(9);
+    int button = 0;
+    unsigned cornerN = 0;
+    byDialogs.user.chooseMap = [&button](ChooseMapFields& f, ChooseMapModel& radios) {
+        if (radios.InitialButton() != button) radios.Click(button);
+        f.useRandom = 1;
+    };
+    byDialogs.user.corner = [&cornerN](CornerWildFields& f) {
+        f.cornerN = cornerN;
+        f.useRandom = 0;
+        return true;
+    };
+    for (const auto& [r, kindButton] : cases) {
+        SCOPED_TRACE(kindButton);
+        NewQuilt(byValues.app, r);
+
+        CTilvexApp& app = byDialogs.app;
+        const bool hex = r.kind == K::Hex;
+        if (r.gridWidth) app.ApplyGridWidth(*r.gridWidth);
+        if (r.detailed) (hex ? app.detail.detailedHex : app.detail.detailedSquare) = 1;
+        if (r.depth && hex) app.detail.hexDetailDepth = *r.depth;
+        if (r.depth && !hex) app.detail.squareDetailDepth = static_cast<std::uint16_t>(*r.depth);
+        app.PushDetailToMaps(kAllDetail);
+        if (r.knot) app.detail.hexKnot = app.maps.hex.knot = 1;
+        button = kindButton;
+        cornerN = static_cast<unsigned>(r.cornerN.value_or(0));
+        app.OnSetMapping();
+        if (r.cornerN) app.SetWildCornerQuilt();
+
+        ASSERT_EQ(EncodeSession(byValues.app), EncodeSession(app));
+        EXPECT_EQ(byValues.app.random.Next(), app.random.Next());
+    }
 }

@@ -20,7 +20,7 @@ std::shared_ptr<const QuiltSnapshot> SquareQuilt()
 {
     CTilvexApp app(7.0);
     EXPECT_TRUE(app.InitInstance(1ull << 32));
-    ConfigureNewQuilt(app, NewQuiltRequest{});
+    NewQuilt(app, NewQuiltRequest{});
     RunSteps(app, 20000);
     return app.TakeSnapshot();
 }

@@ -50,14 +50,14 @@ QuiltSnapshot MakeQuilt(const KindCase& k)
     request.kind = k.kind;
     request.detailed = k.detailed;
     request.knot = k.knot;
-    ConfigureNewQuilt(app, request);
+    NewQuilt(app, request);
     for (int i = 0; i < 5000; ++i) app.OnIdle();  // the quilt as a user would export it
     return *app.TakeSnapshot();
 }
 
 LaneParams ParamsOf(const QuiltSnapshot& q)
 {
-    return MakeLaneParams(q.kind, q.kindFlags.hexKnot, q.maps.square, q.maps.hex, q.maps.fourSixTwelve,
+    return MakeLaneParams(q.kind, q.detail.hexKnot, q.maps.square, q.maps.hex, q.maps.fourSixTwelve,
                           q.maps.fourEightEight, q.maps.threeTwelveTwelve, q.maps.wildCorner);
 }
 

@@ -35,7 +35,7 @@ std::shared_ptr<const QuiltSnapshot> MakeQuilt(const KindCase& k, CTilvexApp& ap
     NewQuiltRequest request;
     request.kind = k.kind;
     request.knot = k.knot;
-    ConfigureNewQuilt(app, request);
+    NewQuilt(app, request);
     return app.TakeSnapshot();
 }
 

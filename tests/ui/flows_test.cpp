@@ -424,7 +424,7 @@ private slots:
         QCOMPARE(map.lambda.im, 0.15);
         QCOMPARE(map.hEmm, 0.0);
         QCOMPARE(map.hAlpha, -0.1);
-        QCOMPARE(app.kindFlags.hexKnot, 1);
+        QCOMPARE(app.detail.hexKnot, 1);
         QCOMPARE(map.knot, 1);
         QCOMPARE(int(app.grid.width), 210);
         QCOMPARE(app.geometry.gridScale, 210.0);
