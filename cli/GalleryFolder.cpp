@@ -75,7 +75,9 @@ std::string WriteAll(const fs::path& staging, const std::vector<GalleryEntry>& e
             if (error.empty())
                 error = studio::WritePicturePng(
                     e.thumbnail, 1, (staging / (stems[i] + ".png")).string(),
-                    studio::PictureNote(quilt, ThumbnailSpec(quilt, request.thumbWidth), ThumbnailLook(), 1));
+                    studio::MakePictureNote(quilt, ThumbnailSpec(quilt, request.thumbWidth), ThumbnailLook(), 1,
+                                            entries[i].quilt.session)
+                        .Chunks());
         });
     });
     for (const std::string& error : errors)

@@ -9,6 +9,8 @@
 #include "cli/ProgressPrinter.h"
 #include "cli/StateJson.h"
 #include "engine/RenderJob.h"
+#include "engine/SessionFile.h"
+#include "studio/PicturePng.h"
 #include "engine/TilvexApp.h"
 #include "studio/TileGeometry.h"
 
@@ -24,7 +26,9 @@ CLI::App* StudioCommand::Add(CLI::App& program)
     look.Add(studio);
     studio->add_option("--period", period, "Tiles per image side (default 1)");
     run.AddThreads(studio);
-    studio->add_option("--png", png, "Output PNG file")->required();
+    studio->add_option("--png", png, "Output PNG file");
+    studio->add_option("--exr", exr, "Output OpenEXR file: linear half floats of the colours before quantisation");
+    studio->add_option("--dpi", dpi, "Physical resolution written into the PNG (pHYs), 1-100000");
     return studio;
 }
 
@@ -33,6 +37,8 @@ std::string StudioCommand::Validate() const
     for (const std::string& problem :
          {quilt.Validate(), sampling.Validate(), look.Validate(), ValidatePeriod(period), run.Validate()})
         if (!problem.empty()) return problem;
+    if (dpi < 0 || dpi > studio::kMaxDpi) return "--dpi must be between 1 and 100000";
+    if (png.empty() && exr.empty() && look.saveLook.empty()) return "give --png, --exr or --save-look";
     return {};
 }
 
@@ -42,6 +48,11 @@ int StudioCommand::Run()
         std::cerr << "tilvex-cli studio: " << problem << "\n";
         return 2;
     }
+    if (std::string error = look.SaveLook(); !error.empty()) {
+        std::cerr << "tilvex-cli studio: " << error << "\n";
+        return 1;
+    }
+    if (png.empty() && exr.empty()) return 0;
     CTilvexApp app(quilt.seed);
     CliInteraction user;
     ScopedInteraction atTheTerminal(app, user);
@@ -56,10 +67,16 @@ int StudioCommand::Run()
         GenerateToLimit(app, quiltProgress);
     }
 
+    RenderJob::Outputs outputs;
+    outputs.png = png;
+    outputs.exr = exr;
+    outputs.period = period;
+    outputs.dpi = dpi;
+    outputs.session = EncodeSession(app);
     RenderJob job(app.TakeSnapshot(), sampling.ToRenderSpec(), look.Look(), run.threads);
     auto start = std::chrono::steady_clock::now();
     ProgressPrinter progress(run.progress, "studio");
-    const std::string error = job.WritePng(png, period, {}, [&progress](RenderStage stage, double done) {
+    const std::string error = job.Write(outputs, {}, [&progress](RenderStage stage, double done) {
         if (stage == RenderStage::Sampling) progress.Show(done);
     });
     progress.Finish();
@@ -79,7 +96,8 @@ int StudioCommand::Run()
     j["simd"] = studio::SimdPathName(job.Path());
     j["seconds"] = seconds;
     j["samplesPerSecond"] = seconds > 0 ? static_cast<double>(job.Samples()) / seconds : 0.0;
-    j["colormap"] = look.gradient.empty() ? look.colormap : "gradient";
+    j["colormap"] = job.Look().gradient.empty() ? job.Look().colormap : "gradient";
+    j["colorBy"] = studio::ColorByName(job.Look().colorBy);
     std::cout << JsonText(j) << "\n";
     return 0;
 }

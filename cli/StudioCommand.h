@@ -21,7 +21,8 @@ public:
     LookOptions look;
     RunOptions run;
     int period = 1;
-    std::string png;
+    int dpi = 0;
+    std::string png, exr;
 };
 
 }  // namespace tilvex::cli

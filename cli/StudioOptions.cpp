@@ -1,5 +1,13 @@
 #include "cli/StudioOptions.h"
 
+#include <cmath>
+#include <cstdlib>
+#include <fstream>
+#include <sstream>
+
+#include <nlohmann/json.hpp>
+
+#include "engine/SessionFile.h"
 #include "studio/ColorMap.h"
 
 namespace tilvex::cli {
@@ -47,42 +55,134 @@ studio::RenderSpec RenderSpecOptions::ToRenderSpec() const
 
 void LookOptions::Add(CLI::App* command)
 {
+    command_ = command;
+    command->add_option("--look", lookFile, "Read the look from this JSON file; the options below change it");
+    command->add_option("--save-look", saveLook, "Write the look in force to this JSON file");
     command->add_option("--colormap", colormap,
                         "Colour map: " + Join(studio::ColorMap::Names()) + " (default viridis)");
     command->add_option("--gradient", gradient, "Colour map of your own: \"#RRGGBB,#RRGGBB,...\"");
     command->add_option("--background", background, "Colour of empty cells, #RRGGBB (default: the map's dark end)");
     command->add_option("--gamma", gamma, "Gamma of the tone curve (default 2.2)");
     command->add_flag("--equalize", equalize, "Equalise the brightness histogram");
+    command->add_option("--exposure", exposure,
+                        "auto (default: black and white points at percentiles of the filled pixels) or stops "
+                        "(-20 to 20; 0: white at the densest pixel)");
+    command->add_option("--vibrancy", vibrancy, "Share of the gamma applied to brightness rather than each colour channel, 0-1 (default 1)");
+    command->add_option("--highlight", highlight, "How far the densest pixels turn white, 0-1 (default 0)");
+    command->add_option("--denoise", denoise, "Adaptive density estimation: auto (default) or off");
+    command->add_option("--denoise-radius", denoiseRadius, "Kernel radius in cells where one sample landed, 0-32 (default 9)");
+    command->add_option("--denoise-curve", denoiseCurve, "How fast the radius falls with the count, 0-4 (default 0.6)");
+    command->add_option("--denoise-min-radius", denoiseMinRadius, "Smallest kernel radius in cells (default 0)");
+    command->add_option("--color-by", colorBy, "Colour by density (default), direction, speed or blend");
+    command->add_option("--oversample", oversample, "Accumulate at N times the resolution and filter down, 1-4 (default 1)");
+    command->add_option("--bit-depth", bitDepth, "Bits a channel of the PNG: 8 (default) or 16");
+}
+
+bool LookOptions::Given(const char* name) const { return command_ && command_->count(name) > 0; }
+
+std::string LookOptions::Resolve(studio::Look& look) const
+{
+    look = {};
+    if (!lookFile.empty()) {
+        std::ifstream file(lookFile);
+        if (!file) return "--look: cannot read \"" + lookFile + "\"";
+        try {
+            look = nlohmann::json::parse(file).get<studio::Look>();
+        } catch (const nlohmann::json::exception& e) {
+            return "--look " + lookFile + ": not a JSON look (" + e.what() + ")";
+        } catch (const std::invalid_argument& e) {
+            return "--look " + lookFile + ": " + e.what();
+        }
+    }
+    if (!Given("--look") || Given("--gamma")) {
+        if (!(gamma >= studio::kMinGamma && gamma <= studio::kMaxGamma)) return "--gamma must be between 0.1 and 10";
+        look.tone.gamma = gamma;
+    }
+    if (!Given("--look") || Given("--equalize")) look.tone.equalize = equalize;
+    if (Given("--background")) {
+        if (!studio::ParseHexColour(background)) return "--background must be a colour of the form #RRGGBB";
+        look.background = studio::ParseHexColour(background);
+    }
+    if (Given("--gradient")) {
+        std::string error;
+        look.gradient = studio::ParseGradient(gradient, error);
+        if (look.gradient.empty()) return "--gradient: " + error;
+    } else if (Given("--colormap") || !Given("--look")) {
+        const std::vector<std::string> names = studio::ColorMap::Names();
+        if (std::find(names.begin(), names.end(), colormap) == names.end())
+            return "unknown --colormap '" + colormap + "'; use one of " + Join(names);
+        look.colormap = colormap;
+        look.gradient.clear();
+    }
+    if (Given("--exposure")) {
+        if (exposure == "auto") {
+            look.tone.exposure.reset();
+        } else {
+            char* end = nullptr;
+            const double stops = std::strtod(exposure.c_str(), &end);
+            if (exposure.empty() || *end || !(std::fabs(stops) <= studio::kMaxExposure))
+                return "--exposure must be auto or a number of stops between -20 and 20";
+            look.tone.exposure = stops;
+        }
+    }
+    auto number = [this](const char* name, double value, double lo, double hi, double& target) -> std::string {
+        if (!Given(name)) return {};
+        if (!(value >= lo && value <= hi)) {
+            std::ostringstream text;
+            text << name << " must be between " << lo << " and " << hi;
+            return text.str();
+        }
+        target = value;
+        return {};
+    };
+    for (const std::string& problem :
+         {number("--vibrancy", vibrancy, 0.0, 1.0, look.tone.vibrancy),
+          number("--highlight", highlight, 0.0, 1.0, look.tone.highlight),
+          number("--denoise-radius", denoiseRadius, 0.0, studio::kMaxDenoiseRadius, look.denoise.maxRadius),
+          number("--denoise-curve", denoiseCurve, 0.0, studio::kMaxDenoiseCurve, look.denoise.curve),
+          number("--denoise-min-radius", denoiseMinRadius, 0.0, look.denoise.maxRadius, look.denoise.minRadius)})
+        if (!problem.empty()) return problem;
+    if (Given("--denoise")) {
+        if (denoise != "auto" && denoise != "off") return "--denoise must be auto or off";
+        look.denoise.on = denoise == "auto";
+    }
+    if (Given("--color-by")) {
+        const std::optional<studio::ColorBy> parsed = studio::ParseColorBy(colorBy);
+        if (!parsed) return "unknown --color-by '" + colorBy + "'; use one of density, direction, speed, blend";
+        look.colorBy = *parsed;
+    }
+    if (Given("--oversample")) {
+        if (oversample < 1 || oversample > studio::kMaxOversample) return "--oversample must be between 1 and 4";
+        look.oversample = oversample;
+    }
+    if (Given("--bit-depth")) {
+        if (bitDepth != 8 && bitDepth != 16) return "--bit-depth must be 8 or 16";
+        look.bitDepth = bitDepth;
+    }
+    if (std::string problem = studio::Validate(look); !problem.empty()) return problem;
+    return {};
 }
 
 std::string LookOptions::Validate() const
 {
-    if (!(gamma >= studio::kMinGamma && gamma <= studio::kMaxGamma)) return "--gamma must be between 0.1 and 10";
-    if (!background.empty() && !studio::ParseHexColour(background))
-        return "--background must be a colour of the form #RRGGBB";
-    if (!gradient.empty()) {
-        std::string error;
-        if (studio::ParseGradient(gradient, error).empty()) return "--gradient: " + error;
-        return {};
-    }
-    const std::vector<std::string> names = studio::ColorMap::Names();
-    if (std::find(names.begin(), names.end(), colormap) == names.end())
-        return "unknown --colormap '" + colormap + "'; use one of " + Join(names);
-    return {};
+    studio::Look look;
+    return Resolve(look);
 }
 
 studio::Look LookOptions::Look() const
 {
     studio::Look look;
-    look.colormap = colormap;
-    if (!gradient.empty()) {
-        std::string unused;
-        look.gradient = studio::ParseGradient(gradient, unused);
-    }
-    if (!background.empty()) look.background = studio::ParseHexColour(background);
-    look.tone.gamma = gamma;
-    look.tone.equalize = equalize;
+    (void)Resolve(look);
     return look;
+}
+
+std::string LookOptions::SaveLook() const
+{
+    if (saveLook.empty()) return {};
+    const std::string text = nlohmann::json(Look()).dump(2) + "\n";
+    if (auto error = WriteFileReplacing(saveLook, std::vector<std::uint8_t>(text.begin(), text.end())))
+        return "Cannot write the look \"" + saveLook + "\": " + *error;
+    return {};
 }
 
 void RunOptions::AddThreads(CLI::App* command)

@@ -21,17 +21,37 @@ struct RenderSpecOptions {
     studio::RenderSpec ToRenderSpec() const;  // once valid
 };
 
-// How it looks: --colormap or --gradient, --background, --gamma, --equalize.
+// How it looks: a look file (--look) and the options given on top of it:
+// --colormap or --gradient, --background, --gamma, --equalize, --exposure,
+// --vibrancy, --highlight, --denoise and its three numbers, --color-by,
+// --oversample, --bit-depth. --save-look writes the look in force.
 struct LookOptions {
     std::string colormap = "viridis";
     std::string gradient;
     std::string background;
     double gamma = 2.2;
     bool equalize = false;
+    std::string exposure = "auto";
+    double vibrancy = 1.0, highlight = 0.0;
+    std::string denoise = "auto";
+    double denoiseRadius = 9.0, denoiseCurve = 0.6, denoiseMinRadius = 0.0;
+    std::string colorBy = "density";
+    int oversample = 1;
+    int bitDepth = 8;
+    std::string lookFile, saveLook;
 
     void Add(CLI::App* command);
     std::string Validate() const;
     studio::Look Look() const;  // once valid
+    // Writes the look in force to --save-look, if given. Empty on success.
+    std::string SaveLook() const;
+
+private:
+    // The look in force, or the problem.
+    std::string Resolve(studio::Look& look) const;
+    bool Given(const char* name) const;
+
+    CLI::App* command_ = nullptr;
 };
 
 // How the work runs: --threads, --progress.

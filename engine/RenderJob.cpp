@@ -5,6 +5,7 @@
 
 #include "studio/Develop.h"
 #include "studio/PictureNote.h"
+#include "studio/PictureExr.h"
 #include "studio/PicturePng.h"
 #include "studio/TileGeometry.h"
 
@@ -27,9 +28,22 @@ RenderJob::RenderJob(std::shared_ptr<const QuiltSnapshot> quilt, const studio::R
       look_(look),
       threads_(threads),
       width_(std::max(renderSpec.width, 1)),
-      height_(studio::StudioTileHeight(*quilt_, width_)),
-      accumulator_(std::make_unique<studio::Accumulator>(quilt_, studio::StudioResolution(*quilt_, width_), renderSpec_))
+      height_(studio::StudioTileHeight(*quilt_, width_))
 {
+    StartSampling();
+}
+
+void RenderJob::StartSampling()
+{
+    const int resolution = studio::StudioResolution(*quilt_, width_) * look_.oversample;
+    accumulator_ = std::make_unique<studio::Accumulator>(quilt_, resolution, renderSpec_);
+}
+
+void RenderJob::SetLook(const studio::Look& look)
+{
+    const bool resample = look.oversample != look_.oversample;
+    look_ = look;
+    if (resample) StartSampling();
 }
 
 int RenderJob::Threads() const { return studio::ThreadCount(threads_); }
@@ -56,17 +70,38 @@ std::optional<studio::FloatImage> RenderJob::Develop(std::stop_token stop, const
     });
 }
 
-std::string RenderJob::WritePng(const std::string& path, int period, std::stop_token stop,
-                                const RenderProgress& progress)
+std::string RenderJob::Write(const Outputs& o, std::stop_token stop, const RenderProgress& progress)
 {
-    if (std::string problem = studio::CheckPictureSize(*quilt_, width_, period); !problem.empty()) return problem;
+    if (std::string problem = studio::CheckPictureSize(*quilt_, width_, o.period); !problem.empty()) return problem;
     if (!SampleTo(Budget(), stop, progress)) return studio::kWriteStopped;
     std::optional<studio::FloatImage> image = Develop(stop, progress);
     if (!image) return studio::kWriteStopped;
-    return studio::WritePicturePng(*image, period, path, studio::PictureNote(*quilt_, renderSpec_, look_, period), stop,
-                                   [&progress](double done) {
-                                       if (progress) progress(RenderStage::Writing, done);
-                                   });
+    const studio::PictureNote note = studio::MakePictureNote(*quilt_, renderSpec_, look_, o.period, o.session);
+    const int files = (o.png.empty() ? 0 : 1) + (o.exr.empty() ? 0 : 1);
+    int written = 0;
+    auto share = [&progress, &written, files](double done) {
+        if (progress) progress(RenderStage::Writing, (written + done) / std::max(files, 1));
+    };
+    studio::PictureFormat format;
+    format.bitDepth = look_.bitDepth;
+    format.dpi = o.dpi;
+    if (!o.png.empty()) {
+        if (std::string error = studio::WritePicturePng(*image, o.period, o.png, note.Chunks(), stop, share, format);
+            !error.empty())
+            return error;
+        ++written;
+    }
+    if (!o.exr.empty()) return studio::WritePictureExr(*image, o.period, o.exr, note, stop, share);
+    return {};
+}
+
+std::string RenderJob::WritePng(const std::string& path, int period, std::stop_token stop,
+                                const RenderProgress& progress)
+{
+    Outputs outputs;
+    outputs.png = path;
+    outputs.period = period;
+    return Write(outputs, stop, progress);
 }
 
 std::vector<std::uint64_t> ProgressivePasses(std::uint64_t budget, std::uint64_t first)

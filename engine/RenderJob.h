@@ -37,7 +37,9 @@ public:
     const QuiltSnapshot& Quilt() const { return *quilt_; }
     const studio::RenderSpec& Sampling() const { return renderSpec_; }
     const studio::Look& Look() const { return look_; }
-    void SetLook(const studio::Look& look) { look_ = look; }
+    // A look that samples differently (another oversampling or colouring)
+    // starts the samples over; any other develops the samples taken.
+    void SetLook(const studio::Look& look);
     int Threads() const;  // in use
     studio::SimdPath Path() const { return accumulator_->Path(); }
 
@@ -51,12 +53,23 @@ public:
     bool SampleTo(std::uint64_t total, std::stop_token stop = {}, const RenderProgress& progress = {});
     // The picture of the samples so far, under the current look. Empty when stopped.
     std::optional<studio::FloatImage> Develop(std::stop_token stop = {}, const RenderProgress& progress = {}) const;
+    // Where a picture goes and what it carries besides the job's settings.
+    struct Outputs {
+        std::string png, exr;                 // either may be empty
+        int period = 1;
+        int dpi = 0;                          // 0: no physical size
+        std::vector<std::uint8_t> session;    // the quilt's session bytes, if known
+    };
     // Samples to the budget, develops and writes period x period tiles as a
-    // PNG carrying the job's settings. Empty on success, else a message.
+    // PNG and/or an OpenEXR file carrying the job's settings. Empty on
+    // success, else a message.
+    std::string Write(const Outputs& outputs, std::stop_token stop = {}, const RenderProgress& progress = {});
     std::string WritePng(const std::string& path, int period, std::stop_token stop = {},
                          const RenderProgress& progress = {});
 
 private:
+    void StartSampling();
+
     std::shared_ptr<const QuiltSnapshot> quilt_;
     studio::RenderSpec renderSpec_;
     studio::Look look_;

@@ -13,6 +13,7 @@
 #include "core/SessionRecords.h"
 #include "engine/TilvexApp.h"
 #include "engine/WildCornerMark.h"
+#include "studio/PictureNote.h"
 
 namespace tilvex {
 
@@ -212,7 +213,7 @@ bool ReadsBackAs(int fd, const std::vector<std::uint8_t>& bytes)
     return back == bytes;
 }
 
-bool LoadFile(const std::string& path, int gridCapacity, std::vector<std::uint8_t>& bytes, std::string& error)
+bool LoadFile(const std::string& path, std::size_t maxBytes, std::vector<std::uint8_t>& bytes, std::string& error)
 {
     std::error_code ec;
     if (std::filesystem::is_directory(path, ec)) {
@@ -224,8 +225,7 @@ bool LoadFile(const std::string& path, int gridCapacity, std::vector<std::uint8_
         error = "Cannot open the session file \"" + path + "\": " + ErrnoText() + ".";
         return false;
     }
-    // One byte past the largest valid file is enough to call it too long.
-    bytes.resize(MaxSessionBytes(gridCapacity) + 1);
+    bytes.resize(maxBytes);
     file.read(reinterpret_cast<char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
     if (file.bad()) {
         error = "Cannot read the session file \"" + path + "\".";
@@ -367,9 +367,22 @@ bool CTilvexApp::LoadSession(const std::string& path)
     WaitCursor wait(*ui);
     std::vector<std::uint8_t> bytes;
     std::string error;
-    if (!LoadFile(path, maxGridSize, bytes, error)) {
+    // One byte past the largest valid file is enough to call it too long.
+    if (!LoadFile(path, MaxSessionBytes(maxGridSize) + 1, bytes, error)) {
         ui->ShowMessage(error, MessageIcon::Error);
         return false;
+    }
+    if (studio::LooksLikePicture(bytes.data(), bytes.size())) {
+        // A studio picture carries its quilt's session in a text chunk before its pixels.
+        std::optional<studio::PictureNote> note;
+        if (LoadFile(path, 2 * MaxSessionBytes(maxGridSize) + (1u << 20), bytes, error))
+            note = studio::ReadPictureNote(bytes.data(), bytes.size(), error);
+        if (note && note->session.empty()) error = "it carries no quilt session";
+        if (!note || note->session.empty()) {
+            ui->ShowMessage("Cannot open the quilt of the picture \"" + path + "\": " + error + ".", MessageIcon::Error);
+            return false;
+        }
+        bytes = std::move(note->session);
     }
     if (auto refusal = DecodeSession(*this, bytes.data(), bytes.size())) {
         if (*refusal == kNotEnoughMemoryToLoad)

@@ -77,6 +77,18 @@ bool ImageOutput::Write(const void* data, std::size_t size)
     return !failed_;
 }
 
+long long ImageOutput::Tell() { return file_ && !failed_ ? static_cast<long long>(::ftello(file_)) : -1; }
+
+bool ImageOutput::Seek(long long offset)
+{
+    if (failed_ || !file_) return false;
+    if (::fseeko(file_, static_cast<off_t>(offset), SEEK_SET) != 0) {
+        failed_ = true;
+        error_ = errno;
+    }
+    return !failed_;
+}
+
 std::string ImageOutput::Finish()
 {
     if (!file_) return "Could not write \"" + path_ + "\": not open";

@@ -22,6 +22,10 @@ public:
     // False once any write has failed; later writes are skipped.
     bool Write(const void* data, std::size_t size);
     bool Failed() const { return failed_; }
+    // Where the next write goes, and a move there (formats whose index is
+    // written last: OpenEXR). Seeking fails on a pipe or a device.
+    long long Tell();
+    bool Seek(long long offset);
     // Flushes, closes and moves the file into place. Empty on success.
     std::string Finish();
 

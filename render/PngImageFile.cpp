@@ -1,6 +1,7 @@
 #include "render/PngImageFile.h"
 
 #include <algorithm>
+#include <cmath>
 #include <cstdio>
 
 #include <png.h>
@@ -79,15 +80,20 @@ void PngImageFile::EmitRows(QuiltRows& rows)
     png_write_end(png_, info_);
 }
 
-void PngImageFile::EmitRgbHeader(const TextChunks& text)
+void PngImageFile::EmitRgbHeader(const TextChunks& text, int bitDepth, int dpi)
 {
-    png_set_IHDR(png_, info_, static_cast<png_uint_32>(width), static_cast<png_uint_32>(height), 8,
+    png_set_IHDR(png_, info_, static_cast<png_uint_32>(width), static_cast<png_uint_32>(height), bitDepth,
                  PNG_COLOR_TYPE_RGB, PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
+    if (dpi > 0) {
+        const auto perMetre = static_cast<png_uint_32>(std::lround(dpi / 0.0254));
+        png_set_pHYs(png_, info_, perMetre, perMetre, PNG_RESOLUTION_METER);
+    }
     // libpng copies the texts at once and writes them with the header.
     png_text chunks[kMaxTextChunks] = {};
     const int count = static_cast<int>(std::min(text.size(), static_cast<std::size_t>(kMaxTextChunks)));
     for (int i = 0; i < count; ++i) {
-        chunks[i].compression = PNG_TEXT_COMPRESSION_NONE;
+        const bool longText = text[static_cast<std::size_t>(i)].second.size() > 1024;
+        chunks[i].compression = longText ? PNG_TEXT_COMPRESSION_zTXt : PNG_TEXT_COMPRESSION_NONE;
         chunks[i].key = const_cast<char*>(text[static_cast<std::size_t>(i)].first.c_str());
         chunks[i].text = const_cast<char*>(text[static_cast<std::size_t>(i)].second.c_str());
         chunks[i].text_length = text[static_cast<std::size_t>(i)].second.size();
@@ -96,12 +102,12 @@ void PngImageFile::EmitRgbHeader(const TextChunks& text)
     png_write_info(png_, info_);
 }
 
-bool PngImageFile::WriteRgbHeader(const TextChunks& text)
+bool PngImageFile::WriteRgbHeader(const TextChunks& text, int bitDepth, int dpi)
 {
-    if (failed_ || headerWritten_) return false;
-    row_.assign(3 * row_.size(), 0);
+    if (failed_ || headerWritten_ || (bitDepth != 8 && bitDepth != 16)) return false;
+    row_.assign(static_cast<std::size_t>(3 * bitDepth / 8) * row_.size(), 0);
     if (setjmp(png_jmpbuf(png_))) return false;
-    EmitRgbHeader(text);
+    EmitRgbHeader(text, bitDepth, dpi);
     headerWritten_ = true;
     return true;
 }

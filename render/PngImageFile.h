@@ -28,13 +28,15 @@ public:
     bool WriteHeader(const Palette& palette);  // signature, IHDR, PLTE
     bool WritePixels(QuiltRows& rows);         // every row, then the end of the file
 
-    // True colour instead: 8-bit RGB rows, top first, each filled by rowAt(y,
-    // row), which returns false to stop the image there (left incomplete).
-    // Text chunks (keyword, Latin-1 text) go before the pixels.
+    // True colour instead: RGB rows of 8 or 16 bits a channel (16: big-endian
+    // pairs), top first, each filled by rowAt(y, row), which returns false to
+    // stop the image there (left incomplete). Text chunks (keyword, Latin-1
+    // text; long ones compressed) go before the pixels; dpi > 0 writes the
+    // physical size (pHYs).
     using TextChunks = std::vector<std::pair<std::string, std::string>>;
     using RgbRow = std::function<bool(int y, std::uint8_t* row)>;
     static constexpr int kMaxTextChunks = 8;  // more are left out
-    bool WriteRgbHeader(const TextChunks& text = {});
+    bool WriteRgbHeader(const TextChunks& text = {}, int bitDepth = 8, int dpi = 0);
     bool WriteRgbPixels(const RgbRow& rowAt);
 
     // libpng's message once it has refused the image; empty otherwise.
@@ -51,7 +53,7 @@ private:
     static void FlushData(png_struct_def* png);
     void EmitHeader(const Palette& palette);
     void EmitRows(QuiltRows& rows);
-    void EmitRgbHeader(const TextChunks& text);
+    void EmitRgbHeader(const TextChunks& text, int bitDepth, int dpi);
     bool EmitRgbRows(const RgbRow& rowAt);
 
     ImageOutput& out_;

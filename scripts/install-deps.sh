@@ -8,7 +8,7 @@ packages=(
     build-essential cmake g++ make pkg-config
     libgtest-dev libbenchmark-dev
     qt6-base-dev libgl-dev
-    libcli11-dev nlohmann-json3-dev libpng-dev
+    libcli11-dev nlohmann-json3-dev libpng-dev libopenexr-dev
     clang libclang-rt-14-dev
     libtbb-dev libsleef-dev
     python3 python3-pil imagemagick netpbm

@@ -6,19 +6,58 @@
 #include <tbb/task_arena.h>
 
 #include <atomic>
+#include <cmath>
 #include <mutex>
 
+#include "studio/FlatField.h"
 #include "studio/TileFolder.h"
 #include "studio/TileGeometry.h"
 
 namespace tilvex::studio {
 
-std::optional<std::vector<float>> FoldTile(const QuiltSnapshot& quilt, const DensityBuffer& buffer, int width,
-                                           int height, int threads, std::stop_token stop, const ShareDone& progress)
+namespace {
+
+// Offsets (in pixels) and weights of the oversampling filter along one axis.
+struct Taps {
+    std::vector<double> offset, weight;
+
+    explicit Taps(int n)
+    {
+        if (n <= 1) {
+            offset = {0.0};
+            weight = {1.0};
+            return;
+        }
+        double sum = 0.0;
+        for (int i = 0; i < 2 * n; ++i) {
+            const double o = (i + 0.5) / n - 1.0;
+            offset.push_back(o);
+            weight.push_back(std::exp(-o * o / (2 * 0.25)));
+            sum += weight.back();
+        }
+        for (double& w : weight) w /= sum;
+    }
+};
+
+double WrapInto(double v, double period)
+{
+    if (v >= 0.0 && v < period) return v;
+    v = std::fmod(v, period);
+    return v < 0.0 ? v + period : v;
+}
+
+}  // namespace
+
+std::optional<FoldedTile> FoldTile(const QuiltSnapshot& quilt, const DensityField& field, const PlainDensity* plain,
+                                   int width, int height, int oversample, int threads, std::stop_token stop,
+                                   const ShareDone& progress)
 {
     std::vector<float> densities(static_cast<std::size_t>(width) * height);
+    tbb::enumerable_thread_specific<DensityHistogram> histograms;
     const double sx = static_cast<double>(quilt.tile.width) / width;
     const double sy = static_cast<double>(quilt.tile.height) / height;
+    const Taps taps(oversample);
+    const int count = static_cast<int>(taps.offset.size());
     tbb::task_arena arena(ThreadCount(threads));
     tbb::enumerable_thread_specific<TileFolder> folders([&quilt] { return TileFolder(quilt); });
     std::atomic<int> rowsDone{0};
@@ -27,13 +66,25 @@ std::optional<std::vector<float>> FoldTile(const QuiltSnapshot& quilt, const Den
         tbb::parallel_for(tbb::blocked_range<int>(0, height), [&](const tbb::blocked_range<int>& rows) {
             if (stop.stop_requested()) return;
             TileFolder& folder = folders.local();
+            DensityHistogram& histogram = histograms.local();
             for (int row = rows.begin(); row < rows.end(); ++row) {
-                // Row 0 of the picture is the top; the tile's y counts up from its bottom.
-                const double y = quilt.tile.height - (row + 0.5) * sy;
                 float* out = densities.data() + static_cast<std::size_t>(row) * width;
                 for (int col = 0; col < width; ++col) {
-                    Complex u = folder.UnitPosition((col + 0.5) * sx, y);
-                    out[col] = static_cast<float>(buffer.Sample(u.re, u.im));
+                    double sum = 0.0;
+                    for (int j = 0; j < count; ++j) {
+                        // Row 0 of the picture is the top; the tile's y counts up from its bottom.
+                        const double y = WrapInto(quilt.tile.height - (row + 0.5 + taps.offset[j]) * sy, quilt.tile.height);
+                        for (int i = 0; i < count; ++i) {
+                            const double x = WrapInto((col + 0.5 + taps.offset[i]) * sx, quilt.tile.width);
+                            const Complex u = folder.UnitPosition(x, y);
+                            sum += taps.weight[i] * taps.weight[j] * field.Sample(u.re, u.im);
+                        }
+                    }
+                    out[col] = static_cast<float>(sum);
+                    if (plain) {
+                        const Complex u = folder.UnitPosition((col + 0.5) * sx, quilt.tile.height - (row + 0.5) * sy);
+                        histogram.Add(static_cast<float>(plain->Sample(u.re, u.im)));
+                    }
                 }
             }
             const int done = rowsDone += static_cast<int>(rows.size());
@@ -44,7 +95,9 @@ std::optional<std::vector<float>> FoldTile(const QuiltSnapshot& quilt, const Den
         });
     });
     if (stop.stop_requested()) return std::nullopt;
-    return densities;
+    FoldedTile tile{std::move(densities), {}};
+    histograms.combine_each([&tile](const DensityHistogram& h) { tile.plain.Merge(h); });
+    return tile;
 }
 
 std::optional<FloatImage> Develop(const QuiltSnapshot& quilt, const DensityBuffer& buffer, int width, const Look& look,
@@ -52,9 +105,14 @@ std::optional<FloatImage> Develop(const QuiltSnapshot& quilt, const DensityBuffe
 {
     width = std::max(width, 1);
     const int height = StudioTileHeight(quilt, width);
-    std::optional<std::vector<float>> densities = FoldTile(quilt, buffer, width, height, threads, stop, progress);
-    if (!densities) return std::nullopt;
-    FloatImage image(width, height, std::move(*densities), look, Colours(look, quilt.paletteEntries));
+    const std::shared_ptr<const FlatField> flat = FlatFieldFor(quilt, buffer.Resolution(), threads);
+    std::optional<DensityField> field = EstimateDensity(buffer, flat.get(), look.denoise, threads, stop);
+    if (!field) return std::nullopt;
+    const PlainDensity plain(buffer, flat.get());
+    std::optional<FoldedTile> tile = FoldTile(quilt, *field, &plain, width, height, look.oversample, threads, stop, progress);
+    if (!tile) return std::nullopt;
+    FloatImage image(width, height, std::move(tile->densities), look, Colours(look, quilt.paletteEntries), {},
+                     &tile->plain);
     if (stop.stop_requested()) return std::nullopt;
     return image;
 }
@@ -67,9 +125,13 @@ FloatImage DevelopGrid(const QuiltSnapshot& quilt, int width, const Look& look, 
     if (quilt.grid.width == 0 || !quilt.grid.HasStorage())
         return FloatImage(width, height, std::vector<float>(static_cast<std::size_t>(width) * height, 0.0f), look,
                           colours);
-    // Grid cells per unit is the grid scale, so the grid stands in for a buffer at that resolution.
+    // Grid cells per unit is the grid scale, so the grid stands in for a buffer at that
+    // resolution. Its visits land whole in one cell, not as the studio's splats: no flat field.
     const DensityBuffer grid = DensityBuffer::FromGrid(quilt.grid);
-    return FloatImage(width, height, *FoldTile(quilt, grid, width, height, threads), look, colours);
+    const DensityField field = *EstimateDensity(grid, nullptr, look.denoise, threads);
+    const PlainDensity plain(grid, nullptr);
+    FoldedTile tile = *FoldTile(quilt, field, &plain, width, height, 1, threads);
+    return FloatImage(width, height, std::move(tile.densities), look, colours, {}, &tile.plain);
 }
 
 }  // namespace tilvex::studio

@@ -7,19 +7,31 @@
 #include "render/QuiltSnapshot.h"
 #include "studio/Accumulator.h"
 #include "studio/DensityBuffer.h"
+#include "studio/DensityEstimate.h"
 #include "studio/FloatImage.h"
 #include "studio/Look.h"
 
 namespace tilvex::studio {
 
-// The tile's density per pixel, through the kind's pixel rule, top row first.
-// Empty when stopped.
-std::optional<std::vector<float>> FoldTile(const QuiltSnapshot& quilt, const DensityBuffer& buffer, int width,
-                                           int height, int threads, std::stop_token stop = {},
-                                           const ShareDone& progress = {});
+// The tile's density per pixel, through the kind's pixel rule, top row first,
+// and the histogram of the plain density at the pixels' centres (when given)
+// that its exposure is taken from.
+struct FoldedTile {
+    std::vector<float> densities;
+    DensityHistogram plain;
+};
 
-// The picture of a density under a look: the fold, then tone and colour
-// maps (applied row by row as the image is read). Empty when stopped.
+// With oversample N above 1 the field is N times the picture's resolution and
+// each pixel is a Gaussian (sigma half a pixel) of the 2N x 2N points of an
+// N x N grid a pixel that lie within a pixel of its centre. Empty when stopped.
+std::optional<FoldedTile> FoldTile(const QuiltSnapshot& quilt, const DensityField& field, const PlainDensity* plain,
+                                   int width, int height, int oversample, int threads, std::stop_token stop = {},
+                                   const ShareDone& progress = {});
+
+// The picture of a density under a look: the flat field and the density
+// estimate, the fold, then tone and colour maps (applied row by row as the
+// image is read). The buffer's resolution is the picture's times the look's
+// oversampling. Empty when stopped.
 std::optional<FloatImage> Develop(const QuiltSnapshot& quilt, const DensityBuffer& buffer, int width, const Look& look,
                                   int threads, std::stop_token stop = {}, const ShareDone& progress = {});
 

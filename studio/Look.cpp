@@ -1,6 +1,7 @@
 #include "studio/Look.h"
 
 #include <algorithm>
+#include <cmath>
 #include <cstdio>
 #include <stdexcept>
 
@@ -19,8 +20,32 @@ std::string Validate(const Look& look)
     } else if (look.gradient.size() < 2) {
         return "gradient needs at least two colours";
     }
-    if (!(look.tone.gamma >= kMinGamma && look.tone.gamma <= kMaxGamma)) return "gamma must be between 0.1 and 10";
+    const ToneSettings& t = look.tone;
+    if (!(t.gamma >= kMinGamma && t.gamma <= kMaxGamma)) return "gamma must be between 0.1 and 10";
+    if (t.exposure && !(std::fabs(*t.exposure) <= kMaxExposure)) return "exposure must be auto or between -20 and 20";
+    if (!(t.vibrancy >= 0.0 && t.vibrancy <= 1.0)) return "vibrancy must be between 0 and 1";
+    if (!(t.highlight >= 0.0 && t.highlight <= 1.0)) return "highlight must be between 0 and 1";
+    const DenoiseSettings& d = look.denoise;
+    if (!(d.maxRadius >= 0.0 && d.maxRadius <= kMaxDenoiseRadius)) return "denoiseRadius must be between 0 and 32";
+    if (!(d.curve >= 0.0 && d.curve <= kMaxDenoiseCurve)) return "denoiseCurve must be between 0 and 4";
+    if (!(d.minRadius >= 0.0 && d.minRadius <= d.maxRadius))
+        return "denoiseMinRadius must be between 0 and denoiseRadius";
+    if (look.oversample < 1 || look.oversample > kMaxOversample) return "oversample must be between 1 and 4";
+    if (look.bitDepth != 8 && look.bitDepth != 16) return "bitDepth must be 8 or 16";
     return {};
+}
+
+namespace {
+constexpr const char* kColorByNames[] = {"density", "direction", "speed", "blend"};
+}
+
+const char* ColorByName(ColorBy colorBy) { return kColorByNames[static_cast<int>(colorBy)]; }
+
+std::optional<ColorBy> ParseColorBy(std::string_view name)
+{
+    for (int i = 0; i < 4; ++i)
+        if (name == kColorByNames[i]) return static_cast<ColorBy>(i);
+    return std::nullopt;
 }
 
 ColorMap Colours(const Look& look, const Palette& quiltPalette)
@@ -83,6 +108,19 @@ void to_json(nlohmann::json& j, const Look& look)
     if (look.background) j["background"] = HexColour(*look.background);
     j["gamma"] = look.tone.gamma;
     j["equalize"] = look.tone.equalize;
+    if (look.tone.exposure)
+        j["exposure"] = *look.tone.exposure;
+    else
+        j["exposure"] = "auto";
+    j["vibrancy"] = look.tone.vibrancy;
+    j["highlight"] = look.tone.highlight;
+    j["denoise"] = look.denoise.on ? "auto" : "off";
+    j["denoiseRadius"] = look.denoise.maxRadius;
+    j["denoiseCurve"] = look.denoise.curve;
+    j["denoiseMinRadius"] = look.denoise.minRadius;
+    j["colorBy"] = ColorByName(look.colorBy);
+    j["oversample"] = look.oversample;
+    j["bitDepth"] = look.bitDepth;
 }
 
 void from_json(const nlohmann::json& j, Look& look)
@@ -99,6 +137,33 @@ void from_json(const nlohmann::json& j, Look& look)
     if (fields.Read("background", background)) look.background = ColourOf("background", background);
     fields.Read("gamma", look.tone.gamma);
     fields.Read("equalize", look.tone.equalize);
+    if (auto it = j.find("exposure"); it != j.end() && it->is_string()) {
+        std::string text;
+        fields.Read("exposure", text);
+        if (text != "auto") throw std::invalid_argument("exposure: '" + text + "' is not auto or a number");
+        look.tone.exposure.reset();
+    } else {
+        double stops = 0.0;
+        if (fields.Read("exposure", stops)) look.tone.exposure = stops;
+    }
+    fields.Read("vibrancy", look.tone.vibrancy);
+    fields.Read("highlight", look.tone.highlight);
+    std::string denoise;
+    if (fields.Read("denoise", denoise)) {
+        if (denoise != "auto" && denoise != "off") throw std::invalid_argument("denoise: '" + denoise + "' is not auto or off");
+        look.denoise.on = denoise == "auto";
+    }
+    fields.Read("denoiseRadius", look.denoise.maxRadius);
+    fields.Read("denoiseCurve", look.denoise.curve);
+    fields.Read("denoiseMinRadius", look.denoise.minRadius);
+    std::string colorBy;
+    if (fields.Read("colorBy", colorBy)) {
+        const std::optional<ColorBy> parsed = ParseColorBy(colorBy);
+        if (!parsed) throw std::invalid_argument("colorBy: '" + colorBy + "' is not density, direction, speed or blend");
+        look.colorBy = *parsed;
+    }
+    fields.Read("oversample", look.oversample);
+    fields.Read("bitDepth", look.bitDepth);
     fields.RefuseOthers();
     if (std::string problem = Validate(look); !problem.empty()) throw std::invalid_argument(problem);
 }

@@ -8,6 +8,8 @@
 
 namespace tilvex::studio {
 
+static_assert(sizeof(Rgb8) == 3, "rows are copied as bytes");
+
 namespace {
 
 // tileRow(y, row) fills the first tile's worth of picture row y (y within the tile).
@@ -15,7 +17,7 @@ using TileRow = std::function<void(int y, std::uint8_t* row)>;
 
 std::string WriteTiled(int tileWidth, int tileHeight, int period, const std::string& path,
                        const PngImageFile::TextChunks& text, std::stop_token stop, const ShareDone& progress,
-                       const TileRow& tileRow)
+                       PictureFormat format, const TileRow& tileRow)
 {
     const long long width = static_cast<long long>(tileWidth) * period;
     const long long height = static_cast<long long>(tileHeight) * period;
@@ -25,8 +27,8 @@ std::string WriteTiled(int tileWidth, int tileHeight, int period, const std::str
     ImageOutput out;
     if (std::string error = out.Open(path); !error.empty()) return error;
     PngImageFile file(out, static_cast<int>(width), static_cast<int>(height));
-    const std::size_t tileRowBytes = 3 * static_cast<std::size_t>(tileWidth);
-    bool ok = file.WriteRgbHeader(text) && file.WriteRgbPixels([&](int y, std::uint8_t* row) {
+    const std::size_t tileRowBytes = static_cast<std::size_t>(3 * format.bitDepth / 8) * tileWidth;
+    bool ok = file.WriteRgbHeader(text, format.bitDepth, format.dpi) && file.WriteRgbPixels([&](int y, std::uint8_t* row) {
         if (stop.stop_requested()) return false;
         tileRow(y % tileHeight, row);
         for (int k = 1; k < period; ++k) std::memcpy(row + k * tileRowBytes, row, tileRowBytes);
@@ -42,16 +44,33 @@ std::string WriteTiled(int tileWidth, int tileHeight, int period, const std::str
 }  // namespace
 
 std::string WritePicturePng(const FloatImage& tile, int period, const std::string& path,
-                            const PngImageFile::TextChunks& text, std::stop_token stop, const ShareDone& progress)
+                            const PngImageFile::TextChunks& text, std::stop_token stop, const ShareDone& progress,
+                            PictureFormat format)
 {
+    if (format.bitDepth == 16) {
+        std::vector<RgbF> colours(static_cast<std::size_t>(tile.Width()));
+        return WriteTiled(tile.Width(), tile.Height(), period, path, text, stop, progress, format,
+                          [&](int y, std::uint8_t* row) {
+                              tile.Row(y, colours.data());
+                              for (const RgbF& c : colours)
+                                  for (double v : {c.r, c.g, c.b}) {
+                                      const std::uint16_t q = Quantise16(v);
+                                      *row++ = static_cast<std::uint8_t>(q >> 8);
+                                      *row++ = static_cast<std::uint8_t>(q & 0xFF);
+                                  }
+                          });
+    }
     if (period > 1) {
         // Each tile row is written period times: colour it once.
         std::optional<Rgb8Image> quantised = Quantise8(tile, stop);
         if (!quantised) return kWriteStopped;
-        return WritePicturePng(*quantised, period, path, text, stop);
+        return WriteTiled(quantised->width, quantised->height, period, path, text, stop, progress, format,
+                          [&](int y, std::uint8_t* row) {
+                              std::memcpy(row, quantised->Row(y), 3 * static_cast<std::size_t>(quantised->width));
+                          });
     }
     std::vector<RgbF> colours(static_cast<std::size_t>(tile.Width()));
-    return WriteTiled(tile.Width(), tile.Height(), period, path, text, stop, progress,
+    return WriteTiled(tile.Width(), tile.Height(), period, path, text, stop, progress, format,
                       [&](int y, std::uint8_t* row) {
                           tile.Row(y, colours.data());
                           for (const RgbF& c : colours) {
@@ -66,7 +85,7 @@ std::string WritePicturePng(const FloatImage& tile, int period, const std::strin
 std::string WritePicturePng(const Rgb8Image& tile, int period, const std::string& path,
                             const PngImageFile::TextChunks& text, std::stop_token stop, const ShareDone& progress)
 {
-    return WriteTiled(tile.width, tile.height, period, path, text, stop, progress, [&](int y, std::uint8_t* row) {
+    return WriteTiled(tile.width, tile.height, period, path, text, stop, progress, {}, [&](int y, std::uint8_t* row) {
         const Rgb8* source = tile.Row(y);
         for (int x = 0; x < tile.width; ++x) {
             *row++ = source[x].r;

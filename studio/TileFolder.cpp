@@ -16,6 +16,21 @@ TileFolder::TileFolder(const QuiltSnapshot& quilt)
 {
 }
 
+std::optional<Complex> TileFolder::FoldRegion() const
+{
+    const double scale = 1.0 / invScale_;
+    // The tiling folds mirror the plane into [0, w] x [0, h] first: that quarter of their period will do.
+    switch (kind_) {
+    case QuiltKind::FourSixTwelve: return Complex(fourSixTwelve_.dodecagonCenter.re * scale, scale);
+    case QuiltKind::FourEightEight: return Complex(fourEight_.topRightSquareCenter.re * scale, scale);
+    case QuiltKind::ThreeTwelveTwelve: return Complex(scale, threeTwelve_.topDodecagonCenter.im * scale);
+    case QuiltKind::Hex:
+        if (!knot_) return Complex(3.0 * scale, hex_.fullHeight * scale);  // FoldToCell's block
+        return std::nullopt;
+    default: return std::nullopt;
+    }
+}
+
 Complex TileFolder::UnitPosition(double x, double y)
 {
     Complex p(x * invScale_, y * invScale_);

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <optional>
+
 #include "core/Complex.h"
 #include "render/QuiltSnapshot.h"
 
@@ -14,6 +16,10 @@ public:
     explicit TileFolder(const QuiltSnapshot& quilt);
 
     Complex UnitPosition(double x, double y);
+    // A rectangle [0, re) x [0, im) of the plane (in the tile's pixels) that the
+    // fold maps onto its cell exactly as the whole plane does, where the kind's
+    // fold is periodic; none where only the tile itself is known to do so.
+    std::optional<Complex> FoldRegion() const;
 
 private:
     QuiltKind kind_;

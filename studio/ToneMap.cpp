@@ -1,52 +1,102 @@
 #include "studio/ToneMap.h"
 
 #include <algorithm>
+#include <bit>
 #include <cmath>
 
 namespace tilvex::studio {
 
-ToneMap::ToneMap(const std::vector<float>& densities, const ToneSettings& settings)
+namespace {
+constexpr int kHistogramBins = 1 << 15;  // every positive finite float's top 16 bits
+}
+
+DensityHistogram::DensityHistogram() : bins_(kHistogramBins, 0) {}
+
+DensityHistogram::DensityHistogram(std::span<const float> densities) : DensityHistogram()
+{
+    for (float d : densities) Add(d);
+}
+
+void DensityHistogram::Merge(const DensityHistogram& other)
+{
+    for (int i = 0; i < kHistogramBins; ++i) bins_[i] += other.bins_[i];
+    filled_ += other.filled_;
+    densest_ = std::max(densest_, other.densest_);
+}
+
+double DensityHistogram::BinEdge(int bin)
+{
+    return static_cast<double>(std::bit_cast<float>(static_cast<std::uint32_t>(bin) << 16));
+}
+
+double DensityHistogram::Percentile(double share) const
+{
+    if (filled_ == 0) return 0.0;
+    const double rank = std::clamp(share, 0.0, 1.0) * static_cast<double>(filled_ - 1);
+    std::uint64_t below = 0;
+    for (int i = 0; i < kHistogramBins; ++i) {
+        if (!bins_[i]) continue;
+        if (rank < static_cast<double>(below + bins_[i])) {
+            const double f = (rank - static_cast<double>(below) + 0.5) / bins_[i];
+            return std::min(BinEdge(i) + (BinEdge(i + 1) - BinEdge(i)) * f, static_cast<double>(densest_));
+        }
+        below += bins_[i];
+    }
+    return densest_;
+}
+
+ToneMap::ToneMap(std::span<const float> densities, const ToneSettings& settings)
+    : ToneMap(DensityHistogram(densities), settings)
+{
+}
+
+ToneMap::ToneMap(const DensityHistogram& histogram, const ToneSettings& settings)
     : invGamma_(settings.gamma > 0.0 ? 1.0 / settings.gamma : 1.0)
 {
-    std::vector<float> filled;
-    for (float d : densities)
-        if (d > 0.0f) filled.push_back(d);
-    if (filled.empty()) return;
-    const float densest = *std::max_element(filled.begin(), filled.end());
-    auto black = filled.begin() + static_cast<std::ptrdiff_t>(kBlackShare * static_cast<double>(filled.size() - 1));
-    std::nth_element(filled.begin(), black, filled.end());
-    logBlack_ = std::log1p(static_cast<double>(*black));
-    const double range = std::log1p(static_cast<double>(densest)) - logBlack_;
-    invLogRange_ = range > 0.0 ? 1.0 / range : 0.0;
+    if (histogram.Filled() == 0) return;
+    double black, white;
+    if (settings.exposure) {
+        black = histogram.Percentile(kBlackShare);
+        white = histogram.Densest() / std::exp2(*settings.exposure);
+    } else {
+        black = histogram.Percentile(kAutoBlackShare);
+        white = histogram.Percentile(1.0 - kAutoWhiteShare);
+    }
+    logBlack_ = std::log1p(black);
+    const double range = std::log1p(white) - logBlack_;
+    invLogRange_ = range > 1e-9 ? 1.0 / range : 0.0;
+    if (!settings.exposure && !settings.equalize) {
+        const double median = Level(histogram.Percentile(0.5));
+        if (median > 0.0 && median < 1.0)
+            key_ = std::clamp(settings.gamma * std::log(kAutoMedian) / std::log(median), kMinKey, kMaxKey);
+    }
     if (!settings.equalize) return;
 
-    std::vector<double> histogram(kBins, 0.0);
-    for (float d : filled) histogram[std::min(static_cast<int>(Log(d) * kBins), kBins - 1)] += 1.0;
-    cumulative_.assign(kBins + 1, 0.0f);
+    std::vector<double> bins(kEqualizeBins, 0.0);
+    histogram.ForEachBin([&](double density, std::uint32_t count) {
+        bins[std::min(static_cast<int>(Level(density) * kEqualizeBins), kEqualizeBins - 1)] += count;
+    });
+    cumulative_.assign(kEqualizeBins + 1, 0.0f);
     double running = 0.0;
-    for (int i = 0; i < kBins; ++i) {
-        running += histogram[i];
-        cumulative_[i + 1] = static_cast<float>(running / static_cast<double>(filled.size()));
+    for (int i = 0; i < kEqualizeBins; ++i) {
+        running += bins[i];
+        cumulative_[i + 1] = static_cast<float>(running / static_cast<double>(histogram.Filled()));
     }
 }
 
-// 0 at or below the black point, 1 at the densest pixel.
-double ToneMap::Log(double density) const
-{
-    if (invLogRange_ == 0.0) return 1.0;
-    return std::clamp((std::log1p(density) - logBlack_) * invLogRange_, 0.0, 1.0);
-}
-
-double ToneMap::operator()(double density) const
+double ToneMap::Level(double density) const
 {
     if (!(density > 0.0)) return 0.0;
-    double b = Log(density);
+    // 0 at or below the black point, 1 at or above the white point.
+    double b = invLogRange_ == 0.0 ? 1.0 : std::clamp((std::log1p(density) - logBlack_) * invLogRange_, 0.0, 1.0);
     if (!cumulative_.empty()) {
-        double x = b * kBins;
-        int k = std::min(static_cast<int>(x), kBins - 1);
+        const double x = b * kEqualizeBins;
+        const int k = std::min(static_cast<int>(x), kEqualizeBins - 1);
         b = cumulative_[k] + (cumulative_[k + 1] - cumulative_[k]) * (x - k);
     }
-    return std::pow(b, invGamma_);
+    return key_ == 1.0 ? b : std::pow(b, key_);
 }
+
+double ToneMap::operator()(double density) const { return std::pow(Level(density), invGamma_); }
 
 }  // namespace tilvex::studio

@@ -61,13 +61,26 @@ TEST(RenderJob, LooksAndSpecsReadBackAndRefuseWhatTheyDoNotKnow)
     studio::Look look;
     look.gradient = {{1, 2, 3}, {250, 251, 252}};
     look.background = studio::Rgb8{9, 8, 7};
-    look.tone = {1.7, true};
+    look.tone.gamma = 1.7;
+    look.tone.equalize = true;
+    look.tone.exposure = -1.5;
+    look.tone.vibrancy = 0.25;
+    look.tone.highlight = 0.5;
+    look.denoise = {false, 4.5, 0.7, 1.0};
+    look.colorBy = studio::ColorBy::Blend;
+    look.oversample = 3;
+    look.bitDepth = 16;
     EXPECT_EQ(nlohmann::json(look).get<studio::Look>(), look);
+    // Looks written before the newer settings existed read with their defaults.
+    EXPECT_EQ(nlohmann::json::parse(R"({"colormap": "magma"})").get<studio::Look>().denoise, studio::DenoiseSettings{});
     studio::RenderSpec renderSpec{.width = 300, .samplesPerPixel = 2.5, .seed = 1ull << 60, .simd = studio::SimdPath::Scalar};
     EXPECT_EQ(nlohmann::json(renderSpec).get<studio::RenderSpec>(), renderSpec);
 
     for (const char* bad : {R"({"gama": 2})", R"({"gamma": 20})", R"({"gamma": "2"})", R"({"colormap": "jet"})",
-                            R"({"gradient": ["#000000"]})", R"({"background": "red"})", R"([1, 2])"}) {
+                            R"({"gradient": ["#000000"]})", R"({"background": "red"})", R"([1, 2])",
+                            R"({"exposure": "bright"})", R"({"exposure": 21})", R"({"vibrancy": 1.5})",
+                            R"({"denoise": "on"})", R"({"denoiseRadius": 40})", R"({"denoiseMinRadius": 10})",
+                            R"({"colorBy": "hue"})", R"({"oversample": 5})", R"({"bitDepth": 12})"}) {
         try {
             (void)nlohmann::json::parse(bad).get<studio::Look>();
             ADD_FAILURE() << bad << " was read";

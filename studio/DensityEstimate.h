@@ -1,0 +1,78 @@
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <stop_token>
+#include <vector>
+
+#include "studio/DensityBuffer.h"
+#include "studio/FlatField.h"
+
+namespace tilvex::studio {
+
+// The adaptive filter of the accumulated counts: each cell's density is
+// averaged over a square kernel whose radius (in cells) falls with the cell's
+// count n (visits per full cell, over its 3 x 3 neighbourhood):
+// radius = maxRadius / n^curve, clamped to minRadius .. maxRadius, so sparse
+// areas are smoothed widely and dense ones not at all (below half a cell the
+// cell stands alone).
+struct DenoiseSettings {
+    bool on = true;
+    double maxRadius = 9.0;
+    double curve = 0.6;
+    double minRadius = 0.0;
+
+    friend bool operator==(const DenoiseSettings&, const DenoiseSettings&) = default;
+};
+
+inline constexpr double kMaxDenoiseRadius = 32.0, kMaxDenoiseCurve = 4.0;
+
+// A smooth density over the unit square, in visits per fully covered cell.
+class DensityField {
+public:
+    DensityField(int resolution, std::vector<float> values, const FlatField* flat = nullptr)
+        : resolution_(resolution), values_(std::move(values)), flat_(flat)
+    {
+    }
+
+    int Resolution() const { return resolution_; }
+    const std::vector<float>& Values() const { return values_; }
+    // Bilinear density at unit position (u, v), wrapping at the edges as the
+    // buffer's splats do; with a flat field each cell weighs by its coverage,
+    // so a cell a fold line barely touches (whose coverage is least certain)
+    // counts for little.
+    double Sample(double u, double v) const;
+
+private:
+    int resolution_;
+    std::vector<float> values_;
+    const FlatField* flat_;  // outlived by the field's user
+};
+
+// The buffer's counts over the fold's coverage, cell by cell, read
+// bilinearly: the density before any filter.
+class PlainDensity {
+public:
+    PlainDensity(const DensityBuffer& buffer, const FlatField* flat);
+
+    double Cell(std::size_t cell) const;
+    double Sample(double u, double v) const;
+
+private:
+    const DensityBuffer& buffer_;
+    const FlatField* flat_;
+};
+
+// Cells with less coverage than this lie outside the folded cell: left empty
+// rather than lifted from a splat's faint edge.
+inline constexpr double kMinCoverage = 1.0 / 64;
+
+// The buffer's counts divided by the fold's coverage (none: uniform), then
+// filtered as the settings say; the kernel wraps at the unit square's edges
+// and weighs coverage alike, so cells cut by a fold line count as full and no
+// empty cell darkens its neighbours. Empty when stopped. The same buffer gives
+// the same field for any thread count.
+std::optional<DensityField> EstimateDensity(const DensityBuffer& buffer, const FlatField* flat,
+                                            const DenoiseSettings& settings, int threads, std::stop_token stop = {});
+
+}  // namespace tilvex::studio

@@ -1,0 +1,129 @@
+#include "studio/FlatField.h"
+
+#include <tbb/blocked_range.h>
+#include <tbb/enumerable_thread_specific.h>
+#include <tbb/parallel_for.h>
+#include <tbb/task_arena.h>
+
+#include <algorithm>
+#include <array>
+#include <bit>
+#include <cmath>
+#include <list>
+#include <mutex>
+
+#include "studio/Accumulator.h"
+#include "studio/DensityBuffer.h"
+#include "studio/Orbit.h"
+#include "studio/TileFolder.h"
+
+namespace tilvex::studio {
+
+namespace {
+
+// Points of the uniform field per cell side: as many as a budget of points
+// allows, between these. Cells that a fold line cuts are the ones that need
+// them; large buffers take fewer, and their cells are smaller in the picture.
+constexpr int kMinPointsPerCellSide = 3, kMaxPointsPerCellSide = 16;
+constexpr double kPointBudget = 1.0e8;
+
+// What the field depends on: the fold (its kind and a few folded points, so
+// two quilts whose folds differ never share one), the tile and the resolution.
+struct FieldKey {
+    QuiltKind kind;
+    int knot, resolution, tileWidth, tileHeight;
+    double gridScale;
+    std::array<double, 16> probes;
+    friend bool operator==(const FieldKey&, const FieldKey&) = default;
+};
+
+FieldKey KeyOf(const QuiltSnapshot& quilt, int resolution)
+{
+    FieldKey key{quilt.kind, quilt.detail.hexKnot, resolution, quilt.tile.width, quilt.tile.height,
+                 quilt.geometry.gridScale, {}};
+    TileFolder folder(quilt);
+    for (int i = 0; i < 8; ++i) {
+        const Complex u = folder.UnitPosition(quilt.tile.width * (0.13 + 0.1 * i), quilt.tile.height * (0.91 - 0.11 * i));
+        key.probes[2 * i] = u.re;
+        key.probes[2 * i + 1] = u.im;
+    }
+    return key;
+}
+
+std::shared_ptr<const FlatField> Make(const QuiltSnapshot& quilt, int resolution, int threads)
+{
+    // Over one period of the fold where it has one: a tile of whole pixels
+    // holds a period only to within a pixel.
+    const std::optional<Complex> region = TileFolder(quilt).FoldRegion();
+    const Complex extent = region ? *region : Complex(quilt.tile.width, quilt.tile.height);
+    const double cells = extent.re * extent.im / (quilt.geometry.gridScale * quilt.geometry.gridScale) *
+                         static_cast<double>(resolution) * resolution;
+    const int perSide = std::clamp(static_cast<int>(std::sqrt(kPointBudget / std::max(cells, 1.0))),
+                                   kMinPointsPerCellSide, kMaxPointsPerCellSide);
+    const double step = quilt.geometry.gridScale / (static_cast<double>(resolution) * perSide);
+    // Whole steps across it, so its far edges are covered as its near ones.
+    const int columns = std::max(1, static_cast<int>(std::lround(extent.re / step)));
+    const int rows = std::max(1, static_cast<int>(std::lround(extent.im / step)));
+    const double stepX = extent.re / columns, stepY = extent.im / rows;
+    tbb::enumerable_thread_specific<DensityBuffer> buffers([resolution] { return DensityBuffer(resolution); });
+    tbb::enumerable_thread_specific<TileFolder> folders([&quilt] { return TileFolder(quilt); });
+    tbb::task_arena arena(ThreadCount(threads));
+    arena.execute([&] {
+        tbb::parallel_for(tbb::blocked_range<int>(0, rows), [&](const tbb::blocked_range<int>& range) {
+            DensityBuffer& buffer = buffers.local();
+            TileFolder& folder = folders.local();
+            for (int j = range.begin(); j < range.end(); ++j)
+                for (int i = 0; i < columns; ++i) {
+                    // Jittered within its stratum: a regular lattice meets the
+                    // splats' 1/16-cell weights in step and biases cut cells.
+                    const std::uint64_t bits = MixBits(static_cast<std::uint64_t>(j) << 32 | static_cast<std::uint32_t>(i));
+                    const double jx = static_cast<double>(bits & 0xFFFFFFFF) * 0x1.0p-32;
+                    const double jy = static_cast<double>(bits >> 32) * 0x1.0p-32;
+                    const Complex u = folder.UnitPosition((i + jx) * stepX, (j + jy) * stepY);
+                    buffer.Add(buffer.Locate(u.re, u.im));
+                }
+        });
+    });
+    std::vector<std::uint32_t> counts(static_cast<std::size_t>(resolution) * resolution, 0);
+    buffers.combine_each([&counts](const DensityBuffer& b) {
+        std::span<const std::uint32_t> cells = b.Cells();
+        for (std::size_t i = 0; i < counts.size(); ++i) counts[i] += cells[i];
+    });
+    // Most covered cells are whole: their typical count is a full share.
+    std::vector<std::uint32_t> covered;
+    for (std::uint32_t c : counts)
+        if (c) covered.push_back(c);
+    if (covered.empty()) return nullptr;
+    auto middle = covered.begin() + static_cast<std::ptrdiff_t>(covered.size() / 2);
+    std::nth_element(covered.begin(), middle, covered.end());
+    const double median = *middle;
+    double sum = 0.0;
+    std::size_t n = 0;
+    for (std::uint32_t c : covered)
+        if (std::fabs(c - median) <= 0.05 * median) sum += c, ++n;
+    return std::make_shared<FlatField>(resolution, std::move(counts), sum / static_cast<double>(n));
+}
+
+}  // namespace
+
+std::shared_ptr<const FlatField> FlatFieldFor(const QuiltSnapshot& quilt, int resolution, int threads)
+{
+    if (quilt.kind == QuiltKind::Square || quilt.kind == QuiltKind::WildCorner) return nullptr;
+    if (quilt.tile.width <= 0 || quilt.tile.height <= 0 || !(quilt.geometry.gridScale > 0.0)) return nullptr;
+    // The last few fields made: a desktop preview and an export, or a render's passes, share them.
+    static std::mutex lock;
+    static std::list<std::pair<FieldKey, std::shared_ptr<const FlatField>>> kept;
+    const FieldKey key = KeyOf(quilt, resolution);
+    std::lock_guard guard(lock);
+    for (auto it = kept.begin(); it != kept.end(); ++it)
+        if (it->first == key) {
+            kept.splice(kept.begin(), kept, it);
+            return it->second;
+        }
+    std::shared_ptr<const FlatField> field = Make(quilt, resolution, threads);
+    kept.emplace_front(key, field);
+    if (kept.size() > 3) kept.pop_back();
+    return field;
+}
+
+}  // namespace tilvex::studio

@@ -1,0 +1,41 @@
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <vector>
+
+#include "render/QuiltSnapshot.h"
+
+namespace tilvex::studio {
+
+// The fold's own footprint at one buffer resolution: how much of a uniform
+// field of points over the tile, pushed through the kind's pixel rule and
+// splatted as samples are, each cell collects. A cell cut by a fold line or
+// an edge of the folded cell collects part of a full share; dividing the
+// density by it makes that cell count as a full one.
+class FlatField {
+public:
+    FlatField(int resolution, std::vector<std::uint32_t> counts, double full)
+        : resolution_(resolution), counts_(std::move(counts)), full_(full)
+    {
+    }
+
+    int Resolution() const { return resolution_; }
+    // Counts in the buffer's units; Full() is what a fully covered cell collects.
+    const std::vector<std::uint32_t>& Counts() const { return counts_; }
+    double Full() const { return full_; }
+    double Coverage(std::size_t cell) const { return counts_[cell] / full_; }
+
+private:
+    int resolution_;
+    std::vector<std::uint32_t> counts_;
+    double full_;
+};
+
+// The quilt's flat field at this resolution, made once and kept for later
+// calls with the same fold and resolution. Null for the kinds whose pixel
+// rule mirrors whole unit squares (square, Wild Corner): they cover every
+// cell alike.
+std::shared_ptr<const FlatField> FlatFieldFor(const QuiltSnapshot& quilt, int resolution, int threads);
+
+}  // namespace tilvex::studio

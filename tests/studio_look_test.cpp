@@ -1,0 +1,185 @@
+#include <gtest/gtest.h>
+
+#include <unistd.h>
+
+#include <OpenEXR/ImfRgbaFile.h>
+
+#include <cmath>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+
+#include <nlohmann/json.hpp>
+
+#include "engine/QuiltControl.h"
+#include "engine/RenderJob.h"
+#include "engine/TilvexApp.h"
+#include "studio/Develop.h"
+#include "studio/FlatField.h"
+#include "studio/PictureExr.h"
+#include "studio/PictureNote.h"
+#include "studio/TileFolder.h"
+#include "studio/TileGeometry.h"
+
+namespace tilvex::studio {
+namespace {
+
+const QuiltKind kKinds[] = {QuiltKind::Square,         QuiltKind::Hex,
+                            QuiltKind::FourSixTwelve,  QuiltKind::FourEightEight,
+                            QuiltKind::ThreeTwelveTwelve, QuiltKind::WildCorner};
+
+std::shared_ptr<const QuiltSnapshot> MakeQuilt(QuiltKind kind, CTilvexApp& app, int steps = 0)
+{
+    EXPECT_TRUE(app.InitInstance(1ull << 32));
+    NewQuiltRequest request;
+    request.kind = kind;
+    NewQuilt(app, request);
+    if (steps) RunSteps(app, steps);
+    return app.TakeSnapshot();
+}
+
+// A uniform field over whole periods of the fold (the tile where the kind
+// has none), spread by an R2 sequence rather than the flat field's lattice,
+// must develop flat: fold lines and edges of the folded cell included.
+TEST(StudioFlatField, UniformFieldDevelopsFlatForEveryKind)
+{
+    for (QuiltKind kind : kKinds) {
+        CTilvexApp app(5.0);
+        const auto quilt = MakeQuilt(kind, app);
+        const int w = 96, h = StudioTileHeight(*quilt, w);
+        const int resolution = StudioResolution(*quilt, w);
+        TileFolder folder(*quilt);
+        const Complex region = folder.FoldRegion().value_or(Complex(quilt->tile.width, quilt->tile.height));
+        DensityBuffer buffer(resolution);
+        const long long points = 1200ll * resolution * resolution;
+        for (long long i = 0; i < points; ++i) {
+            const double a = std::fmod(0.5 + i * 0.7548776662466927, 1.0), b = std::fmod(0.5 + i * 0.5698402909980532, 1.0);
+            const Complex u = folder.UnitPosition(a * region.re, b * region.im);
+            buffer.Add(buffer.Locate(u.re, u.im));
+        }
+        const auto flat = FlatFieldFor(*quilt, resolution, 2);
+        const PlainDensity plain(buffer, flat.get());
+        for (bool denoise : {false, true}) {
+            const DensityField field = *EstimateDensity(buffer, flat.get(), DenoiseSettings{.on = denoise}, 2);
+            const std::vector<float> d = FoldTile(*quilt, field, &plain, w, h, 1, 2)->densities;
+            double mean = 0.0;
+            for (float v : d) mean += v;
+            mean /= static_cast<double>(d.size());
+            double worst = 0.0;
+            for (float v : d) worst = std::max(worst, std::fabs(v / mean - 1.0));
+            EXPECT_LE(worst, 0.02) << "kind " << static_cast<int>(kind) << (denoise ? " denoised" : " plain");
+        }
+    }
+}
+
+// Every look setting on: the same picture for one thread and two, and the
+// denoised tile still repeats without a seam.
+TEST(StudioLook, EveryOptionOnIsThreadIndependentAndTilesWithoutSeam)
+{
+    for (QuiltKind kind : {QuiltKind::Square, QuiltKind::FourSixTwelve}) {
+        CTilvexApp app(3.0);
+        const auto quilt = MakeQuilt(kind, app, 20000);
+        Look look;
+        look.oversample = 2;
+        look.tone.vibrancy = 0.5;
+        look.tone.highlight = 0.5;
+        look.colorBy = ColorBy::Direction;
+        RenderSpec renderSpec{.width = 80, .samplesPerPixel = 6.0};
+        std::vector<std::vector<RgbF>> pictures;
+        for (int threads : {1, 2}) {
+            RenderJob job(quilt, renderSpec, look, threads);
+            ASSERT_TRUE(job.SampleTo(job.Budget()));
+            const FloatImage image = *job.Develop();
+            std::vector<RgbF> pixels(static_cast<std::size_t>(image.Width()) * image.Height());
+            for (int y = 0; y < image.Height(); ++y) image.Row(y, pixels.data() + static_cast<std::size_t>(y) * image.Width());
+            pictures.push_back(std::move(pixels));
+            if (threads == 1) {
+                // Brightness steps across the tile's edges are no larger than inside it.
+                const int w = image.Width(), hh = image.Height();
+                auto at = [&](int x, int y) {
+                    const RgbF& c = pictures[0][static_cast<std::size_t>(y) * w + x];
+                    return c.r + c.g + c.b;
+                };
+                double interior = 0, seam = 0;
+                for (int y = 0; y < hh; ++y)
+                    for (int x = 0; x + 1 < w; ++x) interior = std::max(interior, std::fabs(at(x + 1, y) - at(x, y)));
+                for (int y = 0; y < hh; ++y) seam = std::max(seam, std::fabs(at(0, y) - at(w - 1, y)));
+                for (int x = 0; x < w; ++x) seam = std::max(seam, std::fabs(at(x, 0) - at(x, hh - 1)));
+                EXPECT_LE(seam, interior);
+            }
+        }
+        ASSERT_EQ(pictures[0].size(), pictures[1].size());
+        for (std::size_t i = 0; i < pictures[0].size(); ++i) {
+            ASSERT_EQ(pictures[0][i].r, pictures[1][i].r) << i;
+            ASSERT_EQ(pictures[0][i].g, pictures[1][i].g) << i;
+            ASSERT_EQ(pictures[0][i].b, pictures[1][i].b) << i;
+        }
+    }
+}
+
+TEST(StudioLook, ExposureOfAnEmptyAndAOnePixelPicture)
+{
+    ToneSettings equalized, fixed;
+    equalized.equalize = true;
+    fixed.exposure = 2.0;
+    for (const ToneSettings& settings : {ToneSettings{}, equalized, fixed}) {
+        const ToneMap empty(std::vector<float>(16, 0.0f), settings);
+        EXPECT_EQ(empty(0.0), 0.0);
+        const ToneMap one(std::vector<float>{0.0f, 0.0f, 7.5f, 0.0f}, settings);
+        EXPECT_EQ(one(0.0), 0.0);
+        EXPECT_TRUE(one(7.5) > 0.0 && one(7.5) <= 1.0);
+        EXPECT_TRUE(std::isfinite(one(1e30)));
+    }
+    // A buffer of one visit denoises to a finite field that keeps the visit.
+    DensityBuffer buffer(32);
+    buffer.Add(buffer.Locate(0.5, 0.5));
+    const DensityField field = *EstimateDensity(buffer, nullptr, DenoiseSettings{}, 2);
+    double total = 0.0;
+    for (float v : field.Values()) total += v;
+    EXPECT_NEAR(total, 1.0, 1e-3);
+}
+
+// The picture files reopen: the note and the session come back from the
+// PNG and the OpenEXR file, and the OpenEXR pixels are the picture's
+// colours in linear light.
+TEST(StudioLook, PicturesCarryTheirQuiltAndReadBack)
+{
+    CTilvexApp app(7.0);
+    const auto quilt = MakeQuilt(QuiltKind::Hex, app, 20000);
+    const std::vector<std::uint8_t> session = {1, 2, 3, 250, 0, 9};
+    Look look;
+    look.bitDepth = 16;
+    RenderJob job(quilt, RenderSpec{.width = 40, .samplesPerPixel = 2.0}, look, 2);
+    const auto dir = std::filesystem::temp_directory_path() / ("studio_look_test_" + std::to_string(::getpid()));
+    std::filesystem::create_directories(dir);
+    RenderJob::Outputs outputs;
+    outputs.png = (dir / "p.png").string();
+    outputs.exr = (dir / "p.exr").string();
+    outputs.dpi = 300;
+    outputs.session = session;
+    ASSERT_EQ(job.Write(outputs), "");
+    for (const std::string& path : {outputs.png, outputs.exr}) {
+        std::ifstream file(path, std::ios::binary);
+        const std::vector<std::uint8_t> bytes(std::istreambuf_iterator<char>(file), {});
+        std::string error;
+        const std::optional<PictureNote> note = ReadPictureNote(bytes.data(), bytes.size(), error);
+        ASSERT_TRUE(note) << path << ": " << error;
+        EXPECT_EQ(note->session, session) << path;
+        EXPECT_EQ(nlohmann::json::parse(note->settings)["look"].get<Look>(), look) << path;
+    }
+    Imf::RgbaInputFile exr(outputs.exr.c_str());
+    const Imath::Box2i window = exr.dataWindow();
+    ASSERT_EQ(window.max.x + 1, job.Width());
+    std::vector<Imf::Rgba> pixels(static_cast<std::size_t>(job.Width()) * job.Height());
+    exr.setFrameBuffer(pixels.data(), 1, static_cast<std::size_t>(job.Width()));
+    exr.readPixels(0, job.Height() - 1);
+    const FloatImage image = *job.Develop();
+    std::vector<RgbF> row(static_cast<std::size_t>(job.Width()));
+    image.Row(5, row.data());
+    for (int x = 0; x < job.Width(); ++x)
+        EXPECT_NEAR(pixels[static_cast<std::size_t>(5 * job.Width() + x)].g, LinearFromSrgb(row[x].g), 2e-3) << x;
+    std::filesystem::remove_all(dir);
+}
+
+}  // namespace
+}  // namespace tilvex::studio
