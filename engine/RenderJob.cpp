@@ -33,15 +33,30 @@ RenderJob::RenderJob(std::shared_ptr<const QuiltSnapshot> quilt, const studio::R
     StartSampling();
 }
 
+namespace {
+
+// What of a look is decided while sampling: the buffer's resolution, and
+// how samples are coloured (by structure, the colour map too).
+bool SamplesAlike(const studio::Look& a, const studio::Look& b)
+{
+    if (a.oversample != b.oversample || a.colorBy != b.colorBy) return false;
+    return a.colorBy == studio::ColorBy::Density || (a.colormap == b.colormap && a.gradient == b.gradient);
+}
+
+}  // namespace
+
 void RenderJob::StartSampling()
 {
     const int resolution = studio::StudioResolution(*quilt_, width_) * look_.oversample;
-    accumulator_ = std::make_unique<studio::Accumulator>(quilt_, resolution, renderSpec_);
+    std::optional<studio::SampleColouring> colouring;
+    if (look_.colorBy != studio::ColorBy::Density)
+        colouring = studio::SampleColouring{look_.colorBy, studio::Colours(look_, quilt_->paletteEntries)};
+    accumulator_ = std::make_unique<studio::Accumulator>(quilt_, resolution, renderSpec_, std::move(colouring));
 }
 
 void RenderJob::SetLook(const studio::Look& look)
 {
-    const bool resample = look.oversample != look_.oversample;
+    const bool resample = !SamplesAlike(look, look_);
     look_ = look;
     if (resample) StartSampling();
 }
@@ -65,9 +80,12 @@ bool RenderJob::SampleTo(std::uint64_t total, std::stop_token stop, const Render
 
 std::optional<studio::FloatImage> RenderJob::Develop(std::stop_token stop, const RenderProgress& progress) const
 {
-    return studio::Develop(*quilt_, accumulator_->Density(), width_, look_, threads_, stop, [&progress](double done) {
-        if (progress) progress(RenderStage::Folding, done);
-    });
+    return studio::Develop(
+        *quilt_, accumulator_->Density(), width_, look_, threads_, stop,
+        [&progress](double done) {
+            if (progress) progress(RenderStage::Folding, done);
+        },
+        accumulator_->Colours());
 }
 
 std::string RenderJob::Write(const Outputs& o, std::stop_token stop, const RenderProgress& progress)

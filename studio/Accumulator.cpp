@@ -76,6 +76,33 @@ private:
     std::uint64_t count_ = 0;
 };
 
+// The same for the samples' colours, in a buffer of their own.
+class LaggedColours {
+public:
+    explicit LaggedColours(ColourSums& sums) : sums_(sums) {}
+    ~LaggedColours()
+    {
+        for (std::uint64_t i = count_ > kLag ? count_ - kLag : 0; i < count_; ++i)
+            sums_.Add(at_[i % kLag], colour_[i % kLag]);
+    }
+    void Visit(double u, double v, Rgb8 colour)
+    {
+        const std::uint64_t slot = count_ % kLag;
+        if (count_ >= kLag) sums_.Add(at_[slot], colour_[slot]);
+        at_[slot] = sums_.Locate(u, v);
+        colour_[slot] = colour;
+        sums_.Prefetch(at_[slot]);
+        ++count_;
+    }
+
+private:
+    static constexpr std::uint64_t kLag = 8;
+    ColourSums& sums_;
+    std::size_t at_[kLag] = {};
+    Rgb8 colour_[kLag];
+    std::uint64_t count_ = 0;
+};
+
 }  // namespace
 
 // One chunk's orbits: one orbit on the scalar path, a batch of lanes on a vector path.
@@ -90,8 +117,22 @@ struct Accumulator::Chunk {
             lanes = std::make_unique<LaneOrbits>(params, quilt.maps.hex, path, kWarmUpSteps, [this] { return draws.Draw(); });
     }
 
-    void Run(std::uint64_t samples, LaggedSplats& splats)
+    void Run(std::uint64_t samples, LaggedSplats& splats, LaggedColours* colours, const SampleColouring* colouring)
     {
+        if (colours) {
+            // The colour of a sample needs the step that made it: its lane's trail.
+            if (!trail) trail.emplace(lanes ? lanes->Lanes() : 1);
+            auto visit = [&](double u, double v) {
+                splats.Visit(u, v);
+                colours->Visit(u, v, trail->Next(*colouring, u, v));
+            };
+            if (lanes) return lanes->Run(samples, visit);
+            for (std::uint64_t i = 0; i < samples; ++i) {
+                orbit->Step();
+                visit(orbit->plotX, orbit->plotY);
+            }
+            return;
+        }
         if (lanes) return lanes->Run(samples, [&splats](double u, double v) { splats.Visit(u, v); });
         for (std::uint64_t i = 0; i < samples; ++i) {
             orbit->Step();
@@ -108,6 +149,7 @@ struct Accumulator::Chunk {
     ChunkDraws draws;
     std::optional<Orbit> orbit;
     std::unique_ptr<LaneOrbits> lanes;  // 16 kB of positions: not on a worker's stack
+    std::optional<LaneTrail> trail;
     std::uint64_t done = 0;
 };
 
@@ -117,15 +159,18 @@ int ThreadCount(int wanted)
     return wanted > 0 ? std::min(wanted, std::max(all, wanted)) : all;
 }
 
-Accumulator::Accumulator(std::shared_ptr<const QuiltSnapshot> quilt, int resolution, const RenderSpec& renderSpec)
+Accumulator::Accumulator(std::shared_ptr<const QuiltSnapshot> quilt, int resolution, const RenderSpec& renderSpec,
+                         std::optional<SampleColouring> colouring)
     : quilt_(std::move(quilt)),
       path_(ResolveSimd(renderSpec.simd)),
       params_(MakeLaneParams(quilt_->kind, quilt_->detail.hexKnot, quilt_->maps.square, quilt_->maps.hex,
                              quilt_->maps.fourSixTwelve, quilt_->maps.fourEightEight, quilt_->maps.threeTwelveTwelve,
                              quilt_->maps.wildCorner)),
       seed_(renderSpec.seed),
-      buffer_(resolution)
+      buffer_(resolution),
+      colouring_(std::move(colouring))
 {
+    if (colouring_) colours_.emplace(resolution);
     const int chunks = std::clamp(renderSpec.chunks, kMinChunks, kMaxChunks);
     for (int c = 0; c < chunks; ++c) chunks_.push_back(std::make_unique<Chunk>(*quilt_, seed_, c));
 }
@@ -153,6 +198,7 @@ bool Accumulator::Run(std::uint64_t samples, int threads, std::stop_token stop, 
     const int resolution = buffer_.Resolution();
     tbb::task_arena arena(ThreadCount(threads));
     tbb::enumerable_thread_specific<DensityBuffer> buffers([resolution] { return DensityBuffer(resolution); });
+    tbb::enumerable_thread_specific<ColourSums> colourSums([resolution] { return ColourSums(resolution); });
     std::atomic<std::uint64_t> taken{0};
     std::mutex progressLock;
 
@@ -163,9 +209,11 @@ bool Accumulator::Run(std::uint64_t samples, int threads, std::stop_token stop, 
             if (chunk.done >= share || stop.stop_requested()) return;
             if (chunk.done == 0 && !chunk.orbit && !chunk.lanes) chunk.Start(*quilt_, params_, path_);
             LaggedSplats splats(buffers.local());
+            std::optional<LaggedColours> colours;
+            if (colouring_) colours.emplace(colourSums.local());
             while (chunk.done < share && !stop.stop_requested()) {
                 const std::uint64_t end = std::min(share, (chunk.done / kSlice + 1) * kSlice);
-                chunk.Run(end - chunk.done, splats);
+                chunk.Run(end - chunk.done, splats, colours ? &*colours : nullptr, colouring_ ? &*colouring_ : nullptr);
                 const std::uint64_t slice = end - chunk.done;
                 chunk.done = end;
                 if (end % kSlice == 0) chunk.RestartEscaped(*quilt_);
@@ -178,6 +226,7 @@ bool Accumulator::Run(std::uint64_t samples, int threads, std::stop_token stop, 
         });
     });
     buffers.combine_each([this](const DensityBuffer& b) { buffer_.Merge(b); });
+    if (colours_) colourSums.combine_each([this](const ColourSums& c) { colours_->Merge(c); });
     return !stop.stop_requested() || Samples() == target_;
 }
 

@@ -3,13 +3,16 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <stop_token>
 #include <vector>
 
 #include "render/QuiltSnapshot.h"
+#include "studio/ColourSums.h"
 #include "studio/DensityBuffer.h"
 #include "studio/LaneSteps.h"
 #include "studio/RenderSpec.h"
+#include "studio/SampleColour.h"
 
 namespace tilvex::studio {
 
@@ -27,7 +30,9 @@ using ShareDone = std::function<void(double done)>;
 // its own batch of lanes).
 class Accumulator {
 public:
-    Accumulator(std::shared_ptr<const QuiltSnapshot> quilt, int resolution, const RenderSpec& renderSpec);
+    // With colouring, each sample's colour is summed too (ColourSums).
+    Accumulator(std::shared_ptr<const QuiltSnapshot> quilt, int resolution, const RenderSpec& renderSpec,
+                std::optional<SampleColouring> colouring = std::nullopt);
     ~Accumulator();
     Accumulator(const Accumulator&) = delete;
     Accumulator& operator=(const Accumulator&) = delete;
@@ -37,6 +42,7 @@ public:
     bool Run(std::uint64_t samples, int threads, std::stop_token stop = {}, const ShareDone& progress = {});
 
     const DensityBuffer& Density() const { return buffer_; }
+    const ColourSums* Colours() const { return colours_ ? &*colours_ : nullptr; }
     std::uint64_t Samples() const;  // taken so far
     SimdPath Path() const { return path_; }
     const QuiltSnapshot& Quilt() const { return *quilt_; }
@@ -52,6 +58,8 @@ private:
     std::uint64_t target_ = 0;
     std::vector<std::unique_ptr<Chunk>> chunks_;
     DensityBuffer buffer_;
+    std::optional<SampleColouring> colouring_;
+    std::optional<ColourSums> colours_;
 };
 
 // Worker threads for a wish (0: every core).

@@ -50,9 +50,10 @@ double WrapInto(double v, double period)
 
 std::optional<FoldedTile> FoldTile(const QuiltSnapshot& quilt, const DensityField& field, const PlainDensity* plain,
                                    int width, int height, int oversample, int threads, std::stop_token stop,
-                                   const ShareDone& progress)
+                                   const ShareDone& progress, const ColourSums* colours)
 {
     std::vector<float> densities(static_cast<std::size_t>(width) * height);
+    std::vector<std::uint32_t> packed(colours ? densities.size() : 0);
     tbb::enumerable_thread_specific<DensityHistogram> histograms;
     const double sx = static_cast<double>(quilt.tile.width) / width;
     const double sy = static_cast<double>(quilt.tile.height) / height;
@@ -81,9 +82,11 @@ std::optional<FoldedTile> FoldTile(const QuiltSnapshot& quilt, const DensityFiel
                         }
                     }
                     out[col] = static_cast<float>(sum);
-                    if (plain) {
+                    if (plain || colours) {
                         const Complex u = folder.UnitPosition((col + 0.5) * sx, quilt.tile.height - (row + 0.5) * sy);
-                        histogram.Add(static_cast<float>(plain->Sample(u.re, u.im)));
+                        if (plain) histogram.Add(static_cast<float>(plain->Sample(u.re, u.im)));
+                        if (colours)
+                            packed[static_cast<std::size_t>(row) * width + col] = PackColour(colours->Mean(u.re, u.im));
                     }
                 }
             }
@@ -95,13 +98,13 @@ std::optional<FoldedTile> FoldTile(const QuiltSnapshot& quilt, const DensityFiel
         });
     });
     if (stop.stop_requested()) return std::nullopt;
-    FoldedTile tile{std::move(densities), {}};
+    FoldedTile tile{std::move(densities), {}, std::move(packed)};
     histograms.combine_each([&tile](const DensityHistogram& h) { tile.plain.Merge(h); });
     return tile;
 }
 
 std::optional<FloatImage> Develop(const QuiltSnapshot& quilt, const DensityBuffer& buffer, int width, const Look& look,
-                                  int threads, std::stop_token stop, const ShareDone& progress)
+                                  int threads, std::stop_token stop, const ShareDone& progress, const ColourSums* colours)
 {
     width = std::max(width, 1);
     const int height = StudioTileHeight(quilt, width);
@@ -109,10 +112,12 @@ std::optional<FloatImage> Develop(const QuiltSnapshot& quilt, const DensityBuffe
     std::optional<DensityField> field = EstimateDensity(buffer, flat.get(), look.denoise, threads, stop);
     if (!field) return std::nullopt;
     const PlainDensity plain(buffer, flat.get());
-    std::optional<FoldedTile> tile = FoldTile(quilt, *field, &plain, width, height, look.oversample, threads, stop, progress);
+    if (look.colorBy == ColorBy::Density) colours = nullptr;
+    std::optional<FoldedTile> tile =
+        FoldTile(quilt, *field, &plain, width, height, look.oversample, threads, stop, progress, colours);
     if (!tile) return std::nullopt;
-    FloatImage image(width, height, std::move(tile->densities), look, Colours(look, quilt.paletteEntries), {},
-                     &tile->plain);
+    FloatImage image(width, height, std::move(tile->densities), look, Colours(look, quilt.paletteEntries),
+                     std::move(tile->colours), &tile->plain);
     if (stop.stop_requested()) return std::nullopt;
     return image;
 }

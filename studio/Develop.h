@@ -19,6 +19,7 @@ namespace tilvex::studio {
 struct FoldedTile {
     std::vector<float> densities;
     DensityHistogram plain;
+    std::vector<std::uint32_t> colours;  // PackColour of the mean sample colour, when colour sums were given
 };
 
 // With oversample N above 1 the field is N times the picture's resolution and
@@ -26,14 +27,17 @@ struct FoldedTile {
 // N x N grid a pixel that lie within a pixel of its centre. Empty when stopped.
 std::optional<FoldedTile> FoldTile(const QuiltSnapshot& quilt, const DensityField& field, const PlainDensity* plain,
                                    int width, int height, int oversample, int threads, std::stop_token stop = {},
-                                   const ShareDone& progress = {});
+                                   const ShareDone& progress = {}, const ColourSums* colours = nullptr);
 
 // The picture of a density under a look: the flat field and the density
 // estimate, the fold, then tone and colour maps (applied row by row as the
 // image is read). The buffer's resolution is the picture's times the look's
 // oversampling. Empty when stopped.
+// With colour sums (a look that colours by structure) each pixel gets the
+// mean colour of the samples about its folded position.
 std::optional<FloatImage> Develop(const QuiltSnapshot& quilt, const DensityBuffer& buffer, int width, const Look& look,
-                                  int threads, std::stop_token stop = {}, const ShareDone& progress = {});
+                                  int threads, std::stop_token stop = {}, const ShareDone& progress = {},
+                                  const ColourSums* colours = nullptr);
 
 // The exact grid as it stands, developed as a studio picture: a quick look
 // at a quilt still being generated, no sampling.

@@ -117,6 +117,33 @@ TEST(StudioLook, EveryOptionOnIsThreadIndependentAndTilesWithoutSeam)
     }
 }
 
+// Colours are summed where the samples land and placed by the pixel rule,
+// so every copy of a point gets its colour: a square tile is its mirror image.
+TEST(StudioLook, ColourByStructureKeepsTheSymmetry)
+{
+    CTilvexApp app(7.0);
+    const auto quilt = MakeQuilt(QuiltKind::Square, app, 20000);
+    for (ColorBy by : {ColorBy::Direction, ColorBy::Speed, ColorBy::Blend}) {
+        Look look;
+        look.colorBy = by;
+        RenderJob job(quilt, RenderSpec{.width = 64, .samplesPerPixel = 8.0}, look, 2);
+        ASSERT_TRUE(job.SampleTo(job.Budget()));
+        const FloatImage image = *job.Develop();
+        std::vector<RgbF> row(64), down(64);
+        bool coloured = false;
+        for (int y = 0; y < image.Height(); ++y) {
+            image.Row(y, row.data());
+            image.Row(image.Height() - 1 - y, down.data());
+            for (int x = 0; x < 64; ++x) {
+                ASSERT_NEAR(row[x].r, row[63 - x].r, 1e-9) << ColorByName(by) << " " << x << "," << y;
+                ASSERT_NEAR(row[x].b, down[x].b, 1e-9) << ColorByName(by) << " " << x << "," << y;
+                coloured = coloured || std::fabs(row[x].r - row[x].g) > 0.05;
+            }
+        }
+        EXPECT_TRUE(coloured) << ColorByName(by);
+    }
+}
+
 TEST(StudioLook, ExposureOfAnEmptyAndAOnePixelPicture)
 {
     ToneSettings equalized, fixed;

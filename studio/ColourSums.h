@@ -1,0 +1,67 @@
+#pragma once
+
+#include <cmath>
+#include <cstdint>
+#include <vector>
+
+#include "studio/ColorMap.h"
+
+namespace tilvex::studio {
+
+// The colours of the samples that landed in each cell of the unit square
+// (the density buffer's cells), summed with their count: the cell's mean
+// colour is the sum over the count. Each sample counts whole in its nearest
+// cell. Integer sums: the same samples give the same sums in any order.
+class ColourSums {
+public:
+    explicit ColourSums(int resolution)
+        : resolution_(resolution), sums_(4 * static_cast<std::size_t>(resolution) * resolution, 0)
+    {
+    }
+
+    int Resolution() const { return resolution_; }
+
+    // The first of the cell's four sums for a sample at (u, v); none for an escaped one.
+    std::size_t Locate(double u, double v) const
+    {
+        const double x = std::floor(u * resolution_), y = std::floor(v * resolution_);
+        if (!(std::fabs(x) < 1e9 && std::fabs(y) < 1e9)) return kNowhere;
+        return 4 * (static_cast<std::size_t>(Wrap(static_cast<long long>(y))) * resolution_ +
+                    static_cast<std::size_t>(Wrap(static_cast<long long>(x))));
+    }
+    void Prefetch(std::size_t at) const
+    {
+        if (at != kNowhere) __builtin_prefetch(sums_.data() + at, 1);
+    }
+    void Add(std::size_t at, Rgb8 c)
+    {
+        if (at == kNowhere) return;
+        std::uint32_t* s = sums_.data() + at;
+        s[0] += c.r;
+        s[1] += c.g;
+        s[2] += c.b;
+        s[3] += 1;
+    }
+    void Merge(const ColourSums& other)
+    {
+        for (std::size_t i = 0; i < sums_.size(); ++i) sums_[i] += other.sums_[i];
+    }
+
+    // The mean colour about unit position (u, v): the four nearest cells'
+    // sums over their counts, weighted bilinearly. Black where no sample landed.
+    RgbF Mean(double u, double v) const;
+
+    static constexpr std::size_t kNowhere = ~std::size_t{0};
+
+private:
+    int Wrap(long long i) const
+    {
+        const long long r = i % resolution_;
+        return static_cast<int>(r < 0 ? r + resolution_ : r);
+    }
+
+    int resolution_;
+    std::vector<std::uint32_t> sums_;
+};
+
+}  // namespace tilvex::studio

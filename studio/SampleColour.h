@@ -1,0 +1,59 @@
+#pragma once
+
+#include <cmath>
+
+#include "studio/ColorMap.h"
+#include "studio/LaneSteps.h"
+#include "studio/Look.h"
+
+namespace tilvex::studio {
+
+// What colours each sample by the orbit's structure: the colour map at the
+// direction of the step that made it, its length, or a coordinate blended
+// along the orbit (half the last value, half the step's direction).
+struct SampleColouring {
+    ColorBy colorBy = ColorBy::Direction;
+    ColorMap colours;
+};
+
+// The latest position and blended coordinate of each orbit lane of a chunk.
+// Positions come lane by lane within each step, so a chunk's visits cycle
+// through its lanes.
+class LaneTrail {
+public:
+    explicit LaneTrail(int lanes) : lanes_(lanes)
+    {
+        for (int l = 0; l < kMaxLanes; ++l) x_[l] = y_[l] = NAN, blend_[l] = 0.5;
+    }
+
+    // The colour of the next visit, at (u, v), and the trail moved on to it.
+    Rgb8 Next(const SampleColouring& c, double u, double v)
+    {
+        const int l = lane_;
+        lane_ = lane_ + 1 == lanes_ ? 0 : lane_ + 1;
+        // The step on the unit torus: the shorter way across each edge.
+        double dx = u - x_[l], dy = v - y_[l];
+        x_[l] = u;
+        y_[l] = v;
+        if (!std::isfinite(dx) || !std::isfinite(dy)) dx = dy = 0.0;  // a lane's first step
+        dx -= std::nearbyint(dx);
+        dy -= std::nearbyint(dy);
+        const double direction = (std::atan2(dy, dx) + M_PI) * (0.5 / M_PI);
+        double t = direction;
+        if (c.colorBy == ColorBy::Speed) {
+            const double length = std::sqrt(dx * dx + dy * dy);
+            t = length / (length + kSpeedScale);
+        } else if (c.colorBy == ColorBy::Blend) {
+            t = blend_[l] = 0.5 * blend_[l] + 0.5 * direction;
+        }
+        return c.colours.At(t);
+    }
+
+private:
+    static constexpr double kSpeedScale = 0.15;  // a step this long (in unit lengths) is mid-map
+
+    int lanes_, lane_ = 0;
+    double x_[kMaxLanes], y_[kMaxLanes], blend_[kMaxLanes];
+};
+
+}  // namespace tilvex::studio
