@@ -11,7 +11,9 @@ fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
 quick="--seed 7 --max-iterations 60000 --size 64 --spp 2"
 
 for args in "--colormap jet" "--gradient #000000" "--gradient #000000,#GG0000" "--size 8" "--spp 0" \
-            "--gamma 0" "--period 0" "--threads -1" "--background red" "--kind octagon" "--simd sse"; do
+            "--gamma 0" "--period 0" "--threads -1" "--background red" "--kind octagon" "--simd sse" \
+            "--denoise on" "--denoise-radius 40" "--exposure bright" "--exposure 30" "--vibrancy 2" \
+            "--highlight -1" "--color-by hue" "--oversample 5" "--bit-depth 12" "--dpi -3" "--look $work/none.json"; do
     # shellcheck disable=SC2086
     "$cli" studio $quick $args --png "$work/x.png" > "$work/out" 2> "$work/err"
     code=$?
@@ -59,6 +61,37 @@ name_s=$("$cli" studio $quick --png "$work/s.png" | grep quiltName)
 "$cli" render --seed 7 --max-iterations 60000 --save "$work/s.qlt" > /dev/null
 name_l=$("$cli" studio --load "$work/s.qlt" --size 64 --spp 2 --png "$work/l.png" | grep quiltName)
 [ "$name_r" = "$name_l" ] || fail "studio --load quilt $name_l differs from $name_r"
+
+# Looks: a bad key or value is refused naming it; a saved look reads back as the same look.
+echo '{"gamma": 2, "vibrance": 1}' > "$work/bad.json"
+"$cli" studio $quick --look "$work/bad.json" --png "$work/x.png" > /dev/null 2> "$work/err"
+[ $? -eq 2 ] && grep -q vibrance "$work/err" || fail "unknown look key not refused by name: $(cat "$work/err")"
+echo '{"oversample": 9}' > "$work/bad.json"
+"$cli" studio $quick --look "$work/bad.json" --png "$work/x.png" > /dev/null 2> "$work/err"
+[ $? -eq 2 ] && grep -q oversample "$work/err" || fail "out-of-range look value not refused by name: $(cat "$work/err")"
+"$cli" studio --colormap magma --color-by blend --exposure -1 --save-look "$work/look.json" > /dev/null || fail "--save-look alone failed"
+"$cli" studio --look "$work/look.json" --save-look "$work/again.json" > /dev/null && cmp -s "$work/look.json" "$work/again.json" \
+    || fail "a saved look does not read back as itself"
+
+# Deep pictures that remember their quilt: 16-bit PNG with pHYs, OpenEXR, info and --load.
+"$cli" studio $quick --kind 4-8-8 --bit-depth 16 --dpi 300 --png "$work/d.png" --exr "$work/d.exr" > "$work/d.json" \
+    || fail "16-bit and OpenEXR render failed"
+[ "$(identify -units PixelsPerInch -format '%z %[fx:round(resolution.x)]' "$work/d.png")" = "16 300" ] || fail "d.png is not 16 bits at 300 dpi"
+/usr/bin/python3 - "$work/d.exr" <<'PY' || fail "d.exr is not an OpenEXR file of the tile's size"
+import sys
+data = open(sys.argv[1], "rb").read()
+assert data[:4] == b"\x76\x2f\x31\x01" and b"Tilvex session" in data and b"quiltName" in data
+PY
+name_d=$(grep quiltName "$work/d.json")
+for picture in d.png d.exr; do
+    "$cli" info "$work/$picture" > "$work/info.json" || fail "info $picture failed"
+    grep -q '"bitDepth": 16' "$work/info.json" && grep -q '"quilt": {' "$work/info.json" || fail "info $picture lacks the look or quilt"
+    [ "$(grep -m1 quiltName "$work/info.json")" = "$name_d" ] || fail "info $picture names another quilt"
+    name_l=$("$cli" studio --load "$work/$picture" --size 64 --spp 1 --png "$work/again.png" | grep quiltName)
+    [ "$name_l" = "$name_d" ] || fail "studio --load $picture reopened $name_l, not $name_d"
+done
+"$cli" render --load "$work/hex.png" --max-iterations 70000 > /dev/null || fail "render --load of a picture failed"
+"$cli" info "$work/bad.json" > /dev/null 2>&1 && fail "info accepted a JSON file"
 
 [ "$failures" -eq 0 ] && echo "studio command: all checks passed"
 exit "$failures"

@@ -1,0 +1,28 @@
+#!/bin/bash
+# Fuzzes reading studio pictures (their note and session) and look files for a
+# bounded time each, starting from pictures and looks tilvex-cli writes.
+# Exits non-zero on any crash, sanitizer report or broken property.
+#   run-picture-fuzz.sh BIN_DIR [SECONDS]
+set -euo pipefail
+bin="$1"
+seconds="${2:-30}"
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+mkdir -p "$work/pictures" "$work/looks" "$bin/../fuzz-artifacts"
+
+seed=1
+for kind in square hex 4-6-12; do
+    "$bin/tilvex-cli" studio --seed $seed --kind "$kind" --grid 24 --max-iterations 20000 --size 24 --spp 1 \
+        --png "$work/pictures/$kind.png" --exr "$work/pictures/$kind.exr" \
+        --save-look "$work/looks/$kind.json" --color-by blend --exposure 1.5 > /dev/null
+    seed=$((seed + 1))
+done
+echo '{"colormap": "magma", "denoise": "off", "oversample": 2}' > "$work/looks/small.json"
+for target in picture:pictures look:looks; do
+    name=${target%%:*}
+    corpus="$work/${target##*:}"
+    echo "${name}_fuzz: $(ls "$corpus" | wc -l) seeds, ${seconds}s"
+    "$bin/${name}_fuzz" "$corpus" -max_total_time="$seconds" -timeout=20 -rss_limit_mb=4096 \
+        -artifact_prefix="$bin/../fuzz-artifacts/" -print_final_stats=1 2>&1 | grep -v "# Uses:" | tail -n 8
+    [ "${PIPESTATUS[0]}" -eq 0 ] || exit 1
+done
