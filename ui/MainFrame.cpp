@@ -27,6 +27,7 @@
 #include "ui/Icons.h"
 #include "ui/TilvexDoc.h"
 #include "engine/RenderJob.h"
+#include "engine/SessionFile.h"
 #include "studio/Develop.h"
 #include "studio/TileGeometry.h"
 #include "ui/StudioExportDialog.h"
@@ -83,7 +84,7 @@ CMainFrame::CMainFrame(CTilvexApp& app, QSettings& settings, QWidget* parent)
             [quilt](const StudioExportRequest& r) {
                 return QString::fromStdString(studio::CheckPictureSize(*quilt, r.renderSpec.width, r.period));
             },
-            this);
+            this, quilt);
         if (dialog.exec() != QDialog::Accepted) return std::nullopt;
         return dialog.Request();
     };
@@ -381,7 +382,12 @@ void CMainFrame::ExportStudioImage()
     connect(studioProgress_, &QProgressDialog::canceled, this, &CMainFrame::CancelStudioExport);
     studioProgress_->show();
 
-    exportRunner_.Submit([this, quilt = app_.TakeSnapshot(), request](const BackgroundRunner::Task& task) {
+    RenderJob::Outputs outputs;
+    outputs.png = request.path.toStdString();
+    if (request.exr) outputs.exr = request.ExrPath().toStdString();
+    outputs.period = request.period;
+    outputs.session = EncodeSession(app_);  // the picture carries its quilt
+    exportRunner_.Submit([this, quilt = app_.TakeSnapshot(), request, outputs](const BackgroundRunner::Task& task) {
         RenderJob job(quilt, request.renderSpec, request.look);
         int shown = -1;
         // Sampling is most of the work; folding and writing share the rest.
@@ -393,7 +399,7 @@ void CMainFrame::ExportStudioImage()
             shown = permille;
             task.Post([this, permille] { OnStudioExportProgress(permille); });
         };
-        const std::string error = job.WritePng(request.path.toStdString(), request.period, task.Stop(), report);
+        const std::string error = job.Write(outputs, task.Stop(), report);
         const bool stopped = task.Stopped();
         task.Post([this, error = QString::fromStdString(error), stopped] { OnStudioExportFinished(error, stopped); });
     });

@@ -27,6 +27,7 @@
 #include "engine/TilvexApp.h"
 #include "tests/ui/TestInteraction.h"
 #include "ui/ExploreWindow.h"
+#include "studio/PictureNote.h"
 #include "ui/MainFrame.h"
 #include "ui/TilvexDoc.h"
 #include "ui/TilvexView.h"
@@ -132,6 +133,7 @@ private slots:
     void autoRebuildIsAnOptionalLastViewItem();
     void studioExportRendersInTheBackgroundAndPreviewIsRemembered();
     void largeStudioPreviewLeavesTheEventLoopTurning();
+    void studioExportDialogPreviewsEachLook();
     void autoRebuildOffLeavesTheViewAlone();
     void autoRebuildRebuildsOnlyWhileGenerating();
 };
@@ -752,6 +754,16 @@ void MainWindowTest::studioExportRendersInTheBackgroundAndPreviewIsRemembered()
         QCOMPARE(written.size(), QSize(192, 192));
         QCOMPARE(f.app.counters.iterationCount, before);  // the render read a copy and changed nothing
         QCOMPARE(f.frame->StudioLook().colormap, std::string("magma"));  // the look chosen is the desktop's now
+        {
+            // The picture carries the quilt it shows.
+            QFile file(r.path);
+            QVERIFY(file.open(QIODevice::ReadOnly));
+            const QByteArray bytes = file.readAll();
+            std::string error;
+            const auto note = studio::ReadPictureNote(reinterpret_cast<const std::uint8_t*>(bytes.data()),
+                                                      static_cast<std::size_t>(bytes.size()), error);
+            QVERIFY2(note && !note->session.empty(), error.c_str());
+        }
 
         // Cancel leaves no file behind.
         r.renderSpec.width = 4096;
@@ -775,6 +787,30 @@ void MainWindowTest::studioExportRendersInTheBackgroundAndPreviewIsRemembered()
     }
     Fixture fresh;
     QVERIFY(!fresh.frame->StudioPreview());
+}
+
+// Each change of the look in the export dialog brings a new preview, and the
+// look the controls show is the one asked for.
+void MainWindowTest::studioExportDialogPreviewsEachLook()
+{
+    Fixture f;
+    f.Steps(20000);
+    ui::StudioExportRequest r;
+    r.path = f.File("look.png");
+    ui::StudioExportDialog dialog(r, {}, nullptr, f.app.TakeSnapshot());
+    QTRY_VERIFY_WITH_TIMEOUT(dialog.PreviewsShown() >= 1, 20000);
+    studio::Look look;
+    look.colormap = "magma";
+    look.colorBy = studio::ColorBy::Direction;
+    look.tone.exposure = 1.5;
+    look.denoise.on = false;
+    look.oversample = 2;
+    look.bitDepth = 16;
+    dialog.SetLook(look);
+    QCOMPARE(dialog.Look(), look);
+    QCOMPARE(dialog.Request().look, look);
+    const int shown = dialog.PreviewsShown();
+    QTRY_VERIFY_WITH_TIMEOUT(dialog.PreviewsShown() > shown, 20000);
 }
 
 void MainWindowTest::largeStudioPreviewLeavesTheEventLoopTurning()
