@@ -170,7 +170,7 @@ Accumulator::Accumulator(std::shared_ptr<const QuiltSnapshot> quilt, int resolut
       buffer_(resolution),
       colouring_(std::move(colouring))
 {
-    if (colouring_) colours_.emplace(resolution);
+    if (colouring_) colours_.emplace(ColourSums::ForDensity(resolution));
     const int chunks = std::clamp(renderSpec.chunks, kMinChunks, kMaxChunks);
     for (int c = 0; c < chunks; ++c) chunks_.push_back(std::make_unique<Chunk>(*quilt_, seed_, c));
 }
@@ -198,7 +198,8 @@ bool Accumulator::Run(std::uint64_t samples, int threads, std::stop_token stop, 
     const int resolution = buffer_.Resolution();
     tbb::task_arena arena(ThreadCount(threads));
     tbb::enumerable_thread_specific<DensityBuffer> buffers([resolution] { return DensityBuffer(resolution); });
-    tbb::enumerable_thread_specific<ColourSums> colourSums([resolution] { return ColourSums(resolution); });
+    tbb::enumerable_thread_specific<ColourSums> colourSums(
+        [resolution] { return ColourSums(ColourSums::ForDensity(resolution)); });
     std::atomic<std::uint64_t> taken{0};
     std::mutex progressLock;
 

@@ -35,6 +35,12 @@ public:
     // The colour at t (0..1) between the two nearest entries; At rounds it to 8 bits.
     RgbF Sample(double t) const;
     Rgb8 At(double t) const;
+    // The nearest of the 256 entries: for colouring each of many samples.
+    Rgb8 Nearest(double t) const
+    {
+        const double x = t * 255.0 + 0.5;
+        return entries_[x > 0.0 ? (x < 255.0 ? static_cast<int>(x) : 255) : 0];
+    }
 
 private:
     std::array<Rgb8, 256> entries_{};

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <algorithm>
 #include <cmath>
 #include <cstdint>
 #include <vector>
@@ -8,10 +9,13 @@
 
 namespace tilvex::studio {
 
-// The colours of the samples that landed in each cell of the unit square
-// (the density buffer's cells), summed with their count: the cell's mean
-// colour is the sum over the count. Each sample counts whole in its nearest
-// cell. Integer sums: the same samples give the same sums in any order.
+// The colours of the samples that landed in each cell of the unit square,
+// summed with their count: the cell's mean colour is the sum over the count.
+// Each sample counts whole in its nearest cell. Integer sums: the same
+// samples give the same sums in any order. A cell is 2 x 2 of the density
+// buffer's (ForDensity): colour changes more slowly than density, and the
+// sums, four times the density's size a cell, then miss the cache no more
+// often than the density does.
 class ColourSums {
 public:
     explicit ColourSums(int resolution)
@@ -20,6 +24,7 @@ public:
     }
 
     int Resolution() const { return resolution_; }
+    static int ForDensity(int densityResolution) { return std::max(8, (densityResolution + 1) / 2); }
 
     // The first of the cell's four sums for a sample at (u, v); none for an escaped one.
     std::size_t Locate(double u, double v) const
