@@ -212,23 +212,26 @@ bool ReadsBackAs(int fd, const std::vector<std::uint8_t>& bytes)
     return back == bytes;
 }
 
-bool LoadFile(const std::string& path, int gridCapacity, std::vector<std::uint8_t>& bytes, std::string& error)
+bool LoadFile(const std::string& path, int gridCapacity, std::vector<std::uint8_t>& bytes, SessionLoadFailure& failure)
 {
     std::error_code ec;
     if (std::filesystem::is_directory(path, ec)) {
-        error = "Cannot open the session file \"" + path + "\": it is a folder.";
+        failure.error = EISDIR;
+        failure.message = "Cannot open the session file \"" + path + "\": it is a folder.";
         return false;
     }
     std::ifstream file(path, std::ios::binary);
     if (!file) {
-        error = "Cannot open the session file \"" + path + "\": " + ErrnoText() + ".";
+        failure.error = errno;
+        failure.message = "Cannot open the session file \"" + path + "\": " + ErrnoText() + ".";
         return false;
     }
     // One byte past the largest valid file is enough to call it too long.
     bytes.resize(MaxSessionBytes(gridCapacity) + 1);
     file.read(reinterpret_cast<char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
     if (file.bad()) {
-        error = "Cannot read the session file \"" + path + "\".";
+        failure.error = EIO;
+        failure.message = "Cannot read the session file \"" + path + "\".";
         return false;
     }
     bytes.resize(static_cast<std::size_t>(file.gcount()));
@@ -351,12 +354,36 @@ std::optional<std::string> WriteFileReplacing(const std::string& path, const std
     return std::nullopt;
 }
 
+std::optional<SessionLoadFailure> LoadSessionFile(CTilvexApp& app, const std::string& path)
+{
+    SessionLoadFailure failure;
+    std::vector<std::uint8_t> bytes;
+    if (!LoadFile(path, app.maxGridSize, bytes, failure)) return failure;
+    if (auto refusal = DecodeSession(app, bytes.data(), bytes.size())) {
+        if (*refusal == kNotEnoughMemoryToLoad) {
+            failure.cause = SessionLoadFailure::Cause::Capacity;
+            failure.message = *refusal;
+        } else {
+            failure.cause = SessionLoadFailure::Cause::Content;
+            failure.message = "Cannot load the session file \"" + path + "\": " + *refusal + ".";
+        }
+        return failure;
+    }
+    return std::nullopt;
+}
+
+std::optional<std::string> SaveSessionFile(CTilvexApp& app, const std::string& path)
+{
+    if (auto error = WriteFileReplacing(path, EncodeSession(app)))
+        return "Cannot save the session file \"" + path + "\": " + *error + ".";
+    return std::nullopt;
+}
+
 bool CTilvexApp::SaveSession(const std::string& path)
 {
     WaitCursor wait(*ui);
-    std::vector<std::uint8_t> bytes = EncodeSession(*this);
-    if (auto error = WriteFileReplacing(path, bytes)) {
-        ui->ShowMessage("Cannot save the session file \"" + path + "\": " + *error + ".", MessageIcon::Error);
+    if (auto message = SaveSessionFile(*this, path)) {
+        ui->ShowMessage(*message, MessageIcon::Error);
         return false;
     }
     return true;
@@ -365,17 +392,8 @@ bool CTilvexApp::SaveSession(const std::string& path)
 bool CTilvexApp::LoadSession(const std::string& path)
 {
     WaitCursor wait(*ui);
-    std::vector<std::uint8_t> bytes;
-    std::string error;
-    if (!LoadFile(path, maxGridSize, bytes, error)) {
-        ui->ShowMessage(error, MessageIcon::Error);
-        return false;
-    }
-    if (auto refusal = DecodeSession(*this, bytes.data(), bytes.size())) {
-        if (*refusal == kNotEnoughMemoryToLoad)
-            ui->ShowMessage(*refusal, MessageIcon::Error);
-        else
-            ui->ShowMessage("Cannot load the session file \"" + path + "\": " + *refusal + ".", MessageIcon::Error);
+    if (auto failure = LoadSessionFile(*this, path)) {
+        ui->ShowMessage(failure->message, MessageIcon::Error);
         return false;
     }
     return true;

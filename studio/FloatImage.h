@@ -46,6 +46,13 @@ inline std::uint8_t Quantise8(double channel)
 
 inline Rgb8 Quantise8(const RgbF& c) { return {Quantise8(c.r), Quantise8(c.g), Quantise8(c.b)}; }
 
+inline std::uint16_t Quantise16(double channel)
+{
+    if (!(channel > 0.0)) return 0;
+    if (channel >= 1.0) return 65535;
+    return static_cast<std::uint16_t>(std::lround(channel * 65535.0));
+}
+
 // The whole image at 8 bits a channel; empty when stopped.
 std::optional<Rgb8Image> Quantise8(const FloatImage& image, std::stop_token stop = {});
 
