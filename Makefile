@@ -46,9 +46,9 @@ install: build
 # A Debian package in $(BUILD)/, which lintian must find free of errors.
 package: build
 	@bash scripts/install-deps.sh package
-	@rm -f $(BUILD)/tilvex_*.deb
+	@rm -f $(BUILD)/*tilvex_*.deb
 	cd $(BUILD) && cpack
-	lintian --fail-on error $(BUILD)/tilvex_*.deb
+	lintian --fail-on error $(BUILD)/*tilvex_*.deb
 
 clean:
 	rm -rf $(BUILD) $(ASAN_BUILD) $(FUZZ_BUILD)

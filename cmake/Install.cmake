@@ -2,6 +2,9 @@
 # needs to show them (menu entry, icon, file type, software-centre metadata),
 # manual pages and shell completion.
 include(GNUInstallDirs)
+# What is installed here goes into the package tilvex; the Python module
+# (python/) is the component python, packaged as python3-tilvex.
+set(CMAKE_INSTALL_DEFAULT_COMPONENT_NAME tilvex)
 
 set(TILVEX_APP_ID org.tilvex.Tilvex)
 set(TILVEX_RELEASE_DATE 2026-12-08)
@@ -42,3 +45,7 @@ foreach(page tilvex.1 tilvex-cli.1)
 endforeach()
 tilvex_compressed(${TILVEX_DATA}/doc/changelog changelog)
 install(FILES ${TILVEX_GENERATED}/changelog.gz ${TILVEX_DATA}/doc/copyright DESTINATION ${CMAKE_INSTALL_DATADIR}/doc/tilvex)
+if(TARGET tilvex_python)
+    install(FILES ${TILVEX_GENERATED}/changelog.gz ${TILVEX_DATA}/doc/copyright
+            DESTINATION ${CMAKE_INSTALL_DATADIR}/doc/python3-tilvex COMPONENT python)
+endif()

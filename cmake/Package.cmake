@@ -4,15 +4,37 @@ set(CPACK_GENERATOR DEB)
 set(CPACK_PACKAGE_NAME tilvex)
 set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
 set(CPACK_PACKAGE_CONTACT "Tilvex developers <tilvex@example.org>")
-set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "grow symmetric quilt patterns from iterated maps")
-set(CPACK_PACKAGE_DESCRIPTION
-    "Tilvex draws quilts: wallpaper-like patterns that appear as a point jumps
+set(TILVEX_PACKAGE_DESCRIPTION
+    "grow symmetric quilt patterns from iterated maps
+Tilvex draws quilts: wallpaper-like patterns that appear as a point jumps
 about a tile under a chaotic map with the tile's symmetry. Square,
 hexagonal, 4-6-12, 4-8-8, 3-12-12 and Wild Corner quilts; palettes from the
 visit counts; pictures saved as BMP, PCX or PNG; sessions saved in .qlt files.
 .
 This package holds the Qt desktop program tilvex and tilvex-cli, which makes
 the same quilts from the command line.")
+if(TARGET tilvex_python)
+    # Two packages: the programs, and the Python module over the same library.
+    set(CPACK_DEB_COMPONENT_INSTALL ON)
+    set(CPACK_COMPONENTS_ALL tilvex python)
+    set(CPACK_DEBIAN_TILVEX_PACKAGE_NAME tilvex)
+    set(CPACK_DEBIAN_TILVEX_DESCRIPTION "${TILVEX_PACKAGE_DESCRIPTION}")
+    set(CPACK_DEBIAN_PYTHON_PACKAGE_NAME python3-tilvex)
+    set(CPACK_DEBIAN_PYTHON_PACKAGE_SECTION python)
+    set(CPACK_DEBIAN_PYTHON_DESCRIPTION
+        "Python module for Tilvex quilt patterns
+The module tilvex makes the quilts of Tilvex (wallpaper-like patterns grown
+by chaotic maps with a tile's symmetry) from Python: their density grids,
+exact pictures and smooth true-colour pictures as NumPy arrays, galleries of
+random quilts made on every core, and sessions that tilvex and tilvex-cli
+open.")
+    math(EXPR TILVEX_PYTHON_NEXT "${Python3_VERSION_MINOR} + 1")
+    set(CPACK_DEBIAN_PYTHON_PACKAGE_DEPENDS
+        "python3 (>= ${Python3_VERSION_MAJOR}.${Python3_VERSION_MINOR}), python3 (<< ${Python3_VERSION_MAJOR}.${TILVEX_PYTHON_NEXT}), python3-numpy")
+else()
+    string(REGEX REPLACE "\n.*" "" CPACK_PACKAGE_DESCRIPTION_SUMMARY "${TILVEX_PACKAGE_DESCRIPTION}")
+    string(REGEX REPLACE "^[^\n]*\n" "" CPACK_PACKAGE_DESCRIPTION "${TILVEX_PACKAGE_DESCRIPTION}")
+endif()
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 set(CPACK_STRIP_FILES ON)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)

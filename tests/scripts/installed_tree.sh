@@ -90,5 +90,13 @@ bash -n "$completion" || fail "the completion is not valid bash"
 grep -q '"iterationCount": 20001' "$work/q.json" || fail "the render did not run to its limit"
 [ "$(head -c 4 "$work/q.png" | od -An -c | tr -d ' ')" = "211PNG" ] || fail "no PNG written"
 
+# The Python module, where it was built, imports from the prefix and makes a quilt.
+if ls "$build"/python/tilvex.*.so > /dev/null 2>&1; then
+    PYTHONPATH="$prefix/lib/python3/dist-packages" /usr/bin/python3 -c \
+        'import tilvex; q = tilvex.Quilt(seed=7, max_iterations=20000); q.run(); assert q.density.sum() > 0' ||
+        fail "the installed Python module does not make a quilt"
+    [ -f "$share/doc/python3-tilvex/copyright" ] || fail "the Python module's package has no copyright"
+fi
+
 [ "$failures" -eq 0 ] && echo "PASS: installed tree"
 exit $((failures > 0))
