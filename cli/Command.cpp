@@ -2,6 +2,7 @@
 
 #include "cli/GalleryCommand.h"
 #include "cli/InfoCommand.h"
+#include "cli/ParamsCommand.h"
 #include "cli/RenderCommand.h"
 #include "cli/StudioCommand.h"
 
@@ -14,6 +15,7 @@ std::vector<std::unique_ptr<Command>> TilvexCliCommands()
     commands.push_back(std::make_unique<InfoCommand>());
     commands.push_back(std::make_unique<StudioCommand>());
     commands.push_back(std::make_unique<GalleryCommand>());
+    commands.push_back(std::make_unique<ParamsCommand>());
     return commands;
 }
 

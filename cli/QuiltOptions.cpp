@@ -1,6 +1,8 @@
 #include "cli/QuiltOptions.h"
 
 #include <chrono>
+#include <cstdlib>
+#include <iostream>
 
 #include "cli/ProgressPrinter.h"
 #include "core/RandomSource.h"
@@ -8,6 +10,23 @@
 #include "maps/QuiltKindNames.h"
 
 namespace tilvex::cli {
+
+namespace {
+
+// NAME=VALUE; the value is any number strtod reads whole (inf and nan too:
+// the table refuses them naming the range).
+std::optional<ParameterAssignment> ParseAssignment(const std::string& text)
+{
+    const std::size_t eq = text.find('=');
+    if (eq == std::string::npos || eq == 0 || eq + 1 == text.size()) return std::nullopt;
+    const std::string value = text.substr(eq + 1);
+    char* end = nullptr;
+    const double number = std::strtod(value.c_str(), &end);
+    if (end != value.c_str() + value.size()) return std::nullopt;
+    return ParameterAssignment{text.substr(0, eq), number};
+}
+
+}  // namespace
 
 void QuiltOptions::Add(CLI::App* command)
 {
@@ -20,6 +39,9 @@ void QuiltOptions::Add(CLI::App* command)
     auto* knotOption = command->add_flag("--knot", knot, "Hex quilt with the knot effect");
     auto* cornerOption = command->add_option("--corner", corner, "Wild Corner N value (3-42)");
     auto* loadOption = command->add_option("--load", load, "Continue a saved session (.qlt) instead of a new quilt");
+    command->add_option("--param", params,
+                        "Set a coefficient by name after the quilt is set up: NAME=VALUE (repeatable; "
+                        "tilvex-cli params lists the names)");
     for (auto* opt : {kindOption, gridOption, detailedOption, depthOption, knotOption, cornerOption})
         loadOption->excludes(opt);
 }
@@ -42,7 +64,16 @@ std::string QuiltOptions::Validate() const
     if (knot && kind != "hex") return "--knot needs --kind hex";
     if (corner && kind != "wild-corner") return "--corner needs --kind wild-corner";
     if (corner && (*corner < 3 || *corner > 42)) return "--corner must be between 3 and 42";
+    for (const std::string& p : params)
+        if (!ParseAssignment(p)) return "--param '" + p + "' is not NAME=VALUE with a number for VALUE";
     return {};
+}
+
+std::vector<ParameterAssignment> QuiltOptions::Assignments() const
+{
+    std::vector<ParameterAssignment> list;
+    for (const std::string& p : params) list.push_back(*ParseAssignment(p));
+    return list;
 }
 
 NewQuiltRequest QuiltOptions::Request() const
@@ -57,16 +88,23 @@ NewQuiltRequest QuiltOptions::Request() const
     return r;
 }
 
-bool SetUpQuilt(CTilvexApp& app, const QuiltOptions& o)
+int SetUpQuilt(CTilvexApp& app, const QuiltOptions& o, const std::string& command)
 {
-    if (!app.InitInstance(AvailablePhysicalMemory())) return false;
+    if (!app.InitInstance(AvailablePhysicalMemory())) return 1;
     if (!o.load.empty()) {
-        if (!app.LoadSession(o.load)) return false;
+        if (!app.LoadSession(o.load)) return 1;
     } else {
         NewQuilt(app, o.Request());
     }
+    if (!o.params.empty()) {
+        const std::vector<ParameterAssignment> assignments = o.Assignments();
+        if (std::string problem = ApplyParameters(app, assignments); !problem.empty()) {
+            std::cerr << "tilvex-cli " << command << ": --param: " << problem << "\n";
+            return 2;
+        }
+    }
     if (o.maxIterations) SetIterationLimit(app, *o.maxIterations);
-    return true;
+    return 0;
 }
 
 RunFigures GenerateToLimit(CTilvexApp& app, ProgressPrinter& progress)

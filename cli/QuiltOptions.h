@@ -2,9 +2,11 @@
 
 #include <optional>
 #include <string>
+#include <vector>
 
 #include <CLI/CLI.hpp>
 
+#include "engine/QuiltCoefficients.h"
 #include "engine/QuiltControl.h"
 
 namespace tilvex {
@@ -27,11 +29,14 @@ struct QuiltOptions {
     bool knot = false;
     std::optional<int> corner;
     std::string load;
+    std::vector<std::string> params;  // NAME=VALUE, applied after the quilt is set up
 
     void Add(CLI::App* command);
     // Empty when the options make sense, else the problem.
     std::string Validate() const;
     NewQuiltRequest Request() const;
+    // The --param values; only after Validate accepted them.
+    std::vector<ParameterAssignment> Assignments() const;
 };
 
 // What generating a quilt took.
@@ -42,9 +47,10 @@ struct RunFigures {
 };
 
 // Starts the program's state and loads or sets up the quilt the options
-// describe, with their iteration limit. False (already reported to the
-// state's user) on failure.
-bool SetUpQuilt(CTilvexApp& app, const QuiltOptions& options);
+// describe, its --param values and iteration limit. The exit status: 0 ready,
+// 1 failed (reported to the state's user), 2 a --param refused (reported on
+// stderr after "tilvex-cli <command>: ").
+int SetUpQuilt(CTilvexApp& app, const QuiltOptions& options, const std::string& command);
 // Generates the quilt to its limit, showing progress.
 RunFigures GenerateToLimit(CTilvexApp& app, ProgressPrinter& progress);
 
