@@ -58,12 +58,27 @@ py::array_t<T> OwningArray(std::vector<T>&& data, std::vector<py::ssize_t> shape
 
 py::object Seed(double seed) { return py::int_(static_cast<long long>(seed)); }
 
+// {name: number, ...} as the table's assignments, in the mapping's order.
+std::vector<tilvex::ParameterAssignment> Assignments(const py::handle& mapping)
+{
+    if (!PyMapping_Check(mapping.ptr()) || py::isinstance<py::str>(mapping))
+        throw py::type_error("parameters must be a dict of names to numbers");
+    std::vector<tilvex::ParameterAssignment> list;
+    for (const py::handle item : py::reinterpret_steal<py::object>(PyMapping_Items(mapping.ptr()))) {
+        const py::tuple pair = py::reinterpret_borrow<py::tuple>(item);
+        const double value = PyFloat_AsDouble(pair[1].ptr());
+        if (value == -1.0 && PyErr_Occurred()) throw py::error_already_set();
+        list.push_back({py::str(pair[0]), value});
+    }
+    return list;
+}
+
 Quilt* NewQuilt(const std::string& kind, std::optional<double> seed, std::optional<long long> grid, bool detailed,
                 std::optional<long long> depth, bool knot, std::optional<long long> corner, const py::object& parameters,
                 std::optional<long long> maxIterations)
 {
-    if (!parameters.is_none())
-        throw BadArgument{"parameters cannot be set yet: the coefficients can only be read (Quilt.parameters)"};
+    const std::vector<tilvex::ParameterAssignment> assignments =
+        parameters.is_none() ? std::vector<tilvex::ParameterAssignment>{} : Assignments(parameters);
     tilvex::cli::QuiltOptions options;
     options.kind = kind;
     options.seed = seed;
@@ -74,7 +89,7 @@ Quilt* NewQuilt(const std::string& kind, std::optional<double> seed, std::option
     options.corner = ClampToInt(corner);
     options.maxIterations = ClampToInt(maxIterations);
     py::gil_scoped_release released;
-    return new Quilt(options);
+    return new Quilt(options, assignments);
 }
 
 long long Run(Quilt& quilt, std::optional<long long> iterations, const py::object& progress)
@@ -274,7 +289,8 @@ seed: a whole number from 0 to 4294967295 (the same seed gives the same quilt);
 grid: grid width in cells (20 to 600). detailed, depth: the detailed square
     (depth 3-6) or hex (4-11) map. knot: hex only. corner: Wild Corner's N (3-42).
 max_iterations: the iteration limit (default 3,500,000).
-parameters: not settable yet; read them with ``parameters``.)")
+parameters: {name: value} set once the quilt is set up, as --param NAME=VALUE
+    does; see ``parameters`` and ``parameter_table``.)")
         .def(py::init(&NewQuilt), "kind"_a = "square", "seed"_a = 7, "grid"_a = py::none(), "detailed"_a = false,
              "depth"_a = py::none(), "knot"_a = false, "corner"_a = py::none(), "parameters"_a = py::none(),
              "max_iterations"_a = py::none())
@@ -322,14 +338,34 @@ arguments are those of studio().)")
             "max_iterations", [](const Quilt& q) { return Unlocked([&] { return q.MaxIterations(); }); },
             [](Quilt& q, long long limit) { Unlocked([&] { q.SetMaxIterations(limit); }); },
             "The iteration limit (1 to 1,000,000,000); run() stops there. Raise it to grow on.")
-        .def_property_readonly(
+        .def_property(
             "parameters",
             [](const Quilt& q) {
-                const std::string text = Unlocked([&] { return q.ParametersJson(); });
+                py::dict values;
+                for (const auto& [name, value] : Unlocked([&] { return q.Parameters(); })) values[py::str(name)] = value;
+                return values;
+            },
+            [](Quilt& q, const py::object& mapping) {
+                const std::vector<tilvex::ParameterAssignment> assignments = Assignments(mapping);
+                Unlocked([&] { q.SetParameters(assignments); });
+            },
+            R"(The map's coefficients as a dict by the parameter table's names (as
+``tilvex-cli params`` lists them for the quilt's form), in the units its dialogs
+show. A fresh dict on every read. Assigning a dict of some or all names sets
+them as one edit and starts the quilt anew, as ``tilvex-cli render --param
+NAME=VALUE`` does; a name or value the table refuses raises ValueError and
+changes nothing::
+
+    q.parameters = {"lambda": -0.59, "alpha": 0.2}
+    q.run())")
+        .def_property_readonly(
+            "parameter_table",
+            [](const Quilt& q) {
+                const std::string text = Unlocked([&] { return q.ParameterTableJson(); });
                 return py::module_::import("json").attr("loads")(text);
             },
-            R"(The active map's coefficients as a dict, as ``tilvex-cli info`` prints them
-(complex numbers as [re, im] pairs). A fresh dict on every read.)")
+            R"(The quilt's form and its table: {"form": ..., "parameters": [{"name", "group",
+"meaning", "min", "max", "integer"}, ...]}, as ``tilvex-cli params --json`` prints it.)")
         .def_property_readonly("density", &Density,
                                R"(The density grid's hit counts as a read-only width x width uint16 array,
 [y, x] in the order the session file lists them. A view, not a copy: it

@@ -32,14 +32,19 @@ void Quilt::Start()
     if (!app_->InitInstance(AvailablePhysicalMemory())) throw std::runtime_error(user_.last);
 }
 
-Quilt::Quilt(cli::QuiltOptions options)
+Quilt::Quilt(cli::QuiltOptions options, const std::vector<ParameterAssignment>& parameters)
 {
     Check(options.Validate());
     seed_ = options.seed.value_or(ClockSeed());
     options.seed = seed_;
     app_ = std::make_unique<CTilvexApp>(seed_);
     app_->ui = &user_;
-    if (!cli::SetUpQuilt(*app_, options)) throw std::runtime_error(user_.last);
+    // In the command line's order: set up, the parameters, then the limit.
+    const std::optional<int> limit = options.maxIterations;
+    options.maxIterations.reset();
+    if (cli::SetUpQuilt(*app_, options, "python") != 0) throw std::runtime_error(user_.last);
+    if (!parameters.empty()) Check(ApplyParameters(*app_, parameters));
+    if (limit) SetIterationLimit(*app_, *limit);
 }
 
 Quilt::Quilt(const std::string& path, std::optional<double> seed)
@@ -130,10 +135,26 @@ void Quilt::SetMaxIterations(long long limit)
     SetIterationLimit(*app_, *options.maxIterations);
 }
 
-std::string Quilt::ParametersJson() const
+std::vector<ParameterAssignment> Quilt::Parameters() const
 {
     std::lock_guard lock(mutex_);
-    return cli::CoefficientsJson(*app_).dump(-1, ' ', false, nlohmann::ordered_json::error_handler_t::replace);
+    const ParameterTable& table = ParametersFor(FormOf(*app_));
+    std::vector<ParameterAssignment> values;
+    for (std::size_t i = 0; i < table.Size(); ++i) values.push_back({table.Parameters()[i].name, table.Get(app_->maps, i)});
+    return values;
+}
+
+std::string Quilt::ParameterTableJson() const
+{
+    std::lock_guard lock(mutex_);
+    return cli::ParameterTableJson(FormOf(*app_)).dump();
+}
+
+void Quilt::SetParameters(const std::vector<ParameterAssignment>& assignments)
+{
+    if (assignments.empty()) return;
+    std::lock_guard lock(mutex_);
+    Check(ApplyParameters(*app_, assignments));
 }
 
 const std::uint16_t* Quilt::Counts(int& width) const

@@ -10,6 +10,7 @@
 
 #include "cli/QuiltOptions.h"
 #include "core/UserInteraction.h"
+#include "engine/QuiltCoefficients.h"
 #include "engine/TilvexApp.h"
 #include "render/QuiltPixels.h"
 
@@ -40,9 +41,9 @@ struct FileProblem {
 // Python threads may share a quilt; none may be called with the GIL held.
 class Quilt {
 public:
-    // The quilt `tilvex-cli render` sets up with these options (validated);
-    // without a seed, one from the clock.
-    explicit Quilt(cli::QuiltOptions options);
+    // The quilt `tilvex-cli render` sets up with these options (validated)
+    // and --param values; without a seed, one from the clock.
+    Quilt(cli::QuiltOptions options, const std::vector<ParameterAssignment>& parameters);
     // A session file continued as `tilvex-cli render --load path` does.
     Quilt(const std::string& path, std::optional<double> seed);
     // A session in memory (the gallery's).
@@ -61,7 +62,11 @@ public:
     long long IterationCount() const;
     int MaxIterations() const;
     void SetMaxIterations(long long limit);
-    std::string ParametersJson() const;
+    // The current form's parameters by the table's names, and the table itself.
+    std::vector<ParameterAssignment> Parameters() const;
+    std::string ParameterTableJson() const;
+    // Sets the named parameters as one edit, which starts the quilt anew.
+    void SetParameters(const std::vector<ParameterAssignment>& assignments);
     // The grid's counts, cell (x, y) at x * width + y; they live as long as this object.
     const std::uint16_t* Counts(int& width) const;
 

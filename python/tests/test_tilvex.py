@@ -43,6 +43,25 @@ def test_quilt_density_image_and_session_are_the_clis(kind, tmp_path):
     assert np.array_equal(again.density, q.density)
 
 
+def test_parameters_are_set_as_param_sets_them(tmp_path):
+    edit = {"lambda": 0.1, "alpha": -0.2}
+    assert cli("render", "--seed", 7, "--max-iterations", QUICK, "--param", "lambda=0.1", "--param", "alpha=-0.2",
+               "--save", tmp_path / "c.qlt").returncode == 0
+    given = tilvex.Quilt(seed=7, max_iterations=QUICK, parameters=edit)
+    assigned = tilvex.Quilt(seed=7, max_iterations=QUICK)
+    assigned.parameters = edit
+    for q, name in [(given, "g.qlt"), (assigned, "a.qlt")]:
+        assert {k: q.parameters[k] for k in edit} == edit
+        q.run()
+        q.save(tmp_path / name)
+        assert (tmp_path / name).read_bytes() == (tmp_path / "c.qlt").read_bytes()
+    before = assigned.parameters
+    with pytest.raises(ValueError, match="lambda must be"):
+        assigned.parameters = {"alpha": 0.3, "lambda": 99}
+    assert assigned.parameters == before
+    assert [p["name"] for p in assigned.parameter_table["parameters"]] == list(before)
+
+
 def test_studio_is_the_clis_png(tmp_path):
     look = dict(colormap="magma", background="#ff00ff", gamma=1.5)
     assert cli("studio", "--kind", "4-6-12", "--seed", 3, "--max-iterations", QUICK, "--size", 96, "--spp", 2,
@@ -110,6 +129,7 @@ def test_runs_stop_when_asked():
     (lambda: tilvex.Quilt().studio(gradient="#000000"), ["studio", "--gradient", "#000000", "--png", "x.png"]),
     (lambda: tilvex.Quilt().studio(size=4096, period=17), ["studio", "--size", 4096, "--period", 17, "--png", "x.png"]),
     (lambda: tilvex.gallery(0), ["gallery", "--count", 0, "--out", "x"]),
+    (lambda: tilvex.Quilt(parameters={"nope": 1}), ["render", "--param", "nope=1"]),
 ])
 def test_bad_arguments_raise_the_clis_words(call, args):
     refused = cli(*args)
