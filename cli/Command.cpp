@@ -5,6 +5,7 @@
 #include "cli/ParamsCommand.h"
 #include "cli/RenderCommand.h"
 #include "cli/StudioCommand.h"
+#include "cli/VariationsCommand.h"
 
 namespace tilvex::cli {
 
@@ -16,6 +17,7 @@ std::vector<std::unique_ptr<Command>> TilvexCliCommands()
     commands.push_back(std::make_unique<StudioCommand>());
     commands.push_back(std::make_unique<GalleryCommand>());
     commands.push_back(std::make_unique<ParamsCommand>());
+    commands.push_back(std::make_unique<VariationsCommand>());
     return commands;
 }
 

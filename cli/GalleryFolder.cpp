@@ -60,7 +60,7 @@ std::string WriteBytes(const fs::path& path, const std::vector<std::uint8_t>& by
 }
 
 std::string WriteAll(const fs::path& staging, const std::vector<GalleryEntry>& entries, const GalleryRequest& request,
-                     std::vector<std::string>& names)
+                     const RemakeCommand& remake, std::vector<std::string>& names)
 {
     std::vector<std::string> stems = FileStems(entries);
     // Each quilt's two files on the gallery's threads: every write waits for its disk.
@@ -94,7 +94,7 @@ std::string WriteAll(const fs::path& staging, const std::vector<GalleryEntry>& e
         j["filledCells"] = e.quilt.filledCells;
         j["session"] = session;
         j["thumbnail"] = thumbnail;
-        j["command"] = RenderCommandFor(e, request);
+        j["command"] = remake ? remake(e, session) : RenderCommandFor(e, request);
         index.push_back(j);
     }
     if (std::string error =
@@ -119,7 +119,7 @@ std::string RenderCommandFor(const GalleryEntry& entry, const GalleryRequest& re
 }
 
 std::string WriteGalleryFolder(const std::string& dirText, const std::vector<GalleryEntry>& bestFirst,
-                               const GalleryRequest& request)
+                               const GalleryRequest& request, const RemakeCommand& remake)
 {
     const fs::path dir = dirText;
     std::error_code ec;
@@ -134,7 +134,7 @@ std::string WriteGalleryFolder(const std::string& dirText, const std::vector<Gal
     if (!fs::create_directory(staging, ec)) return Problem(dir, ec ? ec.message() : "a staging folder is in the way");
 
     std::vector<std::string> names;
-    std::string error = WriteAll(staging, bestFirst, request, names);
+    std::string error = WriteAll(staging, bestFirst, request, remake, names);
     if (error.empty()) {
         // An index.json from an earlier gallery must not describe a half-replaced folder.
         fs::remove(dir / "index.json", ec);

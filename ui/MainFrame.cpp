@@ -24,6 +24,7 @@
 
 #include "engine/TilvexApp.h"
 #include "ui/ExploreWindow.h"
+#include "ui/QuiltShaping.h"
 #include "ui/Icons.h"
 #include "ui/TilvexDoc.h"
 #include "engine/RenderJob.h"
@@ -71,7 +72,9 @@ CMainFrame::CMainFrame(CTilvexApp& app, QSettings& settings, QWidget* parent)
     appTarget_ = std::make_unique<AppCommandTarget>(app_, recent_);
     appTarget_->viewChanged = [this] { view_->update(); };
     router_ = std::make_unique<CommandRouter>(view_, doc_, this, appTarget_.get(), &idle_);
+    router_->beforeCommand = [this] { shaping_->BeforeChange(); };
     router_->afterCommand = [this] {
+        shaping_->AfterChange();
         UpdateCommandUi();
         UpdateProgress();
         if (studioPreview_) RefreshStudioPreview();
@@ -94,6 +97,13 @@ CMainFrame::CMainFrame(CTilvexApp& app, QSettings& settings, QWidget* parent)
     connect(&idle_, &IdleDriver::generationStopped, this, &CMainFrame::OnGenerationStopped);
 
     setCentralWidget(view_);
+    shaping_ = std::make_unique<QuiltShaping>(app_, *this, *view_, idle_);
+    shaping_->look = [this] { return studioLook_; };
+    shaping_->studioPreviewOn = [this] { return studioPreview_; };
+    shaping_->changed = [this] {
+        UpdateCommandUi();
+        UpdateProgress();
+    };
     BuildMenus();
     BuildToolBar();
     BuildStatusBar();
@@ -153,7 +163,7 @@ void CMainFrame::BuildMenus()
             }
         }
     }
-    for (int id : {cmd::ViewToolbar, cmd::ViewStatusBar, cmd::AutoRebuild, cmd::StudioPreview})
+    for (int id : {cmd::ViewToolbar, cmd::ViewStatusBar, cmd::AutoRebuild, cmd::StudioPreview, cmd::ShowParameters})
         actions_[id]->setCheckable(true);
 }
 
@@ -211,7 +221,7 @@ bool CMainFrame::HandlesCommand(int id) const
 {
     return id == cmd::ViewToolbar || id == cmd::ViewStatusBar || id == cmd::AutoRebuild || id == cmd::AppExit ||
            id == cmd::ExportStudioImage || id == cmd::StudioPreview ||
-           id == cmd::ExploreGallery;
+           id == cmd::ExploreGallery || shaping_->HandlesCommand(id);
 }
 
 void CMainFrame::OnCommand(int id)
@@ -230,7 +240,9 @@ void CMainFrame::OnCommand(int id)
     case cmd::ExportStudioImage: ExportStudioImage(); break;
     case cmd::StudioPreview: SetStudioPreview(!studioPreview_); break;
     case cmd::ExploreGallery: ShowExplorer(); break;
-    default: break;
+    default:
+        if (shaping_->HandlesCommand(id)) shaping_->OnCommand(id);
+        break;
     }
 }
 
@@ -241,8 +253,12 @@ void CMainFrame::ShowExplorer()
     if (!explorer_) {
         explorer_ = new ExploreWindow(
             [this](const std::vector<std::uint8_t>& session) {
-                IdleHold hold(&idle_);
-                if (!OpenGallerySession(app_, session)) return;
+                shaping_->BeforeChange();
+                {
+                    IdleHold hold(&idle_);
+                    if (!OpenGallerySession(app_, session)) return;
+                }
+                shaping_->AfterChange();
                 view_->OnRebuildView();
                 UpdateCommandUi();
                 UpdateProgress();
@@ -268,6 +284,7 @@ void CMainFrame::UpdateCommandUi()
     actions_[cmd::ViewStatusBar]->setChecked(statusBar()->isVisibleTo(this));
     actions_[cmd::AutoRebuild]->setChecked(autoRebuild_);
     actions_[cmd::StudioPreview]->setChecked(studioPreview_);
+    actions_[cmd::ShowParameters]->setChecked(shaping_->ParametersShown());
 }
 
 void CMainFrame::UpdateProgress()
@@ -453,6 +470,7 @@ void CMainFrame::closeEvent(QCloseEvent* event)
     // Nothing waits for a write: the export stops and its unfinished file goes.
     if (StudioExporting()) CancelStudioExport();
     previewRunner_.Cancel();
+    shaping_->Preview().Cancel();
     recent_.Save(settings_);
     settings_.sync();
     event->accept();

@@ -28,6 +28,7 @@
 #include "tests/ui/TestInteraction.h"
 #include "ui/ExploreWindow.h"
 #include "ui/MainFrame.h"
+#include "ui/QuiltShaping.h"
 #include "ui/TilvexDoc.h"
 #include "ui/TilvexView.h"
 
@@ -324,6 +325,16 @@ void MainWindowTest::everyCommandReachesItsHandler()
              if (explorer) explorer->close();
              return shown;
          }},
+        {cmd::QuiltVariations,
+         [&f] {
+             ui::VariationsWindow* window = f.frame->Shaping().Variations();
+             bool shown = window && window->isVisible();
+             if (window) window->close();
+             return shown;
+         }},
+        {cmd::ShowParameters, [&f] { return f.frame->Shaping().ParametersShown(); }},
+        {cmd::QuiltUndo, [&f] { return f.frame->Shaping().History().CanRedo(); }},
+        {cmd::QuiltRedo, [&f] { return !f.frame->Shaping().History().CanRedo(); }},
         {cmd::AppExit, [&f] { return !f.frame->isVisible(); }},
     };
     for (const CommandInfo& c : Commands()) {
@@ -826,7 +837,7 @@ void MainWindowTest::autoRebuildIsAnOptionalLastViewItem()
             QVERIFY(!items.contains(toggle));
             continue;
         }
-        QCOMPARE(items.size(), 5);
+        QCOMPARE(items.size(), 6);
         QCOMPARE(items[0]->data().toInt(), cmd::ViewToolbar);
         QCOMPARE(items[1]->data().toInt(), cmd::ViewStatusBar);
         QVERIFY(items[2]->isSeparator());
