@@ -61,11 +61,10 @@ py::object Seed(double seed) { return py::int_(static_cast<long long>(seed)); }
 // {name: number, ...} as the table's assignments, in the mapping's order.
 std::vector<tilvex::ParameterAssignment> Assignments(const py::handle& mapping)
 {
-    if (!PyMapping_Check(mapping.ptr()) || py::isinstance<py::str>(mapping))
-        throw py::type_error("parameters must be a dict of names to numbers");
+    if (!py::hasattr(mapping, "items")) throw py::type_error("parameters must be a dict of names to numbers");
     std::vector<tilvex::ParameterAssignment> list;
-    for (const py::handle item : py::reinterpret_steal<py::object>(PyMapping_Items(mapping.ptr()))) {
-        const py::tuple pair = py::reinterpret_borrow<py::tuple>(item);
+    for (const py::handle item : mapping.attr("items")()) {
+        const py::tuple pair = py::reinterpret_borrow<py::object>(item);
         const double value = PyFloat_AsDouble(pair[1].ptr());
         if (value == -1.0 && PyErr_Occurred()) throw py::error_already_set();
         list.push_back({py::str(pair[0]), value});
