@@ -91,6 +91,9 @@ Quilt* NewQuilt(const std::string& kind, std::optional<double> seed, std::option
     return new Quilt(options, assignments);
 }
 
+// Runs up to this long take the calling thread: one progress interval.
+constexpr long long kShortRun = 65536;
+
 long long Run(Quilt& quilt, std::optional<long long> iterations, const py::object& progress)
 {
     if (iterations && *iterations < 0) throw BadArgument{"iterations must be 0 or more"};
@@ -112,8 +115,14 @@ long long Run(Quilt& quilt, std::optional<long long> iterations, const py::objec
             }
         };
     }
-    const long long steps =
-        RunInterruptibly([&](std::stop_token stop) { return quilt.Run(iterations, stop, report); });
+    long long steps = 0;
+    if (iterations && *iterations <= kShortRun) {
+        // Over in a few milliseconds: not worth a thread of its own.
+        py::gil_scoped_release released;
+        steps = quilt.Run(iterations, {}, report);
+    } else {
+        steps = RunInterruptibly([&](std::stop_token stop) { return quilt.Run(iterations, stop, report); });
+    }
     if (failure) std::rethrow_exception(failure);
     return steps;
 }
