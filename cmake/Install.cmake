@@ -2,9 +2,6 @@
 # needs to show them (menu entry, icon, file type, software-centre metadata),
 # manual pages and shell completion.
 include(GNUInstallDirs)
-# What is installed here goes into the package tilvex; the Python module
-# (python/) is the component python, packaged as python3-tilvex.
-set(CMAKE_INSTALL_DEFAULT_COMPONENT_NAME tilvex)
 
 set(TILVEX_APP_ID org.tilvex.Tilvex)
 set(TILVEX_RELEASE_DATE 2026-12-08)
