@@ -342,6 +342,9 @@ arguments are those of studio().)")
         .def_property_readonly("iteration_count",
                                [](const Quilt& q) { return Unlocked([&] { return q.IterationCount(); }); },
                                "Steps taken so far.")
+        .def_property_readonly("restarts", [](const Quilt& q) { return Unlocked([&] { return q.Restarts(); }); },
+                               R"(How often the quilt converged and started over. Each restart draws a new
+random quilt of the kind, as the program always has: the parameters change.)")
         .def_property(
             "max_iterations", [](const Quilt& q) { return Unlocked([&] { return q.MaxIterations(); }); },
             [](Quilt& q, long long limit) { Unlocked([&] { q.SetMaxIterations(limit); }); },

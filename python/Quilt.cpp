@@ -120,6 +120,12 @@ long long Quilt::IterationCount() const
     return app_->counters.iterationCount;
 }
 
+int Quilt::Restarts() const
+{
+    std::lock_guard lock(mutex_);
+    return app_->counters.restarts;
+}
+
 int Quilt::MaxIterations() const
 {
     std::lock_guard lock(mutex_);

@@ -60,6 +60,7 @@ public:
     std::string Kind() const;
     std::string Name() const;
     long long IterationCount() const;
+    int Restarts() const;
     int MaxIterations() const;
     void SetMaxIterations(long long limit);
     // The current form's parameters by the table's names, and the table itself.
