@@ -103,6 +103,8 @@ CMainFrame::CMainFrame(CTilvexApp& app, QSettings& settings, QWidget* parent)
     shaping_->changed = [this] {
         UpdateCommandUi();
         UpdateProgress();
+        // The grid's preview takes the view back when the parameter editor closes.
+        if (studioPreview_ && !shaping_->ParametersShown()) RefreshStudioPreview();
     };
     BuildMenus();
     BuildToolBar();
@@ -352,13 +354,12 @@ void CMainFrame::SetStudioPreview(bool on)
 // runner: the window goes on meanwhile, and a newer refresh replaces this one.
 void CMainFrame::RefreshStudioPreview()
 {
+    // While the parameter editor is open the view shows its sampled preview instead.
+    if (shaping_->ParametersShown()) return;
     lastStudioPreview_ = std::chrono::steady_clock::now();
     std::shared_ptr<const QuiltSnapshot> quilt = app_.TakeSnapshot();
-    // viewPeriod whole tiles fit across and down the view; the rest of it is tiled on.
     const qreal dpr = view_->devicePixelRatioF();
-    const double aspect = quilt->tile.height > 0 ? static_cast<double>(quilt->tile.width) / quilt->tile.height : 1.0;
-    const double fit = std::min<double>(view_->width(), view_->height() * aspect) * dpr;
-    const int width = std::max(16, static_cast<int>(fit / std::max<int>(app_.geometry.viewPeriod, 1)));
+    const int width = PreviewTileWidth(*view_, *quilt, app_.geometry.viewPeriod);
     previewRunner_.Submit([this, quilt, width, dpr, look = studioLook_](const BackgroundRunner::Task& task) {
         const studio::FloatImage tile = studio::DevelopGrid(*quilt, width, look, 0);
         std::optional<studio::Rgb8Image> pixels = studio::Quantise8(tile, task.Stop());

@@ -7,6 +7,7 @@
 #include "engine/SessionFile.h"
 #include "ui/ExploreWindow.h"
 #include "ui/IdleDriver.h"
+#include "ui/StudioPictures.h"
 #include "ui/TilvexView.h"
 
 namespace tilvex::ui {
@@ -101,18 +102,11 @@ void QuiltShaping::Edited(const QuiltMaps& maps)
     if (changed) changed();
 }
 
-int QuiltShaping::PreviewWidth() const
-{
-    // The tile as large as the view shows viewPeriod of them.
-    std::shared_ptr<const QuiltSnapshot> quilt = app_.TakeSnapshot();
-    const double aspect = quilt->tile.height > 0 ? static_cast<double>(quilt->tile.width) / quilt->tile.height : 1.0;
-    const double fit = std::min<double>(view_.width(), view_.height() * aspect) * view_.devicePixelRatioF();
-    return std::max(16, static_cast<int>(fit / std::max<int>(app_.geometry.viewPeriod, 1)));
-}
-
 void QuiltShaping::StartPreview()
 {
-    preview_.Show(app_.TakeSnapshot(), PreviewWidth(), look ? look() : studio::Look{}, view_.devicePixelRatioF());
+    std::shared_ptr<const QuiltSnapshot> quilt = app_.TakeSnapshot();
+    const int width = PreviewTileWidth(view_, *quilt, app_.geometry.viewPeriod);
+    preview_.Show(std::move(quilt), width, look ? look() : studio::Look{}, view_.devicePixelRatioF());
 }
 
 void QuiltShaping::Step(bool undo)

@@ -60,7 +60,6 @@ private:
     void Edited(const QuiltMaps& maps);
     void Reload();
     void StartPreview();
-    int PreviewWidth() const;
 
     CTilvexApp& app_;
     QMainWindow& frame_;
