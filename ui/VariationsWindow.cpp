@@ -40,6 +40,11 @@ VariationsWindow::VariationsWindow(std::function<Session()> current, std::functi
         connect(cell, &QToolButton::clicked, this, [this, i] { Take(i); });
         grid->addWidget(cell, i / 3, i % 3);
         cells_[static_cast<std::size_t>(i)] = cell;
+        auto& picture = pictures_[static_cast<std::size_t>(i)];
+        picture = std::make_unique<ProgressivePreview>(this);
+        picture->shown = [cell, &picture](const QImage& tile, std::uint64_t request, double) {
+            if (request == picture->Request()) cell->setIcon(QIcon(QPixmap::fromImage(tile)));
+        };
     }
     spread_ = new QSlider(Qt::Horizontal, this);
     spread_->setRange(1, 100);
@@ -64,7 +69,11 @@ VariationsWindow::VariationsWindow(std::function<Session()> current, std::functi
     connect(more_, &QPushButton::clicked, this, &VariationsWindow::More);
 }
 
-VariationsWindow::~VariationsWindow() { runner_.Cancel(); }
+VariationsWindow::~VariationsWindow()
+{
+    runner_.Cancel();
+    for (auto& picture : pictures_) picture->Cancel();
+}
 
 double VariationsWindow::Spread() const { return spread_->value() / 100.0; }
 
@@ -80,6 +89,7 @@ void VariationsWindow::showEvent(QShowEvent* event)
 void VariationsWindow::closeEvent(QCloseEvent* event)
 {
     runner_.Cancel();
+    for (auto& picture : pictures_) picture->Cancel();
     working_ = false;
     QWidget::closeEvent(event);
 }
@@ -89,6 +99,7 @@ void VariationsWindow::More()
     started_ = true;
     const int generation = ++generation_;
     for (int i = 0; i < kCells; ++i) {
+        pictures_[static_cast<std::size_t>(i)]->Cancel();
         cells_[static_cast<std::size_t>(i)]->setIcon(QIcon());
         cells_[static_cast<std::size_t>(i)]->setToolTip(QString());
         sessions_[static_cast<std::size_t>(i)].clear();
@@ -106,10 +117,9 @@ void VariationsWindow::More()
 
     runner_.Submit([this, request, generation](const BackgroundRunner::Task& task) {
         auto post = [this, &task, generation](int cell, const GalleryEntry& e) {
-            auto image = std::make_shared<QImage>(ToQImage(e.thumbnail));
             const QString tip = QStringLiteral("%1, score %2").arg(QString::fromStdString(e.quilt.name)).arg(e.score, 0, 'f', 3);
-            task.Post([this, cell, image, tip, session = e.quilt.session, generation] {
-                if (generation == generation_) ShowCell(cell, *image, tip, session);
+            task.Post([this, cell, quilt = e.quilt.snapshot, tip, session = e.quilt.session, generation] {
+                if (generation == generation_) ShowCell(cell, quilt, tip, session);
             });
         };
         {
@@ -122,7 +132,7 @@ void VariationsWindow::More()
             quilt.name = centre.QuiltName();
             quilt.session = request.centre;
             quilt.snapshot = centre.TakeSnapshot();
-            post(kCentre, GalleryEntry{quilt, 0.0, GalleryThumbnail(quilt.snapshot, request.thumbWidth)});
+            post(kCentre, GalleryEntry{quilt, 0.0, {}});
         }
         int made = 0;
         MakeVariations(
@@ -135,10 +145,12 @@ void VariationsWindow::More()
     });
 }
 
-void VariationsWindow::ShowCell(int index, const QImage& image, const QString& tip, Session session)
+void VariationsWindow::ShowCell(int index, std::shared_ptr<const QuiltSnapshot> quilt, const QString& tip,
+                                Session session)
 {
     QToolButton* cell = cells_[static_cast<std::size_t>(index)];
-    cell->setIcon(QIcon(QPixmap::fromImage(image)));
+    const int width = ThumbnailSpec(*quilt, kThumbSize).width;
+    pictures_[static_cast<std::size_t>(index)]->Show(std::move(quilt), width, ThumbnailLook());
     cell->setToolTip(tip);
     sessions_[static_cast<std::size_t>(index)] = std::move(session);
     if (index != kCentre) ++shown_;

@@ -4,10 +4,12 @@
 #include <array>
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <vector>
 
 #include "explore/Variations.h"
 #include "ui/BackgroundRunner.h"
+#include "ui/ProgressivePreview.h"
 
 class QLabel;
 class QPushButton;
@@ -17,8 +19,9 @@ class QToolButton;
 namespace tilvex::ui {
 
 // "Variations": the current quilt in the middle and eight variations around
-// it, made on the worker threads in the background and shown as they are
-// grown. Clicking one hands its session to `take` (the frame makes it the
+// it, made on the worker threads in the background; each cell's picture is
+// rendered progressively, coarse at once and sharpening, as soon as its
+// variation has grown. Clicking one hands its session to `take` (the frame makes it the
 // current quilt, with undo) and puts it in the middle; More draws eight new
 // ones around the current quilt with the Spread slider's share. Closing the
 // window stops the work; the window deletes itself then.
@@ -51,7 +54,7 @@ protected:
     void showEvent(QShowEvent* event) override;
 
 private:
-    void ShowCell(int index, const QImage& image, const QString& tip, Session session);
+    void ShowCell(int index, std::shared_ptr<const QuiltSnapshot> quilt, const QString& tip, Session session);
     void Take(int index);
     void UpdateStatus();
 
@@ -59,6 +62,7 @@ private:
     std::function<void(const Session&)> take_;
     std::array<QToolButton*, kCells> cells_{};
     std::array<Session, kCells> sessions_;
+    std::array<std::unique_ptr<ProgressivePreview>, kCells> pictures_;
     QSlider* spread_ = nullptr;
     QLabel* spreadText_ = nullptr;
     QLabel* status_ = nullptr;
