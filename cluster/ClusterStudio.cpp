@@ -31,6 +31,10 @@ ClusterStudioOutcome RenderStudioOnCluster(const Cluster& cluster, const Cluster
                                            const RenderProgress& progress)
 {
     ClusterStudioOutcome outcome;
+    const auto start = std::chrono::steady_clock::now();
+    auto since = [](std::chrono::steady_clock::time_point t) {
+        return std::chrono::duration<double>(std::chrono::steady_clock::now() - t).count();
+    };
     studio::RenderSpec renderSpec = request.renderSpec;
     std::string failure = AgreeOnPath(cluster, renderSpec);
 
@@ -49,10 +53,11 @@ ClusterStudioOutcome RenderStudioOnCluster(const Cluster& cluster, const Cluster
     }
     outcome.failures = cluster.Agree(failure);
     if (!outcome.failures.empty()) return outcome;
+    outcome.sampleSeconds = since(start);
 
-    const auto start = std::chrono::steady_clock::now();
+    const auto reduced = std::chrono::steady_clock::now();
     ReduceDensity(cluster, *job);
-    outcome.reduceSeconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    outcome.reduceSeconds = since(reduced);
     outcome.samples = cluster.SumOnLeader(job->Samples());
     if (cluster.Leads()) {
         try {

@@ -28,6 +28,7 @@ struct ClusterStudioOutcome {
     int width = 0, height = 0, threads = 0, chunks = 0;
     studio::SimdPath path = studio::SimdPath::Scalar;
     std::uint64_t samples = 0;   // of every rank
+    double sampleSeconds = 0.0;  // until every rank had sampled its share
     double reduceSeconds = 0.0;  // summing the densities onto rank 0
 };
 

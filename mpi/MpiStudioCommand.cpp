@@ -79,6 +79,7 @@ int MpiStudioCommand::Run()
     j["simd"] = studio::SimdPathName(outcome.path);
     j["seconds"] = seconds;
     j["samplesPerSecond"] = seconds > 0 ? static_cast<double>(outcome.samples) / seconds : 0.0;
+    j["sampleSeconds"] = outcome.sampleSeconds;
     j["reduceSeconds"] = outcome.reduceSeconds;
     j["colormap"] = options_.look.gradient.empty() ? options_.look.colormap : "gradient";
     std::cout << cli::JsonText(j) << "\n";
