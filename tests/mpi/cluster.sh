@@ -32,6 +32,12 @@ done << 'CASES'
 3 --seed 9 --max-iterations 60000 --size 64 --spp 4 --kind wild-corner --gamma 1.5 --colormap magma --period 1
 CASES
 
+# The Slurm batch script, run outside Slurm: one rank on this node.
+TILVEX_MPI="$mpi" bash "$(dirname "$0")/../../data/tilvex-poster.sbatch" --seed 7 --max-iterations 60000 --size 64 \
+    --spp 4 --png "$work/slurm.png" > /dev/null 2>&1 || fail "the Slurm batch script failed"
+"$cli" studio --seed 7 --max-iterations 60000 --size 64 --spp 4 --png "$work/cli.png" > /dev/null
+cmp -s "$work/cli.png" "$work/slurm.png" || fail "the Slurm batch script's picture is not tilvex-cli's"
+
 small="--count 5 --seed 11 --max-iterations 40000 --thumb 24"
 # shellcheck disable=SC2086
 "$cli" gallery --out "$work/cli" $small > /dev/null || fail "tilvex-cli gallery failed"
