@@ -43,12 +43,13 @@ bench: build
 install: build
 	cmake --install $(BUILD) --prefix "$(PREFIX)"
 
-# A Debian package in $(BUILD)/, which lintian must find free of errors.
+# Debian packages in $(BUILD)/ (tilvex, and tilvex-mpi when MPI was found), which
+# lintian must find free of errors.
 package: build
 	@bash scripts/install-deps.sh package
-	@rm -f $(BUILD)/*tilvex_*.deb
+	@rm -f $(BUILD)/*tilvex*_*.deb
 	cd $(BUILD) && cpack
-	lintian --fail-on error $(BUILD)/*tilvex_*.deb
+	lintian --fail-on error $(BUILD)/*tilvex*_*.deb
 
 clean:
 	rm -rf $(BUILD) $(ASAN_BUILD) $(FUZZ_BUILD)

@@ -21,7 +21,8 @@ std::vector<std::unique_ptr<Command>> TilvexCliCommands()
     return commands;
 }
 
-int RunProgram(CLI::App& program, std::vector<std::unique_ptr<Command>>& commands, int argc, char** argv)
+int RunProgram(CLI::App& program, std::vector<std::unique_ptr<Command>>& commands, int argc, char** argv,
+               std::ostream& out, std::ostream& err)
 {
     program.require_subcommand(1);
     std::vector<CLI::App*> added;
@@ -29,7 +30,7 @@ int RunProgram(CLI::App& program, std::vector<std::unique_ptr<Command>>& command
     try {
         program.parse(argc, argv);
     } catch (const CLI::ParseError& e) {
-        int code = program.exit(e);
+        int code = program.exit(e, out, err);
         return code == 0 ? 0 : 2;
     }
     for (std::size_t i = 0; i < commands.size(); ++i)

@@ -43,7 +43,29 @@ set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 # Added to the computed list: Qt finds its windowing plugins at run time only.
 if(TARGET tilvex-desktop)
-    set(CPACK_DEBIAN_PACKAGE_DEPENDS "qt6-qpa-plugins")
+    set(CPACK_DEBIAN_TILVEX_PACKAGE_DEPENDS "qt6-qpa-plugins")
+endif()
+# One package per install component: tilvex, and tilvex-mpi when it is built.
+set(CPACK_DEB_COMPONENT_INSTALL ON)
+set(CPACK_COMPONENTS_ALL tilvex)
+set(CPACK_DEBIAN_TILVEX_PACKAGE_NAME tilvex)
+# Each package's description follows the one summary line all share.
+set(CPACK_COMPONENT_TILVEX_DESCRIPTION "${CPACK_PACKAGE_DESCRIPTION}")
+if(TARGET tilvex-mpi)
+    list(APPEND CPACK_COMPONENTS_ALL mpi)
+    set(CPACK_DEBIAN_MPI_PACKAGE_NAME tilvex-mpi)
+    set(CPACK_DEBIAN_MPI_PACKAGE_SECTION science)
+    # mpirun starts the job; under Slurm, srun can instead.
+    set(CPACK_DEBIAN_MPI_PACKAGE_RECOMMENDS "openmpi-bin")
+    set(CPACK_COMPONENT_MPI_DESCRIPTION "Quilt posters and galleries on an MPI cluster: tilvex-mpi runs the
+studio and gallery commands of tilvex-cli over the processes of an MPI job,
+started by mpirun or by Slurm. A poster's samples are shared among the
+processes and summed onto the first, a gallery's quilts dealt among them.
+The files are those tilvex-cli writes, byte for byte, whatever the number of
+processes.
+.
+The package holds tilvex-mpi, its manual page, bash completion and an
+example Slurm batch script.")
 endif()
 set(CPACK_OUTPUT_FILE_PREFIX ${CMAKE_BINARY_DIR})
 include(CPack)

@@ -42,9 +42,10 @@ std::uint64_t RenderJob::Budget() const
 
 bool RenderJob::SampleTo(std::uint64_t total, std::stop_token stop, const RenderProgress& progress)
 {
-    const std::uint64_t taken = accumulator_->Samples();
-    if (total <= taken) return true;
-    return accumulator_->Run(total - taken, threads_, stop, [&progress](double done) {
+    // What was asked before counts, taken or not: a stopped pass is finished
+    // first, and a share's own chunks are all this job takes.
+    const std::uint64_t asked = accumulator_->Target();
+    return accumulator_->Run(total > asked ? total - asked : 0, threads_, stop, [&progress](double done) {
         if (progress) progress(RenderStage::Sampling, done);
     });
 }

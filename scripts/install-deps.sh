@@ -11,6 +11,7 @@ packages=(
     libcli11-dev nlohmann-json3-dev libpng-dev
     clang libclang-rt-14-dev
     libtbb-dev libsleef-dev
+    libopenmpi-dev openmpi-bin
     python3 python3-pil imagemagick netpbm
     pybind11-dev python3-dev python3-numpy python3-pytest
     xvfb xauth x11-utils xdotool fonts-dejavu-core

@@ -128,6 +128,13 @@ Accumulator::Accumulator(std::shared_ptr<const QuiltSnapshot> quilt, int resolut
 {
     const int chunks = std::clamp(renderSpec.chunks, kMinChunks, kMaxChunks);
     for (int c = 0; c < chunks; ++c) chunks_.push_back(std::make_unique<Chunk>(*quilt_, seed_, c));
+    shareEnd_ = chunks;
+}
+
+void Accumulator::TakeShare(int first, int count)
+{
+    shareFirst_ = std::clamp(first, 0, Chunks());
+    shareEnd_ = std::clamp(first + count, shareFirst_, Chunks());
 }
 
 Accumulator::~Accumulator() = default;
@@ -149,7 +156,7 @@ bool Accumulator::Run(std::uint64_t samples, int threads, std::stop_token stop, 
 {
     target_ += samples;
     std::uint64_t owed = 0;
-    for (int c = 0; c < static_cast<int>(chunks_.size()); ++c) owed += ShareOf(c, target_) - chunks_[c]->done;
+    for (int c = shareFirst_; c < shareEnd_; ++c) owed += ShareOf(c, target_) - chunks_[c]->done;
     const int resolution = buffer_.Resolution();
     tbb::task_arena arena(ThreadCount(threads));
     tbb::enumerable_thread_specific<DensityBuffer> buffers([resolution] { return DensityBuffer(resolution); });
@@ -157,7 +164,7 @@ bool Accumulator::Run(std::uint64_t samples, int threads, std::stop_token stop, 
     std::mutex progressLock;
 
     arena.execute([&] {
-        tbb::parallel_for(0, static_cast<int>(chunks_.size()), [&](int c) {
+        tbb::parallel_for(shareFirst_, shareEnd_, [&](int c) {
             Chunk& chunk = *chunks_[c];
             const std::uint64_t share = ShareOf(c, target_);
             if (chunk.done >= share || stop.stop_requested()) return;
@@ -178,7 +185,10 @@ bool Accumulator::Run(std::uint64_t samples, int threads, std::stop_token stop, 
         });
     });
     buffers.combine_each([this](const DensityBuffer& b) { buffer_.Merge(b); });
-    return !stop.stop_requested() || Samples() == target_;
+    if (!stop.stop_requested()) return true;
+    for (int c = shareFirst_; c < shareEnd_; ++c)
+        if (chunks_[c]->done < ShareOf(c, target_)) return false;
+    return true;
 }
 
 }  // namespace tilvex::studio

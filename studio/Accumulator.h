@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <span>
 #include <stop_token>
 #include <vector>
 
@@ -36,8 +37,16 @@ public:
     // stopped: the samples taken stay, and the next call goes on from there.
     bool Run(std::uint64_t samples, int threads, std::stop_token stop = {}, const ShareDone& progress = {});
 
+    // One process's part of a render spread over several: from now on only
+    // chunks [first, first + count) take samples. The shares' densities,
+    // summed with MergeCells, are the whole render's.
+    void TakeShare(int first, int count);
+    int Chunks() const { return static_cast<int>(chunks_.size()); }
+    void MergeCells(std::size_t first, std::span<const std::uint32_t> counts) { buffer_.MergeCells(first, counts); }
+
     const DensityBuffer& Density() const { return buffer_; }
-    std::uint64_t Samples() const;  // taken so far
+    std::uint64_t Samples() const;  // taken so far, here
+    std::uint64_t Target() const { return target_; }  // asked of every chunk so far
     SimdPath Path() const { return path_; }
     const QuiltSnapshot& Quilt() const { return *quilt_; }
 
@@ -51,6 +60,7 @@ private:
     std::uint64_t seed_;
     std::uint64_t target_ = 0;
     std::vector<std::unique_ptr<Chunk>> chunks_;
+    int shareFirst_ = 0, shareEnd_ = 0;
     DensityBuffer buffer_;
 };
 

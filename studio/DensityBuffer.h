@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <memory>
 #include <span>
+#include <stdexcept>
 
 #include "core/QuiltMap.h"
 
@@ -75,6 +76,13 @@ public:
     void Merge(const DensityBuffer& other)
     {
         for (std::size_t i = 0; i < size_; ++i) Add(i, other.cells_[i]);
+    }
+    // Merge for cells [first, first + counts.size()) only: a slice of a buffer
+    // of this resolution summed elsewhere.
+    void MergeCells(std::size_t first, std::span<const std::uint32_t> counts)
+    {
+        if (first > size_ || counts.size() > size_ - first) throw std::out_of_range("DensityBuffer::MergeCells");
+        for (std::size_t i = 0; i < counts.size(); ++i) Add(first + i, counts[i]);
     }
 
     // Bilinear density at unit position (u, v), in visits.

@@ -131,6 +131,30 @@ TEST(StudioAccumulation, PassesAddUpToOneRunOfTheirTotal)
     }
 }
 
+// Work spread over processes: each takes a share of the chunks, and the
+// shares' densities merged slice by slice are the whole render's, however split.
+TEST(StudioAccumulation, SharesOfTheChunksMergeIntoOneRun)
+{
+    CTilvexApp app(7.0);
+    auto quilt = MakeQuilt(kKinds[3], app);
+    const std::uint64_t total = 64 * 20001 + 5;
+    const auto whole = Accumulate(quilt, 48, total, 0, 2, SimdPath::Auto);
+    for (const std::vector<int>& bounds : {std::vector<int>{0, 22, 43, 64}, std::vector<int>{0, 1, 64, 64}}) {
+        Accumulator merged(quilt, 48, RenderSpec{});
+        merged.TakeShare(bounds[0], bounds[1] - bounds[0]);
+        ASSERT_TRUE(merged.Run(total, 2));
+        for (std::size_t s = 1; s + 1 < bounds.size(); ++s) {
+            Accumulator share(quilt, 48, RenderSpec{});
+            share.TakeShare(bounds[s], bounds[s + 1] - bounds[s]);
+            ASSERT_TRUE(share.Run(total, 1));
+            const auto cells = share.Density().Cells();
+            for (std::size_t first = 0; first < cells.size(); first += 1000)
+                merged.MergeCells(first, cells.subspan(first, std::min<std::size_t>(1000, cells.size() - first)));
+        }
+        EXPECT_EQ(CellsOf(merged.Density()), CellsOf(*whole)) << bounds[1];
+    }
+}
+
 TEST(StudioAccumulation, CancelStopsTheRender)
 {
     CTilvexApp app(7.0);

@@ -83,6 +83,17 @@ check_options tilvex-cli "$completion" "$prefix/bin/tilvex-cli" studio
 check_options tilvex-cli "$completion" "$prefix/bin/tilvex-cli" gallery
 [ -x "$prefix/bin/tilvex" ] && check_options tilvex "" "$prefix/bin/tilvex"
 bash -n "$completion" || fail "the completion is not valid bash"
+if [ -x "$bin/tilvex-mpi" ]; then
+    mpi="$prefix/bin/tilvex-mpi"
+    [ -x "$mpi" ] || fail "tilvex-mpi was built but not installed"
+    gzip -dc "$share/man/man1/tilvex-mpi.1.gz" > "$work/tilvex-mpi.1" || fail "tilvex-mpi.1.gz is no gzip file"
+    grep -q "^\.TH .*\"Tilvex $version\"" "$work/tilvex-mpi.1" || fail "tilvex-mpi.1 does not carry version $version"
+    [ "$("$mpi" --version)" = "tilvex-mpi $version" ] || fail "tilvex-mpi --version is not $version"
+    check_options tilvex-mpi "$share/bash-completion/completions/tilvex-mpi" "$mpi"
+    check_options tilvex-mpi "$share/bash-completion/completions/tilvex-mpi" "$mpi" studio
+    check_options tilvex-mpi "$share/bash-completion/completions/tilvex-mpi" "$mpi" gallery
+    [ -f "$share/doc/tilvex-mpi/examples/tilvex-poster.sbatch" ] || fail "the Slurm example is not installed"
+fi
 
 # The installed tilvex-cli makes a quilt and writes its picture.
 "$prefix/bin/tilvex-cli" render --seed 7 --max-iterations 20000 --png "$work/q.png" > "$work/q.json" ||

@@ -1,0 +1,79 @@
+#include "cluster/ClusterStudio.h"
+
+#include <chrono>
+#include <exception>
+#include <new>
+#include <optional>
+
+#include "cluster/Deal.h"
+#include "cluster/ReduceDensity.h"
+
+namespace tilvex::cluster {
+
+namespace {
+
+// Rank 0's vector path on every rank: the picture depends on it. Rank 0 keeps
+// its own setting, which the picture's note records as given.
+std::string AgreeOnPath(const Cluster& cluster, studio::RenderSpec& renderSpec)
+{
+    const auto path = static_cast<studio::SimdPath>(cluster.Broadcast(static_cast<int>(studio::ResolveSimd(renderSpec.simd))));
+    if (cluster.Leads()) return {};
+    if (!studio::SimdSupported(path))
+        return std::string("this processor lacks the vector path ") + studio::SimdPathName(path) +
+               " that rank 0 takes; give --simd with a path every node has";
+    renderSpec.simd = path;
+    return {};
+}
+
+}  // namespace
+
+ClusterStudioOutcome RenderStudioOnCluster(const Cluster& cluster, const ClusterStudioRequest& request,
+                                           const RenderProgress& progress)
+{
+    ClusterStudioOutcome outcome;
+    const auto start = std::chrono::steady_clock::now();
+    auto since = [](std::chrono::steady_clock::time_point t) {
+        return std::chrono::duration<double>(std::chrono::steady_clock::now() - t).count();
+    };
+    studio::RenderSpec renderSpec = request.renderSpec;
+    std::string failure = AgreeOnPath(cluster, renderSpec);
+
+    std::optional<RenderJob> job;
+    if (failure.empty()) {
+        try {
+            job.emplace(request.quilt, renderSpec, request.look, request.threads);
+            const ChunkShare share = ShareOfChunks(job->Chunks(), cluster.Rank(), cluster.Ranks());
+            job->TakeShare(share.first, share.count);
+            job->SampleTo(job->Budget(), {}, cluster.Leads() ? progress : RenderProgress{});
+        } catch (const std::bad_alloc&) {
+            failure = "not enough memory for the studio's density buffer";
+        } catch (const std::exception& e) {
+            failure = e.what();
+        }
+    }
+    outcome.failures = cluster.Agree(failure);
+    if (!outcome.failures.empty()) return outcome;
+    outcome.sampleSeconds = since(start);
+
+    const auto reduced = std::chrono::steady_clock::now();
+    ReduceDensity(cluster, *job);
+    outcome.reduceSeconds = since(reduced);
+    outcome.samples = cluster.SumOnLeader(job->Samples());
+    if (cluster.Leads()) {
+        try {
+            // Every chunk was sampled somewhere: the job's sampling stage has nothing left to do.
+            outcome.writeError = job->WritePng(request.png, request.period, {}, progress);
+        } catch (const std::bad_alloc&) {
+            outcome.writeError = "not enough memory to develop the picture";
+        }
+        outcome.width = job->Width() * request.period;
+        outcome.height = job->Height() * request.period;
+        outcome.threads = job->Threads();
+        outcome.chunks = job->Chunks();
+        outcome.path = job->Path();
+    }
+    outcome.writeError = cluster.Broadcast(outcome.writeError);
+    return outcome;
+}
+
+}  // namespace tilvex::cluster

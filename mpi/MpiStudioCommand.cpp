@@ -1,0 +1,89 @@
+#include "mpi/MpiStudioCommand.h"
+
+#include <chrono>
+#include <iostream>
+
+#include <nlohmann/json.hpp>
+
+#include "cli/ProgressPrinter.h"
+#include "cli/StateJson.h"
+#include "cluster/ClusterStudio.h"
+#include "core/RandomSource.h"
+#include "engine/TilvexApp.h"
+#include "mpi/RankReport.h"
+#include "studio/TileGeometry.h"
+
+namespace tilvex::mpi {
+
+CLI::App* MpiStudioCommand::Add(CLI::App& program)
+{
+    CLI::App* studio = options_.Add(program);
+    studio->description("Render a large, smooth, true-colour tile of a quilt on every rank of the job (PNG)");
+    return studio;
+}
+
+int MpiStudioCommand::Run()
+{
+    const bool leads = cluster_.Leads();
+    const std::string problem = cluster_.Broadcast(leads ? options_.Validate() : std::string());
+    if (!problem.empty()) {
+        if (leads) std::cerr << "tilvex-mpi studio: " << problem << "\n";
+        return 2;
+    }
+    // Every rank makes the quilt itself, from rank 0's seed.
+    cli::QuiltOptions quilt = options_.quilt;
+    quilt.seed = cluster_.Broadcast(quilt.seed ? *quilt.seed : ClockSeed());
+    CTilvexApp app(quilt.seed);
+    AcceptingInteraction user;
+    ScopedInteraction told(app, user);
+    const bool setUp = cli::SetUpQuilt(app, quilt);
+    if (ReportFailures(cluster_, "studio", cluster_.Agree(setUp ? "" : Said(user, "could not set up the quilt"))))
+        return 1;
+    // The same quilt everywhere, so every rank comes to the same answer.
+    if (std::string tooLarge = studio::CheckPictureSize(*app.TakeSnapshot(), options_.sampling.size, options_.period);
+        !tooLarge.empty()) {
+        if (leads) std::cerr << "tilvex-mpi studio: " << tooLarge << "\n";
+        return 2;
+    }
+    {
+        cli::ProgressPrinter quiltProgress(leads && options_.run.progress);
+        cli::GenerateToLimit(app, quiltProgress);
+    }
+
+    cluster::ClusterStudioRequest request{app.TakeSnapshot(), options_.sampling.ToRenderSpec(), options_.look.Look(),
+                                          options_.run.threads, options_.period, options_.png};
+    const auto start = std::chrono::steady_clock::now();
+    cli::ProgressPrinter progress(leads && options_.run.progress, "studio");
+    const cluster::ClusterStudioOutcome outcome =
+        cluster::RenderStudioOnCluster(cluster_, request, [&progress](RenderStage stage, double done) {
+            if (stage == RenderStage::Sampling) progress.Show(done);
+        });
+    progress.Finish();
+    const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    if (ReportFailures(cluster_, "studio", outcome.failures)) return 1;
+    if (!outcome.writeError.empty()) {
+        if (leads) std::cerr << "tilvex-mpi studio: " << outcome.writeError << "\n";
+        return 1;
+    }
+    if (!leads) return 0;
+
+    nlohmann::ordered_json j;
+    j["kind"] = KindName(request.quilt->kind);
+    j["quiltName"] = request.quilt->quiltName;
+    j["width"] = outcome.width;
+    j["height"] = outcome.height;
+    j["samples"] = outcome.samples;
+    j["ranks"] = cluster_.Ranks();
+    j["threads"] = outcome.threads;
+    j["chunks"] = outcome.chunks;
+    j["simd"] = studio::SimdPathName(outcome.path);
+    j["seconds"] = seconds;
+    j["samplesPerSecond"] = seconds > 0 ? static_cast<double>(outcome.samples) / seconds : 0.0;
+    j["sampleSeconds"] = outcome.sampleSeconds;
+    j["reduceSeconds"] = outcome.reduceSeconds;
+    j["colormap"] = options_.look.gradient.empty() ? options_.look.colormap : "gradient";
+    std::cout << cli::JsonText(j) << "\n";
+    return 0;
+}
+
+}  // namespace tilvex::mpi
