@@ -88,7 +88,7 @@ NewQuiltRequest QuiltOptions::Request() const
     return r;
 }
 
-int SetUpQuilt(CTilvexApp& app, const QuiltOptions& o, const std::string& command)
+int SetUpQuilt(CTilvexApp& app, const QuiltOptions& o, const std::string& who, std::ostream& errors)
 {
     if (!app.InitInstance(AvailablePhysicalMemory())) return 1;
     if (!o.load.empty()) {
@@ -99,7 +99,7 @@ int SetUpQuilt(CTilvexApp& app, const QuiltOptions& o, const std::string& comman
     if (!o.params.empty()) {
         const std::vector<ParameterAssignment> assignments = o.Assignments();
         if (std::string problem = ApplyParameters(app, assignments); !problem.empty()) {
-            std::cerr << "tilvex-cli " << command << ": --param: " << problem << "\n";
+            errors << who << ": --param: " << problem << "\n";
             return 2;
         }
     }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <iostream>
 #include <optional>
 #include <string>
 #include <vector>
@@ -48,9 +49,9 @@ struct RunFigures {
 
 // Starts the program's state and loads or sets up the quilt the options
 // describe, its --param values and iteration limit. The exit status: 0 ready,
-// 1 failed (reported to the state's user), 2 a --param refused (reported on
-// stderr after "tilvex-cli <command>: ").
-int SetUpQuilt(CTilvexApp& app, const QuiltOptions& options, const std::string& command);
+// 1 failed (reported to the state's user), 2 a --param refused (reported to
+// `errors` after "<who>: ", e.g. "tilvex-cli render").
+int SetUpQuilt(CTilvexApp& app, const QuiltOptions& options, const std::string& who, std::ostream& errors = std::cerr);
 // Generates the quilt to its limit, showing progress.
 RunFigures GenerateToLimit(CTilvexApp& app, ProgressPrinter& progress);
 

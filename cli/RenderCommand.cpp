@@ -40,7 +40,7 @@ int RenderCommand::Run()
     CTilvexApp app(quilt.seed);
     CliInteraction user;
     ScopedInteraction atTheTerminal(app, user);
-    if (int status = SetUpQuilt(app, quilt, "render"); status != 0) return status;
+    if (int status = SetUpQuilt(app, quilt, "tilvex-cli render"); status != 0) return status;
     ProgressPrinter progress(run.progress);
     const RunFigures figures = GenerateToLimit(app, progress);
 

@@ -45,7 +45,7 @@ int StudioCommand::Run()
     CTilvexApp app(quilt.seed);
     CliInteraction user;
     ScopedInteraction atTheTerminal(app, user);
-    if (int status = SetUpQuilt(app, quilt, "studio"); status != 0) return status;
+    if (int status = SetUpQuilt(app, quilt, "tilvex-cli studio"); status != 0) return status;
     // The picture's size is known once the quilt is set up: refused before it is generated.
     if (std::string problem = studio::CheckPictureSize(*app.TakeSnapshot(), sampling.size, period); !problem.empty()) {
         std::cerr << "tilvex-cli studio: " << problem << "\n";

@@ -2,6 +2,7 @@
 
 #include <chrono>
 #include <iostream>
+#include <sstream>
 
 #include <nlohmann/json.hpp>
 
@@ -36,8 +37,11 @@ int MpiStudioCommand::Run()
     CTilvexApp app(quilt.seed);
     AcceptingInteraction user;
     ScopedInteraction told(app, user);
-    const bool setUp = cli::SetUpQuilt(app, quilt);
-    if (ReportFailures(cluster_, "studio", cluster_.Agree(setUp ? "" : Said(user, "could not set up the quilt"))))
+    // Every rank sets up the same quilt: a refused --param is refused everywhere, and said once.
+    std::ostringstream elsewhere;
+    const int setUp = cli::SetUpQuilt(app, quilt, "tilvex-mpi studio", leads ? std::cerr : elsewhere);
+    if (setUp == 2) return 2;
+    if (ReportFailures(cluster_, "studio", cluster_.Agree(setUp == 0 ? "" : Said(user, "could not set up the quilt"))))
         return 1;
     // The same quilt everywhere, so every rank comes to the same answer.
     if (std::string tooLarge = studio::CheckPictureSize(*app.TakeSnapshot(), options_.sampling.size, options_.period);

@@ -42,7 +42,7 @@ Quilt::Quilt(cli::QuiltOptions options, const std::vector<ParameterAssignment>& 
     // In the command line's order: set up, the parameters, then the limit.
     const std::optional<int> limit = options.maxIterations;
     options.maxIterations.reset();
-    if (cli::SetUpQuilt(*app_, options, "python") != 0) throw std::runtime_error(user_.last);
+    if (cli::SetUpQuilt(*app_, options, "tilvex") != 0) throw std::runtime_error(user_.last);
     if (!parameters.empty()) Check(ApplyParameters(*app_, parameters));
     if (limit) SetIterationLimit(*app_, *limit);
 }
