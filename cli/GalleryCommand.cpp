@@ -7,6 +7,7 @@
 
 #include "cli/GalleryFolder.h"
 #include "cli/ProgressPrinter.h"
+#include "cli/QuiltOptions.h"
 #include "cli/StateJson.h"
 #include "core/RandomSource.h"
 #include "maps/QuiltKindNames.h"
@@ -18,12 +19,16 @@ CLI::App* GalleryCommand::Add(CLI::App& program)
     CLI::App* gallery = program.add_subcommand(
         "gallery", "Make many random quilts, best first: sessions, thumbnails, index.json and a contact sheet");
     gallery->add_option("--out", out, "Folder to write (made if missing)")->required();
-    gallery->add_option("--count", count, "Number of quilts (default 24)");
-    gallery->add_option("--kind", kind, "any, square, hex, 4-6-12, 4-8-8, 3-12-12 or wild-corner (default any)");
-    gallery->add_option("--seed", seed, "Seed of the first quilt; quilt i has seed + i (default: the clock)");
+    gallery->add_option("--count", count, "Number of quilts, 1-10000 (default 24)");
+    gallery->add_option("--kind", kind, "Quilt kind: any or " + KindList() + " (default any: each in turn)");
+    gallery
+        ->add_option("--seed", seed,
+                     "Seed of the first quilt, a whole number; quilt i has seed + i (default: the clock)")
+        ->type_name("UINT");
     gallery->add_option("--max-iterations", maxIterations,
-                        "Iteration limit of each quilt (default " + std::to_string(kDefaultGalleryIterations) + ")");
-    gallery->add_option("--thumb", thumb, "Thumbnail width in pixels (default 160)");
+                        "Iteration limit of each quilt, 1-1000000000 (default " +
+                            std::to_string(kDefaultGalleryIterations) + ")");
+    gallery->add_option("--thumb", thumb, "Thumbnail size: pixels on its longer side, 16-2048 (default 160)");
     run.AddThreads(gallery);
     gallery->add_flag("--progress", run.progress, "Show progress on stderr");
     return gallery;
@@ -31,7 +36,7 @@ CLI::App* GalleryCommand::Add(CLI::App& program)
 
 std::string GalleryCommand::Validate() const
 {
-    if (kind != kAnyKind && !IsKindName(kind)) return "unknown --kind '" + kind + "'";
+    if (kind != kAnyKind && !IsKindName(kind)) return "unknown --kind '" + kind + "'; use one of any, " + KindList();
     if (count < 1 || count > 10000) return "--count must be between 1 and 10000";
     // Every quilt's seed must be one render accepts.
     if (seed && (!IsAcceptedSeed(*seed) || !IsAcceptedSeed(*seed + count - 1)))

@@ -32,7 +32,12 @@ struct QuiltOptions {
     // Empty when the options make sense, else the problem.
     std::string Validate() const;
     NewQuiltRequest Request() const;
+    // The seed given, else one drawn from the clock now: what a run reports as "seed".
+    double DrawSeed() const;
 };
+
+// The quilt kinds, "square, hex, ...", for messages and help.
+std::string KindList();
 
 // What generating a quilt took.
 struct RunFigures {
