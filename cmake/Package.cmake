@@ -10,9 +10,13 @@ set(CPACK_PACKAGE_DESCRIPTION
 about a tile under a chaotic map with the tile's symmetry. Square,
 hexagonal, 4-6-12, 4-8-8, 3-12-12 and Wild Corner quilts; palettes from the
 visit counts; pictures saved as BMP, PCX or PNG; sessions saved in .qlt files.
+A studio renderer makes large, smooth, true-colour pictures of a quilt on
+every core, and a gallery makes many random quilts at once, scored and shown
+best first.
 .
-This package holds the Qt desktop program tilvex and tilvex-cli, which makes
-the same quilts from the command line.")
+This package holds the Qt desktop program tilvex (with its studio export and
+preview and the Explore Gallery window) and tilvex-cli, which makes the same
+quilts from the command line: render, info, studio and gallery.")
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 set(CPACK_STRIP_FILES ON)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
