@@ -1,5 +1,7 @@
 #include "explore/ThumbnailFile.h"
 
+#include <algorithm>
+#include <iterator>
 #include <vector>
 
 #include <png.h>
@@ -8,9 +10,48 @@
 
 namespace tilvex {
 
+namespace {
+
+// libpng takes a chunk's length on trust and allocates it before reading it,
+// and inflates compressed ancillary chunks without a bound: the chunks are
+// walked first, each must lie inside the data, and only those a picture
+// needs (and uncompressed text) may appear.
+bool ChunksAreSafe(const std::uint8_t* data, std::size_t size, std::string& error)
+{
+    static constexpr std::uint8_t kSignature[8] = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1a, '\n'};
+    static constexpr const char* kAllowed[] = {"IHDR", "PLTE", "tRNS", "gAMA", "cHRM", "sRGB", "pHYs",
+                                               "bKGD", "tIME", "tEXt", "IDAT", "IEND"};
+    if (size < sizeof kSignature || !std::equal(kSignature, kSignature + sizeof kSignature, data)) {
+        error = "it is not a PNG file";
+        return false;
+    }
+    for (std::size_t at = sizeof kSignature; at < size;) {
+        if (size - at < 12) {
+            error = "it ends inside a chunk";
+            return false;
+        }
+        const std::size_t length = (std::size_t{data[at]} << 24) | (std::size_t{data[at + 1]} << 16) |
+                                   (std::size_t{data[at + 2]} << 8) | data[at + 3];
+        const std::string type(reinterpret_cast<const char*>(data + at + 4), 4);
+        if (length > size - at - 12) {
+            error = "its " + type + " chunk is longer than the file";
+            return false;
+        }
+        if (std::none_of(std::begin(kAllowed), std::end(kAllowed), [&type](const char* t) { return type == t; })) {
+            error = "it holds a chunk a thumbnail never has";
+            return false;
+        }
+        at += 12 + length;
+    }
+    return true;
+}
+
+}  // namespace
+
 std::optional<studio::Rgb8Image> ReadThumbnail(const std::uint8_t* data, std::size_t size, int maxSide,
                                                std::string& error)
 {
+    if (!ChunksAreSafe(data, size, error)) return std::nullopt;
     png_image image{};
     image.version = PNG_IMAGE_VERSION;
     if (!png_image_begin_read_from_memory(&image, data, size)) {

@@ -2,8 +2,9 @@
 # Fuzzes what a gallery run reads back from its folder: index.json
 # (gallery_index_fuzz) and the thumbnails (thumbnail_fuzz), each for a bounded
 # time, starting from a small gallery made by tilvex-cli and the regression
-# files in corpus/gallery/. Exits non-zero on any crash, sanitizer report or
-# broken property.
+# files in corpus/gallery/ (a chunk longer than its file, names outside the
+# folder). Exits non-zero on any crash, sanitizer report, allocation beyond
+# the limit or broken property.
 #   run-gallery-fuzz.sh BIN_DIR [SECONDS_EACH]
 set -euo pipefail
 bin="$1"
@@ -25,7 +26,8 @@ for pair in gallery_index_fuzz:index thumbnail_fuzz:thumbnail; do
     corpus="$work/${pair##*:}"
     echo "${pair%%:*}: $(ls "$corpus" | wc -l) seed files, ${seconds}s"
     set +e
-    "$fuzzer" "$corpus" -max_total_time="$seconds" -timeout=20 -rss_limit_mb=2048 \
+    # A file of a few kilobytes must never make the reader ask for hundreds of megabytes.
+    "$fuzzer" "$corpus" -max_total_time="$seconds" -timeout=20 -rss_limit_mb=2048 -malloc_limit_mb=256 \
         -artifact_prefix="$bin/../fuzz-artifacts/" -print_final_stats=1 2>&1 | grep -v "# Uses:" | tail -n 12
     [ "${PIPESTATUS[0]}" -eq 0 ] || status=1
     set -e
