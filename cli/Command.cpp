@@ -27,6 +27,12 @@ int RunProgram(CLI::App& program, std::vector<std::unique_ptr<Command>>& command
     program.require_subcommand(1);
     std::vector<CLI::App*> added;
     for (auto& command : commands) added.push_back(command->Add(program));
+    // An empty value would leave the option at its default, unnoticed.
+    const CLI::Validator notEmpty(
+        [](const std::string& value) -> std::string { return value.empty() ? "needs a value" : ""; }, "");
+    for (CLI::App* command : added)
+        for (CLI::Option* option : command->get_options())
+            if (option->get_expected_min() > 0) option->check(notEmpty);
     try {
         program.parse(argc, argv);
     } catch (const CLI::ParseError& e) {

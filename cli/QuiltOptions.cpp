@@ -28,14 +28,26 @@ std::optional<ParameterAssignment> ParseAssignment(const std::string& text)
 
 }  // namespace
 
+std::string KindList()
+{
+    std::string list;
+    for (const std::string& name : KindNames()) list += (list.empty() ? "" : ", ") + name;
+    return list;
+}
+
 void QuiltOptions::Add(CLI::App* command)
 {
-    command->add_option("--seed", seed, "Seed the random source with this number instead of the clock");
-    auto* kindOption = command->add_option("--kind", kind, "square, hex, 4-6-12, 4-8-8, 3-12-12 or wild-corner");
+    command
+        ->add_option("--seed", seed,
+                     "Seed of the random source, a whole number 0-4294967295 (default: drawn from the clock and "
+                     "reported as \"seed\"); with --load it seeds what is drawn after loading")
+        ->type_name("UINT");
+    auto* kindOption = command->add_option("--kind", kind, "Quilt kind: " + KindList() + " (default square)");
     auto* gridOption = command->add_option("--grid", grid, "Grid width in cells (20 ... capacity - 1)");
-    command->add_option("--max-iterations", maxIterations, "Iteration limit (default 3500000)");
-    auto* detailedOption = command->add_flag("--detailed", detailed, "Use the detailed form of the square or hex map");
-    auto* depthOption = command->add_option("--depth", depth, "Detail depth (square 3-6, hex 4-11)");
+    command->add_option("--max-iterations", maxIterations, "Iteration limit, 1-1000000000 (default 3500000)");
+    auto* detailedOption =
+        command->add_flag("--detailed", detailed, "Use the detailed form of the map (--kind square or hex)");
+    auto* depthOption = command->add_option("--depth", depth, "Detail depth with --detailed (square 3-6, hex 4-11)");
     auto* knotOption = command->add_flag("--knot", knot, "Hex quilt with the knot effect");
     auto* cornerOption = command->add_option("--corner", corner, "Wild Corner N value (3-42)");
     auto* loadOption = command->add_option("--load", load, "Continue a saved session (.qlt) instead of a new quilt");
@@ -48,14 +60,16 @@ void QuiltOptions::Add(CLI::App* command)
 
 std::string QuiltOptions::Validate() const
 {
-    if (!IsKindName(kind)) return "unknown --kind '" + kind + "'";
+    if (!IsKindName(kind)) return "unknown --kind '" + kind + "'; use one of " + KindList();
     if (seed && !IsAcceptedSeed(*seed)) return "--seed must be a whole number between 0 and 4294967295";
     // Before start-up, which may lower the capacity; the width is clamped to it then.
     if (grid && (*grid < 20 || *grid > kDefaultMaxGridSize - 1))
         return "--grid must be between 20 and " + std::to_string(kDefaultMaxGridSize - 1);
     if (maxIterations && (*maxIterations < 1 || *maxIterations > 1000000000))
         return "--max-iterations must be between 1 and 1000000000";
+    if (detailed && kind != "square" && kind != "hex") return "--detailed needs --kind square or hex";
     if (depth) {
+        if (!detailed) return "--depth needs --detailed";
         bool hexKind = kind == "hex";
         int lo = hexKind ? 4 : 3, hi = hexKind ? 11 : 6;
         if (*depth < lo || *depth > hi)
@@ -75,6 +89,7 @@ std::vector<ParameterAssignment> QuiltOptions::Assignments() const
     for (const std::string& p : params) list.push_back(*ParseAssignment(p));
     return list;
 }
+double QuiltOptions::DrawSeed() const { return seed ? *seed : ClockSeed(); }
 
 NewQuiltRequest QuiltOptions::Request() const
 {

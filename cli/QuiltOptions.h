@@ -38,7 +38,12 @@ struct QuiltOptions {
     NewQuiltRequest Request() const;
     // The --param values; only after Validate accepted them.
     std::vector<ParameterAssignment> Assignments() const;
+    // The seed given, else one drawn from the clock now: what a run reports as "seed".
+    double DrawSeed() const;
 };
+
+// The quilt kinds, "square, hex, ...", for messages and help.
+std::string KindList();
 
 // What generating a quilt took.
 struct RunFigures {

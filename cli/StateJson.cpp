@@ -1,6 +1,7 @@
 #include "cli/StateJson.h"
 
 #include "engine/QuiltCoefficients.h"
+#include <cmath>
 
 namespace tilvex::cli {
 
@@ -149,6 +150,13 @@ nlohmann::ordered_json StateJson(CTilvexApp& app)
     j["form"] = FormName(FormOf(app));
     j["parameters"] = ParametersJson(app);
     return j;
+}
+
+nlohmann::ordered_json SeedJson(double seed)
+{
+    if (seed >= 0.0 && seed <= 9007199254740992.0 && std::floor(seed) == seed)
+        return static_cast<std::uint64_t>(seed);
+    return seed;
 }
 
 std::string JsonText(const nlohmann::ordered_json& j)

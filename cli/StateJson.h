@@ -16,6 +16,8 @@ nlohmann::ordered_json ParametersJson(CTilvexApp& app);
 nlohmann::ordered_json ParameterTableJson(const QuiltForm& form);
 // The quilt's state as the command-line program reports it.
 nlohmann::ordered_json StateJson(CTilvexApp& app);
+// A seed as JSON: the whole numbers seeds are as integers.
+nlohmann::ordered_json SeedJson(double seed);
 // Indented JSON text. Bytes that are not UTF-8 (a quilt name from another
 // system or a damaged file) become U+FFFD instead of stopping the program.
 std::string JsonText(const nlohmann::ordered_json& j);

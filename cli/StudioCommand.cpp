@@ -8,6 +8,7 @@
 #include "cli/CliInteraction.h"
 #include "cli/ProgressPrinter.h"
 #include "cli/StateJson.h"
+#include "core/OutputPath.h"
 #include "engine/RenderJob.h"
 #include "engine/TilvexApp.h"
 #include "studio/TileGeometry.h"
@@ -22,9 +23,10 @@ CLI::App* StudioCommand::Add(CLI::App& program)
     run.AddProgress(studio);
     sampling.Add(studio);
     look.Add(studio);
-    studio->add_option("--period", period, "Tiles per image side (default 1)");
+    studio->add_option("--period", period, "Tiles per image side, 1-32 (default 1)");
     run.AddThreads(studio);
     studio->add_option("--png", png, "Output PNG file")->required();
+    studio->add_option("--save", save, "Save the quilt's session (.qlt) as render --save does");
     return studio;
 }
 
@@ -42,7 +44,18 @@ int StudioCommand::Run()
         std::cerr << "tilvex-cli studio: " << problem << "\n";
         return 2;
     }
-    CTilvexApp app(quilt.seed);
+    // Before any work: a render of hours must not end on a name that cannot be written.
+    const std::pair<const std::string*, OutputKind> outputs[] = {{&png, OutputKind::FileOrDevice},
+                                                                 {&save, OutputKind::WholeFile}};
+    for (const auto& [path, kind] : outputs) {
+        if (path->empty()) continue;
+        if (std::string error = CheckOutputFile(*path, kind); !error.empty()) {
+            std::cerr << "tilvex-cli studio: " << error << "\n";
+            return 1;
+        }
+    }
+    const double seed = quilt.DrawSeed();
+    CTilvexApp app(seed);
     CliInteraction user;
     ScopedInteraction atTheTerminal(app, user);
     if (int status = SetUpQuilt(app, quilt, "tilvex-cli studio"); status != 0) return status;
@@ -57,6 +70,8 @@ int StudioCommand::Run()
     }
 
     RenderJob job(app.TakeSnapshot(), sampling.ToRenderSpec(), look.Look(), run.threads);
+    // Saved before the picture (saving takes the grid's floor off, after the snapshot): a stopped render keeps it.
+    if (!save.empty() && !app.SaveSession(save)) return 1;
     auto start = std::chrono::steady_clock::now();
     ProgressPrinter progress(run.progress, "studio");
     const std::string error = job.WritePng(png, period, {}, [&progress](RenderStage stage, double done) {
@@ -72,6 +87,7 @@ int StudioCommand::Run()
     nlohmann::ordered_json j;
     j["kind"] = KindName(job.Quilt().kind);
     j["quiltName"] = job.Quilt().quiltName;
+    j["seed"] = SeedJson(seed);
     j["width"] = job.Width() * period;
     j["height"] = job.Height() * period;
     j["samples"] = job.Samples();

@@ -22,6 +22,7 @@ public:
     RunOptions run;
     int period = 1;
     std::string png;
+    std::string save;
 };
 
 }  // namespace tilvex::cli

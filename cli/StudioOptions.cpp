@@ -17,9 +17,22 @@ std::string Join(const std::vector<std::string>& names)
 
 void RenderSpecOptions::Add(CLI::App* command)
 {
-    command->add_option("--size", size, "Tile width in pixels (default 1024); the height follows the kind");
-    command->add_option("--spp", spp, "Average samples per pixel (default 16)");
-    command->add_option("--studio-seed", studioSeed, "Seed of the orbits' start points (default 0)");
+    command->add_option("--size", size,
+                        "Tile width in pixels, " + std::to_string(studio::kMinWidth) + "-" +
+                            std::to_string(studio::kMaxWidth) + " (default 1024); the height follows the kind");
+    command->add_option("--spp", spp, "Average samples per pixel, above 0 up to 100000 (default 16)");
+    // The text is checked first: converted as it is, -1 would wrap and what is past the top saturate.
+    command
+        ->add_option("--studio-seed", studioSeed,
+                     "Seed of the orbits' start points, a whole number 0-18446744073709551615 (default 0)")
+        ->check(CLI::Validator(
+            [](std::string& text) -> std::string {
+                if (text.empty() || text.find_first_not_of("0123456789") != std::string::npos || text.size() > 20 ||
+                    (text.size() == 20 && text > "18446744073709551615"))
+                    return "must be a whole number between 0 and 18446744073709551615";
+                return {};
+            },
+            ""));
     command->add_option("--simd", simd,
                         "Orbits in vector lanes: auto, avx512, avx2 or scalar (default auto: the widest this processor has)");
 }
@@ -47,11 +60,12 @@ studio::RenderSpec RenderSpecOptions::ToRenderSpec() const
 
 void LookOptions::Add(CLI::App* command)
 {
-    command->add_option("--colormap", colormap,
-                        "Colour map: " + Join(studio::ColorMap::Names()) + " (default viridis)");
-    command->add_option("--gradient", gradient, "Colour map of your own: \"#RRGGBB,#RRGGBB,...\"");
+    auto* colormapOption = command->add_option("--colormap", colormap,
+                                               "Colour map: " + Join(studio::ColorMap::Names()) + " (default viridis)");
+    command->add_option("--gradient", gradient, "Colour map of your own, two or more stops: \"#RRGGBB,#RRGGBB,...\"")
+        ->excludes(colormapOption);
     command->add_option("--background", background, "Colour of empty cells, #RRGGBB (default: the map's dark end)");
-    command->add_option("--gamma", gamma, "Gamma of the tone curve (default 2.2)");
+    command->add_option("--gamma", gamma, "Gamma of the tone curve, 0.1-10 (default 2.2)");
     command->add_flag("--equalize", equalize, "Equalise the brightness histogram");
 }
 
@@ -87,7 +101,8 @@ studio::Look LookOptions::Look() const
 
 void RunOptions::AddThreads(CLI::App* command)
 {
-    command->add_option("--threads", threads, "Worker threads (default: every core)");
+    command->add_option("--threads", threads,
+                        "Worker threads, 0-256; more than the cores run as many as there are cores (default 0: every core)");
 }
 
 void RunOptions::AddProgress(CLI::App* command)

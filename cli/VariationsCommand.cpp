@@ -29,6 +29,10 @@ CLI::App* VariationsCommand::Add(CLI::App& program)
                            "Iterations each variation grows (default " + std::to_string(kDefaultVariationIterations) +
                                ")");
     variations->add_option("--thumb", thumb, "Thumbnail width in pixels (default 160)");
+    auto* overwriteFlag =
+        variations->add_flag("--overwrite", overwrite, "Replace a gallery the folder holds already, its files included");
+    variations->add_flag("--add", add, "Add to a gallery the folder holds already; its quilts stay in index.json")
+        ->excludes(overwriteFlag);
     run.AddThreads(variations);
     run.AddProgress(variations);
     return variations;
@@ -66,21 +70,35 @@ int VariationsCommand::Run()
     request.thumbWidth = thumb;
     request.threads = run.threads;
 
+    GalleryFolder folder;
+    const EarlierGallery earlier = overwrite ? EarlierGallery::Overwrite
+                                   : add     ? EarlierGallery::Add
+                                             : EarlierGallery::Refuse;
+    if (FolderProblem problem = folder.Open(out, earlier); problem.status != 0) {
+        std::cerr << "tilvex-cli variations: " << problem.message << "\n";
+        return problem.status;
+    }
+    GalleryRequest written;
+    written.thumbWidth = thumb;
+    written.threads = run.threads;
+
     const auto start = std::chrono::steady_clock::now();
     ProgressPrinter progress(run.progress, "variations");
     int done = 0;
+    std::string stageError;
     std::optional<std::vector<GalleryEntry>> entries = MakeVariations(request, [&](const GalleryEntry& e) {
+        if (stageError.empty()) stageError = folder.Stage(e, written);
         progress.Show(static_cast<double>(++done) / count, e.quilt.name);
     });
     progress.Finish();
-    if (!entries) {
-        std::cerr << "tilvex-cli variations: not enough memory to start a quilt\n";
+    if (!entries || !stageError.empty()) {
+        std::cerr << "tilvex-cli variations: " << (stageError.empty() ? "not enough memory to start a quilt" : stageError)
+                  << "\n";
         return 1;
     }
-    GalleryRequest folder;
-    folder.thumbWidth = thumb;
-    folder.threads = run.threads;
-    const std::string error = WriteGalleryFolder(out, *entries, folder, [](const GalleryEntry&, const std::string& session) {
+    std::vector<GalleryRecord> records;
+    for (const GalleryEntry& e : *entries) records.push_back(RecordOf(e));
+    const std::string error = folder.Commit(records, written, [](const GalleryRecord&, const std::string& session) {
         return "tilvex-cli render --load " + session;
     });
     if (!error.empty()) {

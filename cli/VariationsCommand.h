@@ -24,6 +24,7 @@ public:
     std::optional<double> seed;
     std::optional<int> maxIterations;
     int thumb = 160;
+    bool overwrite = false, add = false;
     RunOptions run;
 };
 

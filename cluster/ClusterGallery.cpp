@@ -49,7 +49,8 @@ std::optional<std::vector<GalleryEntry>> MakeShare(const std::vector<int>& items
 }  // namespace
 
 ClusterGalleryOutcome MakeGalleryOnCluster(const Cluster& cluster, const GalleryRequest& request,
-                                           const std::function<void(const GalleryEntry&)>& onEntry)
+                                           const std::function<void(const GalleryEntry&)>& onEntry,
+                                           const std::function<std::string(const GalleryEntry&)>& keep)
 {
     ClusterGalleryOutcome outcome;
     const std::vector<int> items = DealtItems(request.count, cluster.Rank(), cluster.Ranks());
@@ -73,7 +74,13 @@ ClusterGalleryOutcome MakeGalleryOnCluster(const Cluster& cluster, const Gallery
     }
     // Each rank sends its entries in item order, so they are taken in that order.
     // Every message is taken, even after a bad one, so no sender waits forever.
-    outcome.bestFirst = std::move(mine);
+    const auto take = [&](const GalleryEntry& entry) {
+        outcome.bestFirst.push_back(RecordOf(entry));
+        if (std::string error = keep ? keep(entry) : std::string(); outcome.keepError.empty())
+            outcome.keepError = error;
+    };
+    for (const GalleryEntry& entry : mine) take(entry);
+    mine.clear();
     std::string damaged;
     for (int item = 0; item < request.count; ++item) {
         const int owner = OwnerOfItem(item, cluster.Ranks());
@@ -81,7 +88,7 @@ ClusterGalleryOutcome MakeGalleryOnCluster(const Cluster& cluster, const Gallery
         std::string error;
         std::optional<GalleryEntry> entry = DecodeGalleryEntry(cluster.Receive(owner), error);
         if (entry)
-            outcome.bestFirst.push_back(std::move(*entry));
+            take(*entry);
         else if (damaged.empty())
             damaged = "rank " + std::to_string(owner) + ": " + error;
     }

@@ -10,15 +10,34 @@ Tilvex draws quilts: wallpaper-like patterns that appear as a point jumps
 about a tile under a chaotic map with the tile's symmetry. Square,
 hexagonal, 4-6-12, 4-8-8, 3-12-12 and Wild Corner quilts; palettes from the
 visit counts; pictures saved as BMP, PCX or PNG; sessions saved in .qlt files.
+A studio renderer makes large, smooth, true-colour pictures of a quilt on
+every core, and a gallery makes many random quilts at once, scored and shown
+best first.
 .
-This package holds the Qt desktop program tilvex and tilvex-cli, which makes
-the same quilts from the command line.")
+This package holds the Qt desktop program tilvex (with its studio export and
+preview, the parameter editor, the Variations and Explore Gallery windows) and
+tilvex-cli, which makes the same quilts from the command line: render, info,
+studio, gallery, params and variations.")
+string(REGEX REPLACE "\n.*" "" CPACK_PACKAGE_DESCRIPTION_SUMMARY "${TILVEX_PACKAGE_DESCRIPTION}")
+string(REGEX REPLACE "^[^\n]*\n" "" CPACK_PACKAGE_DESCRIPTION "${TILVEX_PACKAGE_DESCRIPTION}")
+set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
+set(CPACK_STRIP_FILES ON)
+set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
+set(CPACK_DEBIAN_PACKAGE_SECTION graphics)
+set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
+set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+# Added to the computed list: Qt finds its windowing plugins at run time only.
+if(TARGET tilvex-desktop)
+    set(CPACK_DEBIAN_TILVEX_PACKAGE_DEPENDS "qt6-qpa-plugins")
+endif()
+# One package per install component: tilvex, python3-tilvex and tilvex-mpi
+# when they are built; each description starts with its own summary line.
+set(CPACK_DEB_COMPONENT_INSTALL ON)
+set(CPACK_COMPONENTS_ALL tilvex)
+set(CPACK_DEBIAN_TILVEX_PACKAGE_NAME tilvex)
+set(CPACK_DEBIAN_TILVEX_DESCRIPTION "${TILVEX_PACKAGE_DESCRIPTION}")
 if(TARGET tilvex_python)
-    # Two packages: the programs, and the Python module over the same library.
-    set(CPACK_DEB_COMPONENT_INSTALL ON)
-    set(CPACK_COMPONENTS_ALL tilvex python)
-    set(CPACK_DEBIAN_TILVEX_PACKAGE_NAME tilvex)
-    set(CPACK_DEBIAN_TILVEX_DESCRIPTION "${TILVEX_PACKAGE_DESCRIPTION}")
+    list(APPEND CPACK_COMPONENTS_ALL python)
     set(CPACK_DEBIAN_PYTHON_PACKAGE_NAME python3-tilvex)
     set(CPACK_DEBIAN_PYTHON_PACKAGE_SECTION python)
     set(CPACK_DEBIAN_PYTHON_DESCRIPTION
@@ -31,38 +50,19 @@ open.")
     math(EXPR TILVEX_PYTHON_NEXT "${Python3_VERSION_MINOR} + 1")
     set(CPACK_DEBIAN_PYTHON_PACKAGE_DEPENDS
         "python3 (>= ${Python3_VERSION_MAJOR}.${Python3_VERSION_MINOR}), python3 (<< ${Python3_VERSION_MAJOR}.${TILVEX_PYTHON_NEXT}), python3-numpy")
-else()
-    string(REGEX REPLACE "\n.*" "" CPACK_PACKAGE_DESCRIPTION_SUMMARY "${TILVEX_PACKAGE_DESCRIPTION}")
-    string(REGEX REPLACE "^[^\n]*\n" "" CPACK_PACKAGE_DESCRIPTION "${TILVEX_PACKAGE_DESCRIPTION}")
 endif()
-set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
-set(CPACK_STRIP_FILES ON)
-set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
-set(CPACK_DEBIAN_PACKAGE_SECTION graphics)
-set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
-set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
-# Added to the computed list: Qt finds its windowing plugins at run time only.
-if(TARGET tilvex-desktop)
-    set(CPACK_DEBIAN_TILVEX_PACKAGE_DEPENDS "qt6-qpa-plugins")
-endif()
-# One package per install component: tilvex, and tilvex-mpi when it is built.
-set(CPACK_DEB_COMPONENT_INSTALL ON)
-set(CPACK_COMPONENTS_ALL tilvex)
-set(CPACK_DEBIAN_TILVEX_PACKAGE_NAME tilvex)
-# Each package's description follows the one summary line all share.
-set(CPACK_COMPONENT_TILVEX_DESCRIPTION "${CPACK_PACKAGE_DESCRIPTION}")
 if(TARGET tilvex-mpi)
     list(APPEND CPACK_COMPONENTS_ALL mpi)
     set(CPACK_DEBIAN_MPI_PACKAGE_NAME tilvex-mpi)
     set(CPACK_DEBIAN_MPI_PACKAGE_SECTION science)
     # mpirun starts the job; under Slurm, srun can instead.
     set(CPACK_DEBIAN_MPI_PACKAGE_RECOMMENDS "openmpi-bin")
-    set(CPACK_COMPONENT_MPI_DESCRIPTION "Quilt posters and galleries on an MPI cluster: tilvex-mpi runs the
-studio and gallery commands of tilvex-cli over the processes of an MPI job,
-started by mpirun or by Slurm. A poster's samples are shared among the
-processes and summed onto the first, a gallery's quilts dealt among them.
-The files are those tilvex-cli writes, byte for byte, whatever the number of
-processes.
+    set(CPACK_DEBIAN_MPI_DESCRIPTION "Tilvex quilt posters and galleries on an MPI cluster
+tilvex-mpi runs the studio and gallery commands of tilvex-cli over the
+processes of an MPI job, started by mpirun or by Slurm. A poster's samples
+are shared among the processes and summed onto the first, a gallery's
+quilts dealt among them. The files are those tilvex-cli writes, byte for
+byte, whatever the number of processes.
 .
 The package holds tilvex-mpi, its manual page, bash completion and an
 example Slurm batch script.")

@@ -8,8 +8,9 @@
 #include <cerrno>
 #include <cstring>
 #include <filesystem>
-#include <fstream>
 
+#include "core/OutputPath.h"
+#include "core/RegularFile.h"
 #include "core/SessionRecords.h"
 #include "engine/TilvexApp.h"
 #include "engine/WildCornerMark.h"
@@ -63,6 +64,10 @@ void TransferHeader(IO& io, SessionHeader& h, int gridCapacity)
     io.Point(h.orbit.point);
     io.Point(h.orbit.nextPoint);
     if constexpr (IO::kReading) {
+        // The generation loop counts up to the limit: a negative count would run for billions of steps.
+        io.Check(h.counters.iterationCount >= 0,
+                 Text("its iteration count is", h.counters.iterationCount) + ", below 0");
+        io.Check(h.counters.maxIterations >= 0, Text("its iteration limit is", h.counters.maxIterations) + ", below 0");
         // Later commands copy the depth into the square map, whose tables hold 6.
         io.Check(h.detail.squareDetailDepth <= 6,
                  Text("its square detail depth is", h.detail.squareDetailDepth) + ", above 6");
@@ -214,27 +219,11 @@ bool ReadsBackAs(int fd, const std::vector<std::uint8_t>& bytes)
 
 bool LoadFile(const std::string& path, int gridCapacity, std::vector<std::uint8_t>& bytes, SessionLoadFailure& failure)
 {
-    std::error_code ec;
-    if (std::filesystem::is_directory(path, ec)) {
-        failure.error = EISDIR;
-        failure.message = "Cannot open the session file \"" + path + "\": it is a folder.";
-        return false;
-    }
-    std::ifstream file(path, std::ios::binary);
-    if (!file) {
-        failure.error = errno;
-        failure.message = "Cannot open the session file \"" + path + "\": " + ErrnoText() + ".";
-        return false;
-    }
     // One byte past the largest valid file is enough to call it too long.
-    bytes.resize(MaxSessionBytes(gridCapacity) + 1);
-    file.read(reinterpret_cast<char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
-    if (file.bad()) {
-        failure.error = EIO;
-        failure.message = "Cannot read the session file \"" + path + "\".";
+    if (auto refusal = ReadRegularFile(path, MaxSessionBytes(gridCapacity) + 1, bytes, &failure.error)) {
+        failure.message = "Cannot open the session file \"" + path + "\": " + *refusal + ".";
         return false;
     }
-    bytes.resize(static_cast<std::size_t>(file.gcount()));
     return true;
 }
 
@@ -302,19 +291,16 @@ std::optional<std::string> DecodeSession(CTilvexApp& app, const std::uint8_t* da
 std::optional<std::string> WriteFileReplacing(const std::string& path, const std::vector<std::uint8_t>& bytes)
 {
     namespace fs = std::filesystem;
-    std::error_code ec;
-    fs::path target = path;
     // Saving through a link replaces the file it points to, not the link.
-    if (fs::is_symlink(target, ec)) {
-        fs::path resolved = fs::weakly_canonical(target, ec);
-        if (!ec) target = resolved;
-    }
+    const fs::path target = WriteTarget(path);
     fs::path dir = target.parent_path();
     if (target.filename().empty()) return "it names a folder, not a file";
 
     struct stat existing {};
     bool replacing = ::stat(target.c_str(), &existing) == 0;
     if (replacing && S_ISDIR(existing.st_mode)) return "it is a folder";
+    // The rename would put a file in place of a device or pipe.
+    if (replacing && !S_ISREG(existing.st_mode)) return "it is not a regular file";
 
     static std::atomic<unsigned> serial = 0;  // several quilts may save at once
     fs::path temp;

@@ -30,6 +30,19 @@ int MpiGalleryCommand::Run()
         if (leads) std::cerr << "tilvex-mpi gallery: " << problem << "\n";
         return 2;
     }
+    // The folder is rank 0's: an earlier gallery there is refused before any work unless --overwrite or --add.
+    cli::GalleryFolder folder;
+    cli::FolderProblem opened;
+    if (leads) {
+        const cli::EarlierGallery earlier = options_.overwrite ? cli::EarlierGallery::Overwrite
+                                            : options_.add     ? cli::EarlierGallery::Add
+                                                               : cli::EarlierGallery::Refuse;
+        opened = folder.Open(options_.out, earlier);
+    }
+    if (const int status = cluster_.Broadcast(opened.status); status != 0) {
+        if (leads) std::cerr << "tilvex-mpi gallery: " << opened.message << "\n";
+        return status;
+    }
     GalleryRequest request = options_.Request();
     request.baseSeed = cluster_.Broadcast(request.baseSeed);  // rank 0's clock, when not given
 
@@ -42,10 +55,13 @@ int MpiGalleryCommand::Run()
         progress.Show(static_cast<double>(done) / mine,
                       std::to_string(done) + "/" + std::to_string(mine) + " " + entry.quilt.name);
     };
-    const cluster::ClusterGalleryOutcome outcome = cluster::MakeGalleryOnCluster(cluster_, request, onEntry);
+    // Rank 0 stages each quilt's files as it comes and keeps only its record.
+    const cluster::ClusterGalleryOutcome outcome = cluster::MakeGalleryOnCluster(
+        cluster_, request, onEntry, [&](const GalleryEntry& entry) { return folder.Stage(entry, request); });
     progress.Finish();
     if (ReportFailures(cluster_, "gallery", outcome.failures)) return 1;
-    std::string error = leads ? cli::WriteGalleryFolder(options_.out, outcome.bestFirst, request) : std::string();
+    std::string error;
+    if (leads) error = outcome.keepError.empty() ? folder.Commit(outcome.bestFirst, request) : outcome.keepError;
     if (!(error = cluster_.Broadcast(error)).empty()) {
         if (leads) std::cerr << "tilvex-mpi gallery: " << error << "\n";
         return 1;

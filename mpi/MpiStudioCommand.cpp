@@ -9,6 +9,7 @@
 #include "cli/ProgressPrinter.h"
 #include "cli/StateJson.h"
 #include "cluster/ClusterStudio.h"
+#include "core/OutputPath.h"
 #include "core/RandomSource.h"
 #include "engine/TilvexApp.h"
 #include "mpi/RankReport.h"
@@ -30,6 +31,16 @@ int MpiStudioCommand::Run()
     if (!problem.empty()) {
         if (leads) std::cerr << "tilvex-mpi studio: " << problem << "\n";
         return 2;
+    }
+    // Rank 0 writes the files: a name it cannot write is refused before any rank works.
+    std::string unwritable;
+    if (leads)
+        for (const auto& [path, kind] : {std::pair{&options_.png, OutputKind::FileOrDevice},
+                                         std::pair{&options_.save, OutputKind::WholeFile}})
+            if (unwritable.empty() && !path->empty()) unwritable = CheckOutputFile(*path, kind);
+    if (!cluster_.Broadcast(unwritable).empty()) {
+        if (leads) std::cerr << "tilvex-mpi studio: " << unwritable << "\n";
+        return 1;
     }
     // Every rank makes the quilt itself, from rank 0's seed.
     cli::QuiltOptions quilt = options_.quilt;
@@ -56,6 +67,9 @@ int MpiStudioCommand::Run()
 
     cluster::ClusterStudioRequest request{app.TakeSnapshot(), options_.sampling.ToRenderSpec(), options_.look.Look(),
                                           options_.run.threads, options_.period, options_.png};
+    // Saved after the snapshot (saving takes the grid's floor off) and before the picture, as tilvex-cli studio
+    // does: a stopped render keeps the quilt.
+    if (cluster_.Broadcast(leads && !options_.save.empty() && !app.SaveSession(options_.save) ? 1 : 0) != 0) return 1;
     const auto start = std::chrono::steady_clock::now();
     cli::ProgressPrinter progress(leads && options_.run.progress, "studio");
     const cluster::ClusterStudioOutcome outcome =
@@ -74,6 +88,7 @@ int MpiStudioCommand::Run()
     nlohmann::ordered_json j;
     j["kind"] = KindName(request.quilt->kind);
     j["quiltName"] = request.quilt->quiltName;
+    j["seed"] = cli::SeedJson(*quilt.seed);
     j["width"] = outcome.width;
     j["height"] = outcome.height;
     j["samples"] = outcome.samples;

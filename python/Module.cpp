@@ -5,6 +5,7 @@
 #include <exception>
 #include <filesystem>
 #include <memory>
+#include <mutex>
 #include <optional>
 #include <string>
 #include <vector>
@@ -219,13 +220,20 @@ py::list Gallery(long long count, const std::string& kind, std::optional<double>
     const tilvex::GalleryRequest request = options.Request();
     std::optional<std::vector<std::unique_ptr<Quilt>>> made =
         RunInterruptibly([&](std::stop_token stop) -> std::optional<std::vector<std::unique_ptr<Quilt>>> {
-            std::optional<std::vector<tilvex::GalleryEntry>> entries = tilvex::MakeGallery(request, {}, stop);
-            if (!entries) return std::nullopt;
+            // Entries come from the gallery's threads in any order; each becomes a quilt at its index.
+            std::vector<std::unique_ptr<Quilt>> byIndex(static_cast<std::size_t>(request.count));
+            std::mutex lock;
+            const auto keep = [&](const tilvex::GalleryEntry& entry) {
+                auto quilt = std::make_unique<Quilt>(entry.quilt.session, entry.quilt.seed);
+                quilt->score = entry.score;
+                std::lock_guard hold(lock);
+                byIndex[static_cast<std::size_t>(entry.quilt.index)] = std::move(quilt);
+            };
+            std::optional<std::vector<tilvex::GalleryRecord>> records = tilvex::MakeGallery(request, keep, stop);
+            if (!records) return std::nullopt;
             std::vector<std::unique_ptr<Quilt>> quilts;
-            for (const tilvex::GalleryEntry& entry : *entries) {
-                quilts.push_back(std::make_unique<Quilt>(entry.quilt.session, entry.quilt.seed));
-                quilts.back()->score = entry.score;
-            }
+            for (const tilvex::GalleryRecord& record : *records)
+                quilts.push_back(std::move(byIndex[static_cast<std::size_t>(record.index)]));
             return quilts;
         });
     if (!made) throw std::runtime_error("not enough memory to start a quilt");

@@ -113,8 +113,9 @@ struct Accumulator::Chunk {
 
 int ThreadCount(int wanted)
 {
+    // More than the cores would not run: the threads in use are what a report names.
     int all = tbb::this_task_arena::max_concurrency();
-    return wanted > 0 ? std::min(wanted, std::max(all, wanted)) : all;
+    return wanted > 0 ? std::min(wanted, all) : all;
 }
 
 Accumulator::Accumulator(std::shared_ptr<const QuiltSnapshot> quilt, int resolution, const RenderSpec& renderSpec)

@@ -64,7 +64,7 @@ private:
     DensityBuffer buffer_;
 };
 
-// Worker threads for a wish (0: every core).
+// Worker threads for a wish (0: every core), at most one per core.
 int ThreadCount(int wanted);
 
 }  // namespace tilvex::studio

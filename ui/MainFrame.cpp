@@ -381,7 +381,7 @@ void CMainFrame::ExportStudioImage()
     StudioExportRequest request;
     request.Load(settings_);
     request.look = studioLook_;
-    request.path = QDir::current().filePath(QString::fromStdString(app_.QuiltName()) + QStringLiteral(".png"));
+    request.path = FreshFileName(QDir::current().filePath(QString::fromStdString(app_.QuiltName()) + QStringLiteral(".png")));
     std::optional<StudioExportRequest> answer = askStudioExport(request);
     if (!answer) return;
     request = *answer;

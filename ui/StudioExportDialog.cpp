@@ -3,7 +3,9 @@
 #include <QComboBox>
 #include <QDialogButtonBox>
 #include <QDoubleSpinBox>
+#include <QDir>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QFormLayout>
 #include <QHBoxLayout>
 #include <QLineEdit>
@@ -13,6 +15,7 @@
 #include <QSpinBox>
 #include <algorithm>
 
+#include "core/OutputPath.h"
 #include "studio/ColorMap.h"
 
 namespace tilvex::ui {
@@ -101,12 +104,43 @@ StudioExportRequest StudioExportDialog::Request() const
     return r;
 }
 
+QString FreshFileName(const QString& wanted)
+{
+    if (!QFileInfo::exists(wanted)) return wanted;
+    const QFileInfo info(wanted);
+    const QString suffix = info.suffix().isEmpty() ? QString() : QStringLiteral(".") + info.suffix();
+    for (int n = 2;; ++n) {
+        const QString candidate = info.dir().filePath(QStringLiteral("%1-%2%3").arg(info.completeBaseName()).arg(n).arg(suffix));
+        if (!QFileInfo::exists(candidate)) return candidate;
+    }
+}
+
 void StudioExportDialog::accept()
 {
-    if (path_->text().trimmed().isEmpty()) {
+    const QString path = path_->text().trimmed();
+    if (path.isEmpty()) {
         QMessageBox::warning(this, windowTitle(), QStringLiteral("Please choose a PNG file to write."));
         path_->setFocus();
         return;
+    }
+    // Before the render: hours of work must not end on a name that cannot be written.
+    if (const std::string problem = CheckOutputFile(path.toStdString(), OutputKind::FileOrDevice); !problem.empty()) {
+        QString text = QString::fromStdString(problem) + QStringLiteral(".");
+        text[0] = text[0].toUpper();
+        QMessageBox::warning(this, windowTitle(), text);
+        path_->setFocus();
+        return;
+    }
+    if (QFileInfo::exists(path) && path != confirmed_) {
+        // The words of the file chooser's own question.
+        const auto answer = QMessageBox::warning(
+            this, windowTitle(),
+            QStringLiteral("%1 already exists.\nDo you want to replace it?").arg(QFileInfo(path).fileName()),
+            QMessageBox::Yes | QMessageBox::No, QMessageBox::No);
+        if (answer != QMessageBox::Yes) {
+            path_->setFocus();
+            return;
+        }
     }
     // Refused here, before any work: the tile's height follows the quilt's kind.
     if (const QString problem = checkSize_ ? checkSize_(Request()) : QString(); !problem.isEmpty()) {
@@ -122,7 +156,11 @@ void StudioExportDialog::Browse()
     QString path = QFileDialog::getSaveFileName(this, QStringLiteral("Export Studio Image"), path_->text(),
                                                 QStringLiteral("PNG FILES (*.png)"));
     if (path.isEmpty()) return;
-    if (!path.endsWith(QStringLiteral(".png"), Qt::CaseInsensitive)) path += QStringLiteral(".png");
+    // The chooser asked about replacing the name it returns, not one with ".png" added.
+    if (path.endsWith(QStringLiteral(".png"), Qt::CaseInsensitive))
+        confirmed_ = path;
+    else
+        path += QStringLiteral(".png");
     path_->setText(path);
 }
 

@@ -27,6 +27,12 @@ struct StudioExportRequest {
     void Save(QSettings& settings) const;
 };
 
+// `wanted`, or when a file has that name the first free "<stem>-2.png",
+// "<stem>-3.png"...: a name offered never points at a file already there.
+QString FreshFileName(const QString& wanted);
+
+// Asks before an existing file is replaced, as File > Save Image does, and
+// refuses a file that cannot be written before any work starts.
 class StudioExportDialog : public QDialog {
     Q_OBJECT
 public:
@@ -42,6 +48,7 @@ private:
 
     StudioExportRequest initial_;
     std::function<QString(const StudioExportRequest&)> checkSize_;
+    QString confirmed_;  // a file the file chooser already asked about replacing
     QSpinBox* size_;
     QDoubleSpinBox* spp_;
     QComboBox* colormap_;

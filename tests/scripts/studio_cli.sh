@@ -30,6 +30,18 @@ timeout 60 "$cli" studio --seed 1 --max-iterations 1000000000 --size 4096 --peri
 [ $? -eq 2 ] || fail "a 69632-pixel picture was not refused at once"
 grep -q "69632 x 69632" "$work/err" || fail "the size refusal does not give the size: $(cat "$work/err")"
 
+# Outputs that cannot be written are refused before the quilt is generated (a billion iterations would take minutes).
+mkdir "$work/folder.png"
+huge="--seed 1 --max-iterations 1000000000"
+for args in "studio --png $work/missing/x.png" "studio --png $work/folder.png" \
+            "studio --png $work/x.png --save $work/missing/x.qlt" "studio --png $work/x.png --save /dev/null" \
+            "render --bmp $work/missing/x.bmp" "render --save $work/folder.png"; do
+    # shellcheck disable=SC2086
+    timeout 60 "$cli" $args $huge > /dev/null 2> "$work/err"
+    [ $? -eq 1 ] || fail "$args: not refused at once with exit 1"
+    grep -q "cannot write" "$work/err" || fail "$args: $(cat "$work/err")"
+done
+
 mkdir "$work/ro" && chmod 500 "$work/ro"
 if [ "$(id -u)" -ne 0 ]; then
     "$cli" studio $quick --png "$work/ro/x.png" > /dev/null 2>&1; [ $? -eq 1 ] || fail "unwritable folder: not exit 1"
@@ -59,6 +71,13 @@ name_s=$("$cli" studio $quick --png "$work/s.png" | grep quiltName)
 "$cli" render --seed 7 --max-iterations 60000 --save "$work/s.qlt" > /dev/null
 name_l=$("$cli" studio --load "$work/s.qlt" --size 64 --spp 2 --png "$work/l.png" | grep quiltName)
 [ "$name_r" = "$name_l" ] || fail "studio --load quilt $name_l differs from $name_r"
+
+# A picture made without --seed can be made again: the JSON gives the seed drawn, --save the session.
+json=$("$cli" studio --max-iterations 60000 --size 64 --spp 2 --threads 256 --png "$work/r.png" --save "$work/r.qlt")
+seed=$(echo "$json" | python3 -c 'import json, sys; print(json.load(sys.stdin)["seed"])')
+"$cli" render --seed "$seed" --max-iterations 60000 --save "$work/again.qlt" > /dev/null
+cmp -s "$work/r.qlt" "$work/again.qlt" || fail "studio --save with the seed reported ($seed) is not what render makes"
+echo "$json" | grep -q "\"threads\": $(nproc)," || fail "JSON does not report the $(nproc) threads in use: $json"
 
 [ "$failures" -eq 0 ] && echo "studio command: all checks passed"
 exit "$failures"

@@ -1,9 +1,12 @@
+#include <QAbstractButton>
 #include <QAction>
+#include <QApplication>
 #include <QDropEvent>
 #include <QFileInfo>
 #include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
+#include <QMessageBox>
 #include <QMimeData>
 #include <QProgressBar>
 #include <QRegularExpression>
@@ -29,6 +32,7 @@
 #include "ui/ExploreWindow.h"
 #include "ui/MainFrame.h"
 #include "ui/QuiltShaping.h"
+#include "ui/StudioExportDialog.h"
 #include "ui/TilvexDoc.h"
 #include "ui/TilvexView.h"
 
@@ -132,6 +136,7 @@ private slots:
     void progressPaneShowsCountAgainstLimit();
     void autoRebuildIsAnOptionalLastViewItem();
     void studioExportRendersInTheBackgroundAndPreviewIsRemembered();
+    void studioExportNeverReplacesAFileUnasked();
     void largeStudioPreviewLeavesTheEventLoopTurning();
     void autoRebuildOffLeavesTheViewAlone();
     void autoRebuildRebuildsOnlyWhileGenerating();
@@ -786,6 +791,39 @@ void MainWindowTest::studioExportRendersInTheBackgroundAndPreviewIsRemembered()
     }
     Fixture fresh;
     QVERIFY(!fresh.frame->StudioPreview());
+}
+
+void MainWindowTest::studioExportNeverReplacesAFileUnasked()
+{
+    Fixture f;
+    QFile(f.File("q.png")).open(QIODevice::WriteOnly);
+    QFile(f.File("q-2.png")).open(QIODevice::WriteOnly);
+    QCOMPARE(ui::FreshFileName(f.File("q.png")), f.File("q-3.png"));
+    QCOMPARE(ui::FreshFileName(f.File("new.png")), f.File("new.png"));
+
+    // An existing file is replaced only on Yes; a folder that is not there is refused at once.
+    ui::StudioExportRequest r;
+    const auto answer = [&](const QString& path, QMessageBox::StandardButton button) {
+        r.path = path;
+        ui::StudioExportDialog dialog(r, {});
+        QString asked;
+        QTimer::singleShot(0, &dialog, [&] {
+            auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+            if (!box) return;
+            asked = box->text();
+            box->button(box->standardButtons() & QMessageBox::Yes ? button : QMessageBox::Ok)->click();
+        });
+        dialog.accept();
+        return std::pair{dialog.result() == QDialog::Accepted, asked};
+    };
+    auto [accepted, asked] = answer(f.File("q.png"), QMessageBox::No);
+    QVERIFY(!accepted);
+    QCOMPARE(asked, QStringLiteral("q.png already exists.\nDo you want to replace it?"));
+    QVERIFY(answer(f.File("q.png"), QMessageBox::Yes).first);
+    std::tie(accepted, asked) = answer(f.File("missing/q.png"), QMessageBox::Ok);
+    QVERIFY(!accepted);
+    QVERIFY2(asked.contains(QStringLiteral("does not exist")), qPrintable(asked));
+    QVERIFY(answer(f.File("q-3.png"), QMessageBox::Ok).first);
 }
 
 void MainWindowTest::largeStudioPreviewLeavesTheEventLoopTurning()
