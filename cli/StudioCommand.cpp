@@ -93,6 +93,7 @@ int StudioCommand::Run()
     j["samples"] = job.Samples();
     j["threads"] = job.Threads();
     j["simd"] = studio::SimdPathName(job.Path());
+    j["precision"] = studio::PrecisionName(job.Sampling().precision);
     j["seconds"] = seconds;
     j["samplesPerSecond"] = seconds > 0 ? static_cast<double>(job.Samples()) / seconds : 0.0;
     j["colormap"] = look.gradient.empty() ? look.colormap : "gradient";

@@ -34,7 +34,10 @@ void RenderSpecOptions::Add(CLI::App* command)
             },
             ""));
     command->add_option("--simd", simd,
-                        "Orbits in vector lanes: auto, avx512, avx2 or scalar (default auto: the widest this processor has)");
+                        "Orbits in vector lanes: auto, avx512, avx2 or scalar (default auto: the widest this processor "
+                        "has); the picture is the same on each");
+    command->add_option("--precision", precision,
+                        "exact (default) or fast: rougher sines for previews and drafts, a close but other picture");
 }
 
 std::string RenderSpecOptions::Validate() const
@@ -45,6 +48,7 @@ std::string RenderSpecOptions::Validate() const
     const std::optional<studio::SimdPath> path = studio::ParseSimdPath(simd);
     if (!path) return "unknown --simd '" + simd + "'; use one of auto, avx512, avx2, scalar";
     if (!studio::SimdSupported(*path)) return "--simd " + simd + ": this processor lacks it; use auto or scalar";
+    if (!studio::ParsePrecision(precision)) return "unknown --precision '" + precision + "'; use exact or fast";
     return {};
 }
 
@@ -55,6 +59,7 @@ studio::RenderSpec RenderSpecOptions::ToRenderSpec() const
     renderSpec.samplesPerPixel = spp;
     renderSpec.seed = studioSeed;
     renderSpec.simd = *studio::ParseSimdPath(simd);
+    renderSpec.precision = *studio::ParsePrecision(precision);
     return renderSpec;
 }
 

@@ -12,17 +12,13 @@ namespace tilvex::cluster {
 
 namespace {
 
-// Rank 0's vector path on every rank: the picture depends on it. Rank 0 keeps
-// its own setting, which the picture's note records as given.
-std::string AgreeOnPath(const Cluster& cluster, studio::RenderSpec& renderSpec)
+// Every path draws the same picture, so each rank takes its own widest one
+// (auto), and only a path asked for by name must be there on every node.
+std::string CheckPath(const studio::RenderSpec& renderSpec)
 {
-    const auto path = static_cast<studio::SimdPath>(cluster.Broadcast(static_cast<int>(studio::ResolveSimd(renderSpec.simd))));
-    if (cluster.Leads()) return {};
-    if (!studio::SimdSupported(path))
-        return std::string("this processor lacks the vector path ") + studio::SimdPathName(path) +
-               " that rank 0 takes; give --simd with a path every node has";
-    renderSpec.simd = path;
-    return {};
+    if (studio::SimdSupported(renderSpec.simd)) return {};
+    return std::string("this processor lacks the vector path ") + studio::SimdPathName(renderSpec.simd) +
+           "; give --simd auto or a path every node has";
 }
 
 }  // namespace
@@ -35,8 +31,8 @@ ClusterStudioOutcome RenderStudioOnCluster(const Cluster& cluster, const Cluster
     auto since = [](std::chrono::steady_clock::time_point t) {
         return std::chrono::duration<double>(std::chrono::steady_clock::now() - t).count();
     };
-    studio::RenderSpec renderSpec = request.renderSpec;
-    std::string failure = AgreeOnPath(cluster, renderSpec);
+    const studio::RenderSpec& renderSpec = request.renderSpec;
+    std::string failure = CheckPath(renderSpec);
 
     std::optional<RenderJob> job;
     if (failure.empty()) {

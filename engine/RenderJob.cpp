@@ -64,7 +64,9 @@ std::string RenderJob::WritePng(const std::string& path, int period, std::stop_t
     if (!SampleTo(Budget(), stop, progress)) return studio::kWriteStopped;
     std::optional<studio::FloatImage> image = Develop(stop, progress);
     if (!image) return studio::kWriteStopped;
-    return studio::WritePicturePng(*image, period, path, studio::PictureNote(*quilt_, renderSpec_, look_, period), stop,
+    studio::RenderSpec made = renderSpec_;
+    made.simd = accumulator_->Path();  // the path that ran (the picture is the same on any)
+    return studio::WritePicturePng(*image, period, path, studio::PictureNote(*quilt_, made, look_, period), stop,
                                    [&progress](double done) {
                                        if (progress) progress(RenderStage::Writing, done);
                                    });

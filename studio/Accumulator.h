@@ -24,8 +24,7 @@ using ShareDone = std::function<void(double done)>;
 // render settings' chunks: chunk c has taken its share of the total so far, and its
 // orbits restart (should they escape) only at fixed sample counts. The buffer
 // for a total is therefore the same whether it was reached in one pass or
-// many, and for any number of threads (path by path: each vector path steps
-// its own batch of lanes).
+// many, for any number of threads, and on every vector path (for a precision).
 class Accumulator {
 public:
     Accumulator(std::shared_ptr<const QuiltSnapshot> quilt, int resolution, const RenderSpec& renderSpec);
@@ -47,7 +46,8 @@ public:
     const DensityBuffer& Density() const { return buffer_; }
     std::uint64_t Samples() const;  // taken so far, here
     std::uint64_t Target() const { return target_; }  // asked of every chunk so far
-    SimdPath Path() const { return path_; }
+    SimdPath Path() const { return path_; }  // resolved
+    Precision PrecisionOf() const { return precision_; }
     const QuiltSnapshot& Quilt() const { return *quilt_; }
 
 private:
@@ -56,6 +56,7 @@ private:
 
     std::shared_ptr<const QuiltSnapshot> quilt_;
     SimdPath path_;
+    Precision precision_;
     LaneParams params_;
     std::uint64_t seed_;
     std::uint64_t target_ = 0;

@@ -63,7 +63,11 @@ TEST(RenderJob, LooksAndSpecsReadBackAndRefuseWhatTheyDoNotKnow)
     look.background = studio::Rgb8{9, 8, 7};
     look.tone = {1.7, true};
     EXPECT_EQ(nlohmann::json(look).get<studio::Look>(), look);
-    studio::RenderSpec renderSpec{.width = 300, .samplesPerPixel = 2.5, .seed = 1ull << 60, .simd = studio::SimdPath::Scalar};
+    studio::RenderSpec renderSpec{.width = 300,
+                                  .samplesPerPixel = 2.5,
+                                  .seed = 1ull << 60,
+                                  .simd = studio::SimdPath::Scalar,
+                                  .precision = studio::Precision::Fast};
     EXPECT_EQ(nlohmann::json(renderSpec).get<studio::RenderSpec>(), renderSpec);
 
     for (const char* bad : {R"({"gama": 2})", R"({"gamma": 20})", R"({"gamma": "2"})", R"({"colormap": "jet"})",
@@ -74,7 +78,7 @@ TEST(RenderJob, LooksAndSpecsReadBackAndRefuseWhatTheyDoNotKnow)
         } catch (const std::invalid_argument&) {
         }
     }
-    for (const char* bad : {R"({"width": 8})", R"({"width": 300.5})", R"({"seed": -1})", R"({"simd": "sse"})",
+    for (const char* bad : {R"({"width": 8})", R"({"width": 300.5})", R"({"seed": -1})", R"({"simd": "sse"})", R"({"precision": "rough"})",
                             R"({"chunks": 0})", R"({"spp": 4})"}) {
         try {
             (void)nlohmann::json::parse(bad).get<studio::RenderSpec>();

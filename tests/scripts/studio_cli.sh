@@ -11,7 +11,7 @@ fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
 quick="--seed 7 --max-iterations 60000 --size 64 --spp 2"
 
 for args in "--colormap jet" "--gradient #000000" "--gradient #000000,#GG0000" "--size 8" "--spp 0" \
-            "--gamma 0" "--period 0" "--threads -1" "--background red" "--kind octagon" "--simd sse"; do
+            "--gamma 0" "--period 0" "--threads -1" "--background red" "--kind octagon" "--simd sse" "--precision rough"; do
     # shellcheck disable=SC2086
     "$cli" studio $quick $args --png "$work/x.png" > "$work/out" 2> "$work/err"
     code=$?
@@ -57,6 +57,16 @@ done
 echo "$json" | grep -q '"simd": "auto"' && fail "JSON names auto, not the path taken: $json"
 json=$("$cli" studio $quick --simd scalar --png "$work/s.png") || fail "scalar studio render failed"
 echo "$json" | grep -q '"simd": "scalar"' || fail "JSON lacks the scalar path: $json"
+# Every vector path draws the same picture; the settings name the path that ran and the precision.
+"$cli" studio $quick --png "$work/a.png" > /dev/null || fail "studio render on the widest path failed"
+/usr/bin/python3 - "$work/s.png" "$work/a.png" <<'PY' || fail "the scalar and the widest path's pictures differ"
+import json, sys
+from PIL import Image
+scalar, widest = Image.open(sys.argv[1]), Image.open(sys.argv[2])
+assert scalar.tobytes() == widest.tobytes(), "pixels differ"
+render = json.loads(scalar.text["Tilvex"])["render"]
+assert render["simd"] == "scalar" and render["precision"] == "exact", render
+PY
 /usr/bin/python3 - "$work/hex.png" <<'PY' || fail "hex.png is not a 128-pixel-wide RGB PNG"
 import sys
 from PIL import Image
