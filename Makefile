@@ -5,6 +5,7 @@ ASAN_BUILD ?= build-asan
 FUZZ_BUILD ?= build-fuzz
 FUZZ_SECONDS ?= 60
 PICTURE_FUZZ_SECONDS ?= 30
+GALLERY_FUZZ_SECONDS ?= 20
 OUT ?= $(CURDIR)/out
 PREFIX ?= /usr/local
 
@@ -28,11 +29,13 @@ test-asan: deps
 	cd $(ASAN_BUILD) && ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 ctest --output-on-failure -j $(JOBS) -LE no-sanitizer
 
 # Session loading and what follows it under libFuzzer (clang), seeded with sessions of every kind;
+# then what a gallery reads back from its folder (index.json, thumbnails),
 # then studio pictures' notes and look files, seeded with what tilvex-cli writes.
 test-fuzz: deps
 	@CC=clang CXX=clang++ cmake -S . -B $(FUZZ_BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTILVEX_FUZZ=ON -DTILVEX_BUILD_UI=OFF -DTILVEX_BUILD_BENCH=OFF > /dev/null
-	@cmake --build $(FUZZ_BUILD) --target session_fuzz picture_fuzz look_fuzz tilvex-cli -j $(JOBS)
+	@cmake --build $(FUZZ_BUILD) --target session_fuzz gallery_index_fuzz thumbnail_fuzz picture_fuzz look_fuzz tilvex-cli -j $(JOBS)
 	bash fuzz/run-session-fuzz.sh $(FUZZ_BUILD)/bin $(FUZZ_SECONDS)
+	bash fuzz/run-gallery-fuzz.sh $(FUZZ_BUILD)/bin $(GALLERY_FUZZ_SECONDS)
 	bash fuzz/run-picture-fuzz.sh $(FUZZ_BUILD)/bin $(PICTURE_FUZZ_SECONDS)
 
 test: test-release test-fuzz test-asan
@@ -46,12 +49,13 @@ bench: build
 install: build
 	cmake --install $(BUILD) --prefix "$(PREFIX)"
 
-# A Debian package in $(BUILD)/, which lintian must find free of errors.
+# Debian packages in $(BUILD)/ (tilvex, and tilvex-mpi when MPI was found), which
+# lintian must find free of errors.
 package: build
 	@bash scripts/install-deps.sh package
-	@rm -f $(BUILD)/tilvex_*.deb
+	@rm -f $(BUILD)/*tilvex*_*.deb
 	cd $(BUILD) && cpack
-	lintian --fail-on error $(BUILD)/tilvex_*.deb
+	lintian --fail-on error $(BUILD)/*tilvex*_*.deb
 
 clean:
 	rm -rf $(BUILD) $(ASAN_BUILD) $(FUZZ_BUILD)

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <iostream>
 #include <memory>
 #include <vector>
 
@@ -22,6 +23,8 @@ public:
 std::vector<std::unique_ptr<Command>> TilvexCliCommands();
 
 // Parses the command line and runs the subcommand given; the exit status.
-int RunProgram(CLI::App& program, std::vector<std::unique_ptr<Command>>& commands, int argc, char** argv);
+// Help, the version and parse errors go to out and err.
+int RunProgram(CLI::App& program, std::vector<std::unique_ptr<Command>>& commands, int argc, char** argv,
+               std::ostream& out = std::cout, std::ostream& err = std::cerr);
 
 }  // namespace tilvex::cli

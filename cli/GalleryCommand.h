@@ -24,6 +24,8 @@ public:
     std::optional<double> seed;
     std::optional<int> maxIterations;
     int thumb = 160;
+    bool overwrite = false;
+    bool add = false;
     RunOptions run;
 };
 

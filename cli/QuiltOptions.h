@@ -1,10 +1,13 @@
 #pragma once
 
+#include <iostream>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include <CLI/CLI.hpp>
 
+#include "engine/QuiltCoefficients.h"
 #include "engine/QuiltControl.h"
 
 namespace tilvex {
@@ -27,12 +30,20 @@ struct QuiltOptions {
     bool knot = false;
     std::optional<int> corner;
     std::string load;
+    std::vector<std::string> params;  // NAME=VALUE, applied after the quilt is set up
 
     void Add(CLI::App* command);
     // Empty when the options make sense, else the problem.
     std::string Validate() const;
     NewQuiltRequest Request() const;
+    // The --param values; only after Validate accepted them.
+    std::vector<ParameterAssignment> Assignments() const;
+    // The seed given, else one drawn from the clock now: what a run reports as "seed".
+    double DrawSeed() const;
 };
+
+// The quilt kinds, "square, hex, ...", for messages and help.
+std::string KindList();
 
 // What generating a quilt took.
 struct RunFigures {
@@ -42,9 +53,10 @@ struct RunFigures {
 };
 
 // Starts the program's state and loads or sets up the quilt the options
-// describe, with their iteration limit. False (already reported to the
-// state's user) on failure.
-bool SetUpQuilt(CTilvexApp& app, const QuiltOptions& options);
+// describe, its --param values and iteration limit. The exit status: 0 ready,
+// 1 failed (reported to the state's user), 2 a --param refused (reported to
+// `errors` after "<who>: ", e.g. "tilvex-cli render").
+int SetUpQuilt(CTilvexApp& app, const QuiltOptions& options, const std::string& who, std::ostream& errors = std::cerr);
 // Generates the quilt to its limit, showing progress.
 RunFigures GenerateToLimit(CTilvexApp& app, ProgressPrinter& progress);
 

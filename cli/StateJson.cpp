@@ -1,5 +1,8 @@
 #include "cli/StateJson.h"
 
+#include "engine/QuiltCoefficients.h"
+#include <cmath>
+
 namespace tilvex::cli {
 
 namespace {
@@ -102,6 +105,33 @@ nlohmann::ordered_json CoefficientsJson(CTilvexApp& app)
     return j;
 }
 
+nlohmann::ordered_json ParametersJson(CTilvexApp& app)
+{
+    const ParameterTable& table = ParametersFor(FormOf(app));
+    nlohmann::ordered_json j = nlohmann::ordered_json::object();
+    for (std::size_t i = 0; i < table.Size(); ++i) j[table.Parameters()[i].name] = table.Get(app.maps, i);
+    return j;
+}
+
+nlohmann::ordered_json ParameterTableJson(const QuiltForm& form)
+{
+    nlohmann::ordered_json list = nlohmann::ordered_json::array();
+    for (const ParameterInfo& p : ParametersFor(form).Parameters()) {
+        nlohmann::ordered_json j;
+        j["name"] = p.name;
+        j["group"] = p.group;
+        j["meaning"] = p.meaning;
+        j["min"] = p.min;
+        j["max"] = p.max;
+        j["integer"] = p.integer;
+        list.push_back(j);
+    }
+    nlohmann::ordered_json j;
+    j["form"] = FormName(form);
+    j["parameters"] = list;
+    return j;
+}
+
 nlohmann::ordered_json StateJson(CTilvexApp& app)
 {
     nlohmann::ordered_json j;
@@ -117,7 +147,16 @@ nlohmann::ordered_json StateJson(CTilvexApp& app)
     j["generating"] = app.run.generating != 0;
     j["viewPeriod"] = app.geometry.viewPeriod;
     j["coefficients"] = CoefficientsJson(app);
+    j["form"] = FormName(FormOf(app));
+    j["parameters"] = ParametersJson(app);
     return j;
+}
+
+nlohmann::ordered_json SeedJson(double seed)
+{
+    if (seed >= 0.0 && seed <= 9007199254740992.0 && std::floor(seed) == seed)
+        return static_cast<std::uint64_t>(seed);
+    return seed;
 }
 
 std::string JsonText(const nlohmann::ordered_json& j)

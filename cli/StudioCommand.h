@@ -23,6 +23,7 @@ public:
     int period = 1;
     int dpi = 0;
     std::string png, exr;
+    std::string save;
 };
 
 }  // namespace tilvex::cli

@@ -2,17 +2,19 @@
 
 #include <cmath>
 #include <cstdlib>
-#include <fstream>
 #include <sstream>
 
 #include <nlohmann/json.hpp>
 
+#include "core/RegularFile.h"
 #include "engine/SessionFile.h"
 #include "studio/ColorMap.h"
 
 namespace tilvex::cli {
 
 namespace {
+
+constexpr std::size_t kMaxLookBytes = 1 << 16;  // a look is a few hundred bytes
 
 std::string Join(const std::vector<std::string>& names)
 {
@@ -25,11 +27,27 @@ std::string Join(const std::vector<std::string>& names)
 
 void RenderSpecOptions::Add(CLI::App* command)
 {
-    command->add_option("--size", size, "Tile width in pixels (default 1024); the height follows the kind");
-    command->add_option("--spp", spp, "Average samples per pixel (default 16)");
-    command->add_option("--studio-seed", studioSeed, "Seed of the orbits' start points (default 0)");
+    command->add_option("--size", size,
+                        "Tile width in pixels, " + std::to_string(studio::kMinWidth) + "-" +
+                            std::to_string(studio::kMaxWidth) + " (default 1024); the height follows the kind");
+    command->add_option("--spp", spp, "Average samples per pixel, above 0 up to 100000 (default 16)");
+    // The text is checked first: converted as it is, -1 would wrap and what is past the top saturate.
+    command
+        ->add_option("--studio-seed", studioSeed,
+                     "Seed of the orbits' start points, a whole number 0-18446744073709551615 (default 0)")
+        ->check(CLI::Validator(
+            [](std::string& text) -> std::string {
+                if (text.empty() || text.find_first_not_of("0123456789") != std::string::npos || text.size() > 20 ||
+                    (text.size() == 20 && text > "18446744073709551615"))
+                    return "must be a whole number between 0 and 18446744073709551615";
+                return {};
+            },
+            ""));
     command->add_option("--simd", simd,
-                        "Orbits in vector lanes: auto, avx512, avx2 or scalar (default auto: the widest this processor has)");
+                        "Orbits in vector lanes: auto, avx512, avx2 or scalar (default auto: the widest this processor "
+                        "has); the picture is the same on each");
+    command->add_option("--precision", precision,
+                        "exact (default) or fast: rougher sines for previews and drafts, a close but other picture");
 }
 
 std::string RenderSpecOptions::Validate() const
@@ -40,6 +58,7 @@ std::string RenderSpecOptions::Validate() const
     const std::optional<studio::SimdPath> path = studio::ParseSimdPath(simd);
     if (!path) return "unknown --simd '" + simd + "'; use one of auto, avx512, avx2, scalar";
     if (!studio::SimdSupported(*path)) return "--simd " + simd + ": this processor lacks it; use auto or scalar";
+    if (!studio::ParsePrecision(precision)) return "unknown --precision '" + precision + "'; use exact or fast";
     return {};
 }
 
@@ -50,6 +69,7 @@ studio::RenderSpec RenderSpecOptions::ToRenderSpec() const
     renderSpec.samplesPerPixel = spp;
     renderSpec.seed = studioSeed;
     renderSpec.simd = *studio::ParseSimdPath(simd);
+    renderSpec.precision = *studio::ParsePrecision(precision);
     return renderSpec;
 }
 
@@ -58,11 +78,12 @@ void LookOptions::Add(CLI::App* command)
     command_ = command;
     command->add_option("--look", lookFile, "Read the look from this JSON file; the options below change it");
     command->add_option("--save-look", saveLook, "Write the look in force to this JSON file");
-    command->add_option("--colormap", colormap,
-                        "Colour map: " + Join(studio::ColorMap::Names()) + " (default viridis)");
-    command->add_option("--gradient", gradient, "Colour map of your own: \"#RRGGBB,#RRGGBB,...\"");
+    auto* colormapOption = command->add_option("--colormap", colormap,
+                                               "Colour map: " + Join(studio::ColorMap::Names()) + " (default viridis)");
+    command->add_option("--gradient", gradient, "Colour map of your own, two or more stops: \"#RRGGBB,#RRGGBB,...\"")
+        ->excludes(colormapOption);
     command->add_option("--background", background, "Colour of empty cells, #RRGGBB (default: the map's dark end)");
-    command->add_option("--gamma", gamma, "Gamma of the tone curve (default 2.2)");
+    command->add_option("--gamma", gamma, "Gamma of the tone curve, 0.1-10 (default 2.2)");
     command->add_flag("--equalize", equalize, "Equalise the brightness histogram");
     command->add_option("--exposure", exposure,
                         "auto (default: black and white points at percentiles of the filled pixels) or stops "
@@ -84,10 +105,12 @@ std::string LookOptions::Resolve(studio::Look& look) const
 {
     look = {};
     if (!lookFile.empty()) {
-        std::ifstream file(lookFile);
-        if (!file) return "--look: cannot read \"" + lookFile + "\"";
+        std::vector<std::uint8_t> bytes;
+        if (auto refusal = ReadRegularFile(lookFile, kMaxLookBytes + 1, bytes))
+            return "--look: cannot read \"" + lookFile + "\": " + *refusal;
+        if (bytes.size() > kMaxLookBytes) return "--look " + lookFile + ": longer than a look file can be";
         try {
-            look = nlohmann::json::parse(file).get<studio::Look>();
+            look = nlohmann::json::parse(bytes.begin(), bytes.end()).get<studio::Look>();
         } catch (const nlohmann::json::exception& e) {
             return "--look " + lookFile + ": not a JSON look (" + e.what() + ")";
         } catch (const std::invalid_argument& e) {
@@ -187,7 +210,8 @@ std::string LookOptions::SaveLook() const
 
 void RunOptions::AddThreads(CLI::App* command)
 {
-    command->add_option("--threads", threads, "Worker threads (default: every core)");
+    command->add_option("--threads", threads,
+                        "Worker threads, 0-256; more than the cores run as many as there are cores (default 0: every core)");
 }
 
 void RunOptions::AddProgress(CLI::App* command)

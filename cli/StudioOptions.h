@@ -9,12 +9,13 @@
 
 namespace tilvex::cli {
 
-// What a studio picture is sampled with: --size, --spp, --studio-seed, --simd.
+// What a studio picture is sampled with: --size, --spp, --studio-seed, --simd, --precision.
 struct RenderSpecOptions {
     int size = 1024;
     double spp = 16.0;
     unsigned long long studioSeed = 0;
     std::string simd = "auto";
+    std::string precision = "exact";
 
     void Add(CLI::App* command);
     std::string Validate() const;

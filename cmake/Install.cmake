@@ -11,6 +11,10 @@ set(TILVEX_GENERATED ${CMAKE_BINARY_DIR}/generated/data)
 set(CMAKE_INSTALL_DEFAULT_DIRECTORY_PERMISSIONS
     OWNER_READ OWNER_WRITE OWNER_EXECUTE GROUP_READ GROUP_EXECUTE WORLD_READ WORLD_EXECUTE)
 
+# Everything belongs to the package tilvex but tilvex-mpi's own files, which
+# go into the package tilvex-mpi (component mpi), so the desktop's package
+# does not pull Open MPI in.
+set(CMAKE_INSTALL_DEFAULT_COMPONENT_NAME tilvex)
 install(TARGETS tilvex-cli RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 if(TARGET tilvex-desktop)
     install(TARGETS tilvex-desktop RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
@@ -42,3 +46,20 @@ foreach(page tilvex.1 tilvex-cli.1)
 endforeach()
 tilvex_compressed(${TILVEX_DATA}/doc/changelog changelog)
 install(FILES ${TILVEX_GENERATED}/changelog.gz ${TILVEX_DATA}/doc/copyright DESTINATION ${CMAKE_INSTALL_DATADIR}/doc/tilvex)
+if(TARGET tilvex_python)
+    install(FILES ${TILVEX_GENERATED}/changelog.gz ${TILVEX_DATA}/doc/copyright
+            DESTINATION ${CMAKE_INSTALL_DATADIR}/doc/python3-tilvex COMPONENT python)
+endif()
+
+if(TARGET tilvex-mpi)
+    install(TARGETS tilvex-mpi RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR} COMPONENT mpi)
+    tilvex_compressed(${TILVEX_DATA}/man/tilvex-mpi.1 tilvex-mpi.1)
+    install(FILES ${TILVEX_GENERATED}/tilvex-mpi.1.gz DESTINATION ${CMAKE_INSTALL_MANDIR}/man1 COMPONENT mpi)
+    # tilvex-cli's completion knows tilvex-mpi's commands too.
+    install(FILES ${TILVEX_DATA}/completion/tilvex-cli DESTINATION ${CMAKE_INSTALL_DATADIR}/bash-completion/completions
+            RENAME tilvex-mpi COMPONENT mpi)
+    install(FILES ${TILVEX_GENERATED}/changelog.gz ${TILVEX_DATA}/doc/copyright
+            DESTINATION ${CMAKE_INSTALL_DATADIR}/doc/tilvex-mpi COMPONENT mpi)
+    install(FILES ${TILVEX_DATA}/tilvex-poster.sbatch DESTINATION ${CMAKE_INSTALL_DATADIR}/doc/tilvex-mpi/examples
+            COMPONENT mpi)
+endif()

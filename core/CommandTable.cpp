@@ -28,6 +28,8 @@ constexpr CommandInfo kCommands[] = {
      H::Application},
     {cmd::ExploreGallery, "Explore Gallery", "E&xplore Gallery...",
      "Make random quilts in the background and pick one by its thumbnail", H::Frame},
+    {cmd::QuiltVariations, "Variations", "&Variations...",
+     "Eight variations around the current Quilt; click one to make it current", H::Frame},
     {cmd::UseDetail, "Use Detailed Generation", "Use Detailed &Generation", "", H::Application},
     {cmd::SetMapping, "Set Quilt Mapping", "Set Quilt &Mapping", "", H::Application},
     {cmd::UseTransformation, "Use Transformation", "Use &Transformation", "", H::Application},
@@ -53,6 +55,10 @@ constexpr CommandInfo kCommands[] = {
      "Rebuild and view the Quilt about once a second while it is being built", H::Frame},
     {cmd::StudioPreview, "Studio Preview", "Studio &Preview",
      "Show the Quilt being built with the studio's smooth colouring", H::Frame},
+    {cmd::ShowParameters, "Parameters", "&Parameters",
+     "Show every coefficient of the Quilt as a slider, with a preview that sharpens", H::Frame},
+    {cmd::QuiltUndo, "Undo", "&Undo\tCtrl+Z", "Undo the last change of the Quilt", H::Frame},
+    {cmd::QuiltRedo, "Redo", "&Redo\tCtrl+Shift+Z", "Redo the change undone last", H::Frame},
     {cmd::AppAbout, "About", "&About TILVEX...", "Display program information, version number and copyright",
      H::Application},
 
@@ -69,21 +75,25 @@ constexpr CommandInfo kCommands[] = {
 constexpr int kFileMenu[] = {cmd::FileNew,   cmd::FileOpen,  cmd::FileSave,  cmd::FileSaveAs, cmd::ExportStudioImage,
                              cmd::Separator, cmd::FileMru1, cmd::Separator, cmd::AppExit};
 constexpr int kQuiltMenu[] = {
-    cmd::RandomNewQuilt,      cmd::ChooseQuiltFractal,  cmd::ExploreGallery,       cmd::Separator,
+    cmd::RandomNewQuilt,      cmd::ChooseQuiltFractal,  cmd::ExploreGallery,       cmd::QuiltVariations,
+    cmd::Separator,
     cmd::UseDetail,           cmd::SetMapping,          cmd::UseTransformation,    cmd::Separator,
     cmd::RebuildView,         cmd::SetViewPeriod,       cmd::Separator,            cmd::RandomResetPalette,
     cmd::RandomDensityPalette, cmd::CycleDensityPalette, cmd::SelectPaletteColors, cmd::Separator,
     cmd::SaveImagePcx,        cmd::SaveImageBmp,        cmd::SaveImagePng,         cmd::Separator,
     cmd::IterationStatus};
-// Auto Rebuild and Studio Preview go last so the usual items keep their places.
+// Auto Rebuild, Studio Preview and Parameters go last so the usual items keep their places.
 constexpr int kViewMenu[] = {cmd::ViewToolbar, cmd::ViewStatusBar, cmd::Separator, cmd::AutoRebuild,
-                             cmd::StudioPreview};
+                             cmd::StudioPreview, cmd::ShowParameters};
+// After the usual menus, so each keeps its place.
+constexpr int kEditMenu[] = {cmd::QuiltUndo, cmd::QuiltRedo};
 constexpr int kHelpMenu[] = {cmd::AppAbout};
 
 constexpr MenuInfo kMenus[] = {
     {"&File", kFileMenu},
     {"&Quilt", kQuiltMenu},
     {"&View", kViewMenu},
+    {"&Edit", kEditMenu},
     {"&Help", kHelpMenu},
 };
 
@@ -102,6 +112,8 @@ constexpr AcceleratorInfo kAccelerators[] = {
     {"Shift+Del", cmd::EditCut},    {"Ctrl+C", cmd::EditCopy},        {"Ctrl+Ins", cmd::EditCopy},
     {"Ctrl+V", cmd::EditPaste},     {"Shift+Ins", cmd::EditPaste},    {"F6", cmd::NextPane},
     {"Shift+F6", cmd::PrevPane},
+    // The specified Undo entry is never enabled, so its keys reach these.
+    {"Ctrl+Z", cmd::QuiltUndo},     {"Alt+Backspace", cmd::QuiltUndo}, {"Ctrl+Shift+Z", cmd::QuiltRedo},
 };
 
 }  // namespace

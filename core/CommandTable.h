@@ -30,6 +30,14 @@ constexpr int ExportStudioImage = 0x8021;
 constexpr int StudioPreview = 0x8022;
 // Opens the gallery window: random quilts made in the background, one to pick.
 constexpr int ExploreGallery = 0x8023;
+// Steps back and forth through the changes of the quilt's definition. The
+// specified EditUndo keeps its entry, handled by nobody.
+constexpr int QuiltUndo = 0x8024;
+constexpr int QuiltRedo = 0x8025;
+// Toggle: the dock of every coefficient as a slider, with a progressive preview.
+constexpr int ShowParameters = 0x8026;
+// Opens the window of eight variations around the current quilt.
+constexpr int QuiltVariations = 0x8027;
 
 constexpr int FileNew = 0xE100;
 constexpr int FileOpen = 0xE101;

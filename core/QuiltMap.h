@@ -53,6 +53,8 @@ public:
     void Clear();
     // Cells of the width x width area with a non-zero count.
     int FilledCells() const;
+    // The counts of the width x width area: cell (x, y) at x * width + y. Null without storage.
+    const std::uint16_t* Cells() const { return cells_.get(); }
 
     std::uint16_t maxCount = 0;
     std::uint16_t minCount = 0;

@@ -7,6 +7,7 @@
 #include "render/PixelRules.h"
 #include "engine/QuiltExport.h"
 #include "render/QuiltImageFile.h"
+#include "render/QuiltRows.h"
 
 namespace tilvex {
 
@@ -98,6 +99,19 @@ std::string ExportQuiltImage(CTilvexApp& app, ImageFormat format, const std::str
     app.geometry.viewPeriod = static_cast<std::int16_t>(period & 0xFFFF);
     app.grid.RemoveFloor();
     return WriteQuiltImage(app, format, path);
+}
+
+RgbPicture ExportQuiltPixels(CTilvexApp& app, int period)
+{
+    app.geometry.viewPeriod = static_cast<std::int16_t>(period & 0xFFFF);
+    app.grid.RemoveFloor();
+    TileSize tile = ExportTile(app, app.geometry.viewPeriod);
+    std::shared_ptr<const QuiltSnapshot> quilt = app.TakeSnapshot();
+    QuiltMaps fold = quilt->maps;
+    QuiltRows rows(*quilt, fold, quilt->geometry.viewPeriod, tile.width, tile.height);
+    RgbPicture picture = QuiltRgbPicture(rows, quilt->paletteEntries);
+    app.maps = std::move(fold);
+    return picture;
 }
 
 }  // namespace tilvex

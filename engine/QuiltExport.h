@@ -3,6 +3,7 @@
 #include <string>
 
 #include "render/QuiltImageFile.h"
+#include "render/QuiltPixels.h"
 
 namespace tilvex {
 
@@ -14,5 +15,9 @@ class CTilvexApp;
 // complete: it is written beside the destination and renamed into place.
 // Returns an empty string on success, else a message for the user.
 std::string ExportQuiltImage(CTilvexApp& app, ImageFormat format, const std::string& path, int period);
+
+// The pixels ExportQuiltImage writes for this period, in memory, with the
+// same changes to app.
+RgbPicture ExportQuiltPixels(CTilvexApp& app, int period);
 
 }  // namespace tilvex

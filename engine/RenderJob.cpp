@@ -71,9 +71,10 @@ std::uint64_t RenderJob::Budget() const
 
 bool RenderJob::SampleTo(std::uint64_t total, std::stop_token stop, const RenderProgress& progress)
 {
-    const std::uint64_t taken = accumulator_->Samples();
-    if (total <= taken) return true;
-    return accumulator_->Run(total - taken, threads_, stop, [&progress](double done) {
+    // What was asked before counts, taken or not: a stopped pass is finished
+    // first, and a share's own chunks are all this job takes.
+    const std::uint64_t asked = accumulator_->Target();
+    return accumulator_->Run(total > asked ? total - asked : 0, threads_, stop, [&progress](double done) {
         if (progress) progress(RenderStage::Sampling, done);
     });
 }
@@ -94,7 +95,9 @@ std::string RenderJob::Write(const Outputs& o, std::stop_token stop, const Rende
     if (!SampleTo(Budget(), stop, progress)) return studio::kWriteStopped;
     std::optional<studio::FloatImage> image = Develop(stop, progress);
     if (!image) return studio::kWriteStopped;
-    const studio::PictureNote note = studio::MakePictureNote(*quilt_, renderSpec_, look_, o.period, o.session);
+    studio::RenderSpec made = renderSpec_;
+    made.simd = accumulator_->Path();  // the path that ran (the picture is the same on any)
+    const studio::PictureNote note = studio::MakePictureNote(*quilt_, made, look_, o.period, o.session);
     const int files = (o.png.empty() ? 0 : 1) + (o.exr.empty() ? 0 : 1);
     int written = 0;
     auto share = [&progress, &written, files](double done) {

@@ -4,6 +4,7 @@
 #include <functional>
 #include <memory>
 #include <optional>
+#include <span>
 #include <stop_token>
 #include <string>
 #include <vector>
@@ -49,7 +50,17 @@ public:
     std::uint64_t Budget() const;
     std::uint64_t Samples() const { return accumulator_->Samples(); }
 
-    // Takes samples until `total` have been taken. False when stopped.
+    // Work spread over processes: this job samples chunks [first, first + count)
+    // of its budget only; the other shares' densities are merged in slices.
+    void TakeShare(int firstChunk, int chunkCount) { accumulator_->TakeShare(firstChunk, chunkCount); }
+    int Chunks() const { return accumulator_->Chunks(); }
+    const studio::DensityBuffer& Density() const { return accumulator_->Density(); }
+    void MergeDensity(std::size_t firstCell, std::span<const std::uint32_t> counts)
+    {
+        accumulator_->MergeCells(firstCell, counts);
+    }
+
+    // Takes samples until `total` have been asked of the chunks. False when stopped.
     bool SampleTo(std::uint64_t total, std::stop_token stop = {}, const RenderProgress& progress = {});
     // The picture of the samples so far, under the current look. Empty when stopped.
     std::optional<studio::FloatImage> Develop(std::stop_token stop = {}, const RenderProgress& progress = {}) const;

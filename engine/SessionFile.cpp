@@ -8,8 +8,9 @@
 #include <cerrno>
 #include <cstring>
 #include <filesystem>
-#include <fstream>
 
+#include "core/OutputPath.h"
+#include "core/RegularFile.h"
 #include "core/SessionRecords.h"
 #include "engine/TilvexApp.h"
 #include "engine/WildCornerMark.h"
@@ -64,6 +65,10 @@ void TransferHeader(IO& io, SessionHeader& h, int gridCapacity)
     io.Point(h.orbit.point);
     io.Point(h.orbit.nextPoint);
     if constexpr (IO::kReading) {
+        // The generation loop counts up to the limit: a negative count would run for billions of steps.
+        io.Check(h.counters.iterationCount >= 0,
+                 Text("its iteration count is", h.counters.iterationCount) + ", below 0");
+        io.Check(h.counters.maxIterations >= 0, Text("its iteration limit is", h.counters.maxIterations) + ", below 0");
         // Later commands copy the depth into the square map, whose tables hold 6.
         io.Check(h.detail.squareDetailDepth <= 6,
                  Text("its square detail depth is", h.detail.squareDetailDepth) + ", above 6");
@@ -213,25 +218,13 @@ bool ReadsBackAs(int fd, const std::vector<std::uint8_t>& bytes)
     return back == bytes;
 }
 
-bool LoadFile(const std::string& path, std::size_t maxBytes, std::vector<std::uint8_t>& bytes, std::string& error)
+bool LoadFile(const std::string& path, int gridCapacity, std::vector<std::uint8_t>& bytes, SessionLoadFailure& failure)
 {
-    std::error_code ec;
-    if (std::filesystem::is_directory(path, ec)) {
-        error = "Cannot open the session file \"" + path + "\": it is a folder.";
+    // One byte past the largest valid file is enough to call it too long.
+    if (auto refusal = ReadRegularFile(path, MaxSessionBytes(gridCapacity) + 1, bytes, &failure.error)) {
+        failure.message = "Cannot open the session file \"" + path + "\": " + *refusal + ".";
         return false;
     }
-    std::ifstream file(path, std::ios::binary);
-    if (!file) {
-        error = "Cannot open the session file \"" + path + "\": " + ErrnoText() + ".";
-        return false;
-    }
-    bytes.resize(maxBytes);
-    file.read(reinterpret_cast<char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
-    if (file.bad()) {
-        error = "Cannot read the session file \"" + path + "\".";
-        return false;
-    }
-    bytes.resize(static_cast<std::size_t>(file.gcount()));
     return true;
 }
 
@@ -299,19 +292,16 @@ std::optional<std::string> DecodeSession(CTilvexApp& app, const std::uint8_t* da
 std::optional<std::string> WriteFileReplacing(const std::string& path, const std::vector<std::uint8_t>& bytes)
 {
     namespace fs = std::filesystem;
-    std::error_code ec;
-    fs::path target = path;
     // Saving through a link replaces the file it points to, not the link.
-    if (fs::is_symlink(target, ec)) {
-        fs::path resolved = fs::weakly_canonical(target, ec);
-        if (!ec) target = resolved;
-    }
+    const fs::path target = WriteTarget(path);
     fs::path dir = target.parent_path();
     if (target.filename().empty()) return "it names a folder, not a file";
 
     struct stat existing {};
     bool replacing = ::stat(target.c_str(), &existing) == 0;
     if (replacing && S_ISDIR(existing.st_mode)) return "it is a folder";
+    // The rename would put a file in place of a device or pipe.
+    if (replacing && !S_ISREG(existing.st_mode)) return "it is not a regular file";
 
     static std::atomic<unsigned> serial = 0;  // several quilts may save at once
     fs::path temp;
@@ -351,12 +341,54 @@ std::optional<std::string> WriteFileReplacing(const std::string& path, const std
     return std::nullopt;
 }
 
+std::optional<SessionLoadFailure> LoadSessionFile(CTilvexApp& app, const std::string& path)
+{
+    SessionLoadFailure failure;
+    std::vector<std::uint8_t> bytes;
+    if (!LoadFile(path, app.maxGridSize, bytes, failure)) return failure;
+    if (studio::LooksLikePicture(bytes.data(), bytes.size())) {
+        // A studio picture carries its quilt's session in a text chunk before its pixels.
+        std::string error;
+        std::optional<studio::PictureNote> note;
+        const auto refusal =
+            ReadRegularFile(path, 2 * MaxSessionBytes(app.maxGridSize) + (1u << 20), bytes, &failure.error);
+        if (refusal)
+            error = *refusal;
+        else
+            note = studio::ReadPictureNote(bytes.data(), bytes.size(), error);
+        if (note && note->session.empty()) error = "it carries no quilt session";
+        if (!note || note->session.empty()) {
+            failure.cause = refusal ? SessionLoadFailure::Cause::File : SessionLoadFailure::Cause::Content;
+            failure.message = "Cannot open the quilt of the picture \"" + path + "\": " + error + ".";
+            return failure;
+        }
+        bytes = std::move(note->session);
+    }
+    if (auto refusal = DecodeSession(app, bytes.data(), bytes.size())) {
+        if (*refusal == kNotEnoughMemoryToLoad) {
+            failure.cause = SessionLoadFailure::Cause::Capacity;
+            failure.message = *refusal;
+        } else {
+            failure.cause = SessionLoadFailure::Cause::Content;
+            failure.message = "Cannot load the session file \"" + path + "\": " + *refusal + ".";
+        }
+        return failure;
+    }
+    return std::nullopt;
+}
+
+std::optional<std::string> SaveSessionFile(CTilvexApp& app, const std::string& path)
+{
+    if (auto error = WriteFileReplacing(path, EncodeSession(app)))
+        return "Cannot save the session file \"" + path + "\": " + *error + ".";
+    return std::nullopt;
+}
+
 bool CTilvexApp::SaveSession(const std::string& path)
 {
     WaitCursor wait(*ui);
-    std::vector<std::uint8_t> bytes = EncodeSession(*this);
-    if (auto error = WriteFileReplacing(path, bytes)) {
-        ui->ShowMessage("Cannot save the session file \"" + path + "\": " + *error + ".", MessageIcon::Error);
+    if (auto message = SaveSessionFile(*this, path)) {
+        ui->ShowMessage(*message, MessageIcon::Error);
         return false;
     }
     return true;
@@ -365,30 +397,8 @@ bool CTilvexApp::SaveSession(const std::string& path)
 bool CTilvexApp::LoadSession(const std::string& path)
 {
     WaitCursor wait(*ui);
-    std::vector<std::uint8_t> bytes;
-    std::string error;
-    // One byte past the largest valid file is enough to call it too long.
-    if (!LoadFile(path, MaxSessionBytes(maxGridSize) + 1, bytes, error)) {
-        ui->ShowMessage(error, MessageIcon::Error);
-        return false;
-    }
-    if (studio::LooksLikePicture(bytes.data(), bytes.size())) {
-        // A studio picture carries its quilt's session in a text chunk before its pixels.
-        std::optional<studio::PictureNote> note;
-        if (LoadFile(path, 2 * MaxSessionBytes(maxGridSize) + (1u << 20), bytes, error))
-            note = studio::ReadPictureNote(bytes.data(), bytes.size(), error);
-        if (note && note->session.empty()) error = "it carries no quilt session";
-        if (!note || note->session.empty()) {
-            ui->ShowMessage("Cannot open the quilt of the picture \"" + path + "\": " + error + ".", MessageIcon::Error);
-            return false;
-        }
-        bytes = std::move(note->session);
-    }
-    if (auto refusal = DecodeSession(*this, bytes.data(), bytes.size())) {
-        if (*refusal == kNotEnoughMemoryToLoad)
-            ui->ShowMessage(*refusal, MessageIcon::Error);
-        else
-            ui->ShowMessage("Cannot load the session file \"" + path + "\": " + *refusal + ".", MessageIcon::Error);
+    if (auto failure = LoadSessionFile(*this, path)) {
+        ui->ShowMessage(failure->message, MessageIcon::Error);
         return false;
     }
     return true;

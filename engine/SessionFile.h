@@ -24,6 +24,20 @@ std::optional<std::string> DecodeSession(CTilvexApp& app, const std::uint8_t* da
 // The largest file DecodeSession can accept with this grid capacity.
 std::size_t MaxSessionBytes(int gridCapacity);
 
+// Why a session file was not loaded: the file could not be read (errno set
+// where the system gave one), its contents were refused, or its grid needs
+// more storage than this program has. message is what the user is shown.
+struct SessionLoadFailure {
+    enum class Cause { File, Content, Capacity } cause = Cause::File;
+    int error = 0;
+    std::string message;
+};
+
+// Reads and decodes a session file into app; app is left as it was on failure.
+std::optional<SessionLoadFailure> LoadSessionFile(CTilvexApp& app, const std::string& path);
+// Encodes app's session and replaces path with it. The user's message on failure.
+std::optional<std::string> SaveSessionFile(CTilvexApp& app, const std::string& path);
+
 // Replaces path with bytes through a checked temporary file beside it, so an
 // earlier file survives any failure. Returns the reason on failure.
 std::optional<std::string> WriteFileReplacing(const std::string& path, const std::vector<std::uint8_t>& bytes);

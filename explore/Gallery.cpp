@@ -1,7 +1,6 @@
 #include "explore/Gallery.h"
 
 #include <algorithm>
-#include <mutex>
 
 #include <tbb/blocked_range.h>
 #include <tbb/parallel_for.h>
@@ -96,25 +95,31 @@ GalleryEntry FinishGalleryEntry(GalleryQuilt quilt, int thumbWidth)
     return GalleryEntry{std::move(quilt), score, std::move(thumbnail)};
 }
 
-void SortByScore(std::vector<GalleryEntry>& entries)
+GalleryRecord RecordOf(const GalleryEntry& entry)
 {
-    std::sort(entries.begin(), entries.end(), [](const GalleryEntry& a, const GalleryEntry& b) {
+    const GalleryQuilt& q = entry.quilt;
+    return GalleryRecord{q.index, q.seed, q.kind, q.name, q.filledCells, entry.score};
+}
+
+void SortByScore(std::vector<GalleryRecord>& records)
+{
+    std::sort(records.begin(), records.end(), [](const GalleryRecord& a, const GalleryRecord& b) {
         if (a.score != b.score) return a.score > b.score;
-        return a.quilt.index < b.quilt.index;
+        return a.index < b.index;
     });
 }
 
 int GalleryThreads(const GalleryRequest& request)
 {
-    return request.threads > 0 ? request.threads : std::max(1, tbb::this_task_arena::max_concurrency());
+    const int all = std::max(1, tbb::this_task_arena::max_concurrency());
+    return request.threads > 0 ? std::min(request.threads, all) : all;
 }
 
-std::optional<std::vector<GalleryEntry>> MakeGallery(const GalleryRequest& request,
-                                                     const std::function<void(const GalleryEntry&)>& onEntry,
-                                                     std::stop_token stop)
+std::optional<std::vector<GalleryRecord>> MakeGallery(const GalleryRequest& request,
+                                                      const std::function<void(const GalleryEntry&)>& onEntry,
+                                                      std::stop_token stop)
 {
-    std::vector<std::optional<GalleryEntry>> made(static_cast<std::size_t>(std::max(request.count, 0)));
-    std::mutex reportLock;
+    std::vector<std::optional<GalleryRecord>> made(static_cast<std::size_t>(std::max(request.count, 0)));
     tbb::task_arena arena(GalleryThreads(request));
     arena.execute([&] {
         tbb::parallel_for(
@@ -124,24 +129,22 @@ std::optional<std::vector<GalleryEntry>> MakeGallery(const GalleryRequest& reque
                     if (stop.stop_requested()) return;
                     std::optional<GalleryQuilt> quilt = MakeGalleryQuilt(i, request, stop);
                     if (!quilt) return;
-                    std::optional<GalleryEntry>& slot = made[static_cast<std::size_t>(i)];
-                    slot = FinishGalleryEntry(std::move(*quilt), request.thumbWidth);
-                    if (onEntry) {
-                        std::lock_guard lock(reportLock);
-                        onEntry(*slot);
-                    }
+                    const GalleryEntry entry = FinishGalleryEntry(std::move(*quilt), request.thumbWidth);
+                    if (onEntry) onEntry(entry);
+                    made[static_cast<std::size_t>(i)] = RecordOf(entry);
                 }
             },
             tbb::simple_partitioner());
     });
-    std::vector<GalleryEntry> entries;
-    entries.reserve(made.size());
-    for (std::optional<GalleryEntry>& entry : made) {
-        if (!entry) return std::nullopt;
-        entries.push_back(std::move(*entry));
+    if (stop.stop_requested()) return std::nullopt;
+    std::vector<GalleryRecord> records;
+    records.reserve(made.size());
+    for (std::optional<GalleryRecord>& record : made) {
+        if (!record) return std::nullopt;
+        records.push_back(std::move(*record));
     }
-    SortByScore(entries);
-    return entries;
+    SortByScore(records);
+    return records;
 }
 
 }  // namespace tilvex

@@ -19,6 +19,7 @@ namespace tilvex {
 // that budget take a few seconds on two cores.
 inline constexpr int kDefaultGalleryIterations = 1000000;
 inline constexpr int kDefaultThumbWidth = 160;
+inline constexpr int kMinThumbSize = 16, kMaxThumbSize = 2048;
 inline constexpr char kAnyKind[] = "any";
 
 struct GalleryRequest {
@@ -64,15 +65,30 @@ studio::Look ThumbnailLook();
 studio::Rgb8Image GalleryThumbnail(std::shared_ptr<const QuiltSnapshot> quilt, int size);
 GalleryEntry FinishGalleryEntry(GalleryQuilt quilt, int thumbWidth);
 
+// What a gallery keeps of a quilt once its entry has been handed on: enough
+// to rank it and to name its files.
+struct GalleryRecord {
+    int index = 0;
+    double seed = 0.0;
+    std::string kind;
+    std::string name;
+    int filledCells = 0;
+    double score = 0.0;
+};
+GalleryRecord RecordOf(const GalleryEntry& entry);
+
 // Best score first; equal scores in index order.
-void SortByScore(std::vector<GalleryEntry>& entries);
+void SortByScore(std::vector<GalleryRecord>& records);
 
 // Makes every quilt of the request on request.threads threads. onEntry, when
-// given, sees each entry as it is done (one call at a time, in any order).
-// The result, best first, is the same for any thread count; empty when stopped.
-std::optional<std::vector<GalleryEntry>> MakeGallery(const GalleryRequest& request,
-                                                     const std::function<void(const GalleryEntry&)>& onEntry = {},
-                                                     std::stop_token stop = {});
+// given, sees each entry on the thread that made it, as it is done (several
+// calls may run at once, in any order), and takes what it needs: the entry
+// is dropped after, so only the entries in flight are held, whatever the
+// count. Returns their records best first, the same for any thread count;
+// empty when stopped.
+std::optional<std::vector<GalleryRecord>> MakeGallery(const GalleryRequest& request,
+                                                      const std::function<void(const GalleryEntry&)>& onEntry = {},
+                                                      std::stop_token stop = {});
 // The threads MakeGallery uses for this request.
 int GalleryThreads(const GalleryRequest& request);
 

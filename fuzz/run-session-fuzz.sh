@@ -26,8 +26,9 @@ done
 "$bin/tilvex-cli" render --seed 9 --kind wild-corner --corner 42 --grid 20 --max-iterations 20000 \
     --save "$work/corpus/corner42.qlt" > /dev/null
 cp "$here"/../tests/data/*.qlt "$work/corpus/" 2>/dev/null || true
-# Files that once crashed a program: a name that is not UTF-8, counters at the
-# top of int, values that are not finite.
+# Files that once crashed or stalled a program: a name that is not UTF-8,
+# counters at the top of int, a negative iteration count, values that are not
+# finite.
 cp "$here"/corpus/*.qlt "$work/corpus/"
 echo "session_fuzz: $(ls "$work/corpus" | wc -l) seed sessions, ${seconds}s"
 

@@ -7,6 +7,8 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include "core/OutputPath.h"
+
 namespace tilvex {
 
 namespace {
@@ -38,23 +40,24 @@ std::string ImageOutput::Open(const std::string& path)
 {
     Abandon();
     path_ = path;
+    target_ = WriteTarget(path).string();
     failed_ = false;
     error_ = 0;
 
     struct stat st {};
-    bool direct = ::stat(path.c_str(), &st) == 0 && !S_ISREG(st.st_mode);
+    bool direct = ::stat(target_.c_str(), &st) == 0 && !S_ISREG(st.st_mode);
     if (direct) {
-        file_ = std::fopen(path.c_str(), "wb");
+        file_ = std::fopen(target_.c_str(), "wb");
         if (!file_) return "Could not create \"" + path + "\": " + Reason(errno);
     } else {
-        std::filesystem::path target(path);
+        std::filesystem::path target(target_);
         std::filesystem::path dir = target.parent_path();
         std::string pattern =
             (dir.empty() ? std::string(".") : dir.string()) + "/." + target.filename().string() + ".XXXXXX";
         int fd = ::mkstemp(pattern.data());
         if (fd < 0) return "Could not create \"" + path + "\": " + Reason(errno);
         temp_ = pattern;
-        ::fchmod(fd, NewFileMode(path));
+        ::fchmod(fd, NewFileMode(target_));
         file_ = ::fdopen(fd, "wb");
         if (!file_) {
             int error = errno;
@@ -107,7 +110,7 @@ std::string ImageOutput::Finish()
         return "Could not write \"" + path_ + "\": " + Reason(error_);
     }
     if (!temp_.empty()) {
-        if (std::rename(temp_.c_str(), path_.c_str()) != 0) {
+        if (std::rename(temp_.c_str(), target_.c_str()) != 0) {
             int error = errno;
             Abandon();
             return "Could not write \"" + path_ + "\": " + Reason(error);

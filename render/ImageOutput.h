@@ -9,7 +9,8 @@ namespace tilvex {
 // A buffered output for one image file. A regular destination is written as a
 // temporary file beside it and renamed into place only by a successful
 // Finish, so a failed export never leaves a partial image behind; anything
-// else (a device, a pipe) is written directly.
+// else (a device, a pipe) is written directly. A link is written through: its
+// target is replaced and the link stays.
 class ImageOutput {
 public:
     ImageOutput() = default;
@@ -34,6 +35,7 @@ private:
 
     std::FILE* file_ = nullptr;
     std::string path_;
+    std::string target_;  // path_ with its links followed
     std::string temp_;  // empty: writing the destination directly
     bool failed_ = false;
     int error_ = 0;

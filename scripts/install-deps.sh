@@ -11,7 +11,9 @@ packages=(
     libcli11-dev nlohmann-json3-dev libpng-dev libopenexr-dev
     clang libclang-rt-14-dev
     libtbb-dev libsleef-dev
+    libopenmpi-dev openmpi-bin
     python3 python3-pil imagemagick netpbm
+    pybind11-dev python3-dev python3-numpy python3-pytest
     xvfb xauth x11-utils xdotool fonts-dejavu-core
     desktop-file-utils appstream shared-mime-info libxml2-utils
 )

@@ -6,13 +6,12 @@
 
 #include <algorithm>
 #include <atomic>
-#include <cmath>
 #include <cstring>
 #include <mutex>
-#include <optional>
 
 #include "studio/LaneOrbits.h"
 #include "studio/Orbit.h"
+#include "studio/VisitBins.h"
 
 namespace tilvex::studio {
 
@@ -39,44 +38,13 @@ public:
         double v = UnitDraw(state_ = MixBits(state_));
         return {u, v};
     }
-    Orbit Start(const QuiltSnapshot& quilt)
-    {
-        const Complex start = Draw();
-        Orbit orbit(quilt, start.re, start.im);
-        for (int i = 0; i < kWarmUpSteps; ++i) orbit.Step();
-        return orbit;
-    }
 
 private:
     std::uint64_t state_;
 };
 
-// Adds each visit kLag visits after its cells were prefetched: a large buffer
-// misses the cache on nearly every visit, and the orbits' next steps hide the wait.
-class LaggedSplats {
-public:
-    explicit LaggedSplats(DensityBuffer& buffer) : buffer_(buffer) {}
-    ~LaggedSplats()
-    {
-        for (std::uint64_t i = count_ > kLag ? count_ - kLag : 0; i < count_; ++i) buffer_.Add(pending_[i % kLag]);
-    }
-    void Visit(double u, double v)
-    {
-        DensityBuffer::Footprint& slot = pending_[count_ % kLag];
-        if (count_ >= kLag) buffer_.Add(slot);
-        slot = buffer_.Locate(u, v);
-        buffer_.Prefetch(slot);
-        ++count_;
-    }
-
-private:
-    static constexpr std::uint64_t kLag = 8;
-    DensityBuffer& buffer_;
-    DensityBuffer::Footprint pending_[kLag];
-    std::uint64_t count_ = 0;
-};
-
-// The same for the samples' colours, in a buffer of their own.
+// Adds each sample's colour kLag samples after its cell was prefetched: a
+// large buffer misses the cache on nearly every add, and the next samples hide the wait.
 class LaggedColours {
 public:
     explicit LaggedColours(ColourSums& sums) : sums_(sums) {}
@@ -105,64 +73,28 @@ private:
 
 }  // namespace
 
-// One chunk's orbits: one orbit on the scalar path, a batch of lanes on a vector path.
+// One chunk's lanes of orbits.
 struct Accumulator::Chunk {
     Chunk(const QuiltSnapshot& quilt, std::uint64_t seed, int index) : draws(quilt, seed, index) {}
 
-    void Start(const QuiltSnapshot& quilt, const LaneParams& params, SimdPath path)
-    {
-        if (path == SimdPath::Scalar)
-            orbit.emplace(draws.Start(quilt));
-        else
-            lanes = std::make_unique<LaneOrbits>(params, quilt.maps.hex, path, kWarmUpSteps, [this] { return draws.Draw(); });
-    }
-
-    void Run(std::uint64_t samples, LaggedSplats& splats, LaggedColours* colours, const SampleColouring* colouring)
-    {
-        if (colours) {
-            // The colour of a sample needs the step that made it: its lane's trail.
-            if (!trail) trail.emplace(lanes ? lanes->Lanes() : 1);
-            auto visit = [&](double u, double v) {
-                splats.Visit(u, v);
-                colours->Visit(u, v, trail->Next(*colouring, u, v));
-            };
-            if (lanes) return lanes->Run(samples, visit);
-            for (std::uint64_t i = 0; i < samples; ++i) {
-                orbit->Step();
-                visit(orbit->plotX, orbit->plotY);
-            }
-            return;
-        }
-        if (lanes) return lanes->Run(samples, [&splats](double u, double v) { splats.Visit(u, v); });
-        for (std::uint64_t i = 0; i < samples; ++i) {
-            orbit->Step();
-            splats.Visit(orbit->plotX, orbit->plotY);
-        }
-    }
-
-    void RestartEscaped(const QuiltSnapshot& quilt)
-    {
-        if (lanes) return lanes->RestartEscaped();
-        if (!std::isfinite(orbit->plotX) || !std::isfinite(orbit->plotY)) orbit = draws.Start(quilt);
-    }
-
     ChunkDraws draws;
-    std::optional<Orbit> orbit;
-    std::unique_ptr<LaneOrbits> lanes;  // 16 kB of positions: not on a worker's stack
-    std::optional<LaneTrail> trail;
+    std::unique_ptr<LaneOrbits> lanes;  // 8 kB of visits (and 16 kB of positions): not on a worker's stack
+    LaneTrail trail;  // with colour: each lane's last position
     std::uint64_t done = 0;
 };
 
 int ThreadCount(int wanted)
 {
+    // More than the cores would not run: the threads in use are what a report names.
     int all = tbb::this_task_arena::max_concurrency();
-    return wanted > 0 ? std::min(wanted, std::max(all, wanted)) : all;
+    return wanted > 0 ? std::min(wanted, all) : all;
 }
 
 Accumulator::Accumulator(std::shared_ptr<const QuiltSnapshot> quilt, int resolution, const RenderSpec& renderSpec,
                          std::optional<SampleColouring> colouring)
     : quilt_(std::move(quilt)),
       path_(ResolveSimd(renderSpec.simd)),
+      precision_(renderSpec.precision),
       params_(MakeLaneParams(quilt_->kind, quilt_->detail.hexKnot, quilt_->maps.square, quilt_->maps.hex,
                              quilt_->maps.fourSixTwelve, quilt_->maps.fourEightEight, quilt_->maps.threeTwelveTwelve,
                              quilt_->maps.wildCorner)),
@@ -173,6 +105,13 @@ Accumulator::Accumulator(std::shared_ptr<const QuiltSnapshot> quilt, int resolut
     if (colouring_) colours_.emplace(ColourSums::ForDensity(resolution));
     const int chunks = std::clamp(renderSpec.chunks, kMinChunks, kMaxChunks);
     for (int c = 0; c < chunks; ++c) chunks_.push_back(std::make_unique<Chunk>(*quilt_, seed_, c));
+    shareEnd_ = chunks;
+}
+
+void Accumulator::TakeShare(int first, int count)
+{
+    shareFirst_ = std::clamp(first, 0, Chunks());
+    shareEnd_ = std::clamp(first + count, shareFirst_, Chunks());
 }
 
 Accumulator::~Accumulator() = default;
@@ -194,30 +133,42 @@ bool Accumulator::Run(std::uint64_t samples, int threads, std::stop_token stop, 
 {
     target_ += samples;
     std::uint64_t owed = 0;
-    for (int c = 0; c < static_cast<int>(chunks_.size()); ++c) owed += ShareOf(c, target_) - chunks_[c]->done;
-    const int resolution = buffer_.Resolution();
+    for (int c = shareFirst_; c < shareEnd_; ++c) owed += ShareOf(c, target_) - chunks_[c]->done;
     tbb::task_arena arena(ThreadCount(threads));
-    tbb::enumerable_thread_specific<DensityBuffer> buffers([resolution] { return DensityBuffer(resolution); });
-    tbb::enumerable_thread_specific<ColourSums> colourSums(
-        [resolution] { return ColourSums(ColourSums::ForDensity(resolution)); });
+    const VisitBands bands(buffer_);
+    tbb::enumerable_thread_specific<std::unique_ptr<VisitBins>> bins(
+        [&bands] { return std::make_unique<VisitBins>(bands); });
+    const int colourResolution = colours_ ? colours_->Resolution() : 0;
+    tbb::enumerable_thread_specific<ColourSums> colourSums([colourResolution] { return ColourSums(colourResolution); });
     std::atomic<std::uint64_t> taken{0};
     std::mutex progressLock;
 
     arena.execute([&] {
-        tbb::parallel_for(0, static_cast<int>(chunks_.size()), [&](int c) {
+        tbb::parallel_for(shareFirst_, shareEnd_, [&](int c) {
             Chunk& chunk = *chunks_[c];
             const std::uint64_t share = ShareOf(c, target_);
             if (chunk.done >= share || stop.stop_requested()) return;
-            if (chunk.done == 0 && !chunk.orbit && !chunk.lanes) chunk.Start(*quilt_, params_, path_);
-            LaggedSplats splats(buffers.local());
+            if (!chunk.lanes)
+                chunk.lanes = std::make_unique<LaneOrbits>(params_, quilt_->maps.hex, path_, precision_,
+                                                           buffer_.Resolution(), kWarmUpSteps,
+                                                           [&chunk] { return chunk.draws.Draw(); }, colouring_.has_value());
+            VisitBins& local = *bins.local();
             std::optional<LaggedColours> colours;
             if (colouring_) colours.emplace(colourSums.local());
             while (chunk.done < share && !stop.stop_requested()) {
                 const std::uint64_t end = std::min(share, (chunk.done / kSlice + 1) * kSlice);
-                chunk.Run(end - chunk.done, splats, colours ? &*colours : nullptr, colouring_ ? &*colouring_ : nullptr);
+                if (colours) {
+                    // A sample's colour needs the step that made it: its lane's trail.
+                    chunk.lanes->RunPlotted(end - chunk.done, [&](std::uint64_t visit, double x, double y, int lane) {
+                        local.Add(visit);
+                        colours->Visit(x, y, chunk.trail.Next(*colouring_, lane, x, y));
+                    });
+                } else {
+                    chunk.lanes->Run(end - chunk.done, [&local](std::uint64_t visit) { local.Add(visit); });
+                }
                 const std::uint64_t slice = end - chunk.done;
                 chunk.done = end;
-                if (end % kSlice == 0) chunk.RestartEscaped(*quilt_);
+                if (end % kSlice == 0) chunk.lanes->RestartEscaped();
                 const std::uint64_t total = taken += slice;
                 if (progress) {
                     std::lock_guard lock(progressLock);
@@ -226,9 +177,12 @@ bool Accumulator::Run(std::uint64_t samples, int threads, std::stop_token stop, 
             }
         });
     });
-    buffers.combine_each([this](const DensityBuffer& b) { buffer_.Merge(b); });
+    bins.clear();  // their last visits go in
     if (colours_) colourSums.combine_each([this](const ColourSums& c) { colours_->Merge(c); });
-    return !stop.stop_requested() || Samples() == target_;
+    if (!stop.stop_requested()) return true;
+    for (int c = shareFirst_; c < shareEnd_; ++c)
+        if (chunks_[c]->done < ShareOf(c, target_)) return false;
+    return true;
 }
 
 }  // namespace tilvex::studio

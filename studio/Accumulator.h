@@ -4,6 +4,7 @@
 #include <functional>
 #include <memory>
 #include <optional>
+#include <span>
 #include <stop_token>
 #include <vector>
 
@@ -26,8 +27,7 @@ using ShareDone = std::function<void(double done)>;
 // render settings' chunks: chunk c has taken its share of the total so far, and its
 // orbits restart (should they escape) only at fixed sample counts. The buffer
 // for a total is therefore the same whether it was reached in one pass or
-// many, and for any number of threads (path by path: each vector path steps
-// its own batch of lanes).
+// many, for any number of threads, and on every vector path (for a precision).
 class Accumulator {
 public:
     // With colouring, each sample's colour is summed too (ColourSums).
@@ -41,10 +41,19 @@ public:
     // stopped: the samples taken stay, and the next call goes on from there.
     bool Run(std::uint64_t samples, int threads, std::stop_token stop = {}, const ShareDone& progress = {});
 
+    // One process's part of a render spread over several: from now on only
+    // chunks [first, first + count) take samples. The shares' densities,
+    // summed with MergeCells, are the whole render's.
+    void TakeShare(int first, int count);
+    int Chunks() const { return static_cast<int>(chunks_.size()); }
+    void MergeCells(std::size_t first, std::span<const std::uint32_t> counts) { buffer_.MergeCells(first, counts); }
+
     const DensityBuffer& Density() const { return buffer_; }
     const ColourSums* Colours() const { return colours_ ? &*colours_ : nullptr; }
-    std::uint64_t Samples() const;  // taken so far
-    SimdPath Path() const { return path_; }
+    std::uint64_t Samples() const;  // taken so far, here
+    std::uint64_t Target() const { return target_; }  // asked of every chunk so far
+    SimdPath Path() const { return path_; }  // resolved
+    Precision PrecisionOf() const { return precision_; }
     const QuiltSnapshot& Quilt() const { return *quilt_; }
 
 private:
@@ -53,16 +62,18 @@ private:
 
     std::shared_ptr<const QuiltSnapshot> quilt_;
     SimdPath path_;
+    Precision precision_;
     LaneParams params_;
     std::uint64_t seed_;
     std::uint64_t target_ = 0;
     std::vector<std::unique_ptr<Chunk>> chunks_;
+    int shareFirst_ = 0, shareEnd_ = 0;
     DensityBuffer buffer_;
     std::optional<SampleColouring> colouring_;
     std::optional<ColourSums> colours_;
 };
 
-// Worker threads for a wish (0: every core).
+// Worker threads for a wish (0: every core), at most one per core.
 int ThreadCount(int wanted);
 
 }  // namespace tilvex::studio

@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <memory>
 #include <span>
+#include <stdexcept>
 
 #include "core/QuiltMap.h"
 
@@ -71,10 +72,48 @@ public:
         for (int k = 0; k < 4; ++k) Add(f.cell[k], f.weight[k]);
     }
 
+    // A visit as the orbit lanes hand it on: Locate's first cell and weights
+    // packed into 52 bits, y0 << 30 | x0 << 10 | wy << 5 | wx, where wx and wy
+    // are the sixteenths of the visit that go to the next column and row.
+    static constexpr std::uint64_t kNoVisit = (1ull << 52) - 1;  // an escaped orbit's: adds nothing
+    static constexpr int kVisitRowShift = 30;
+    Footprint Unpack(std::uint64_t visit) const
+    {
+        if (visit == kNoVisit) return {};
+        const auto wx = static_cast<std::uint32_t>(visit & 31), wy = static_cast<std::uint32_t>(visit >> 5 & 31);
+        const int x0 = static_cast<int>(visit >> 10 & 0xFFFFF), y0 = static_cast<int>(visit >> kVisitRowShift);
+        const int x1 = x0 + 1 == resolution_ ? 0 : x0 + 1, y1 = y0 + 1 == resolution_ ? 0 : y0 + 1;
+        Footprint f;
+        f.cell[0] = static_cast<std::uint32_t>(Index(x0, y0));
+        f.cell[1] = static_cast<std::uint32_t>(Index(x1, y0));
+        f.cell[2] = static_cast<std::uint32_t>(Index(x0, y1));
+        f.cell[3] = static_cast<std::uint32_t>(Index(x1, y1));
+        f.weight[0] = (16 - wx) * (16 - wy);
+        f.weight[1] = wx * (16 - wy);
+        f.weight[2] = (16 - wx) * wy;
+        f.weight[3] = wx * wy;
+        return f;
+    }
+    void AddVisit(std::uint64_t visit) { Add(Unpack(visit)); }
+    void PrefetchVisit(std::uint64_t visit) const
+    {
+        const std::size_t row = static_cast<std::size_t>(visit >> kVisitRowShift) * resolution_;
+        const std::size_t x = visit >> 10 & 0xFFFFF;
+        __builtin_prefetch(cells_.get() + row + x, 1);
+        __builtin_prefetch(cells_.get() + (row + resolution_ == size_ ? 0 : row + resolution_) + x, 1);
+    }
+
     // Adds other's counts, saturating: the order of merges does not matter.
     void Merge(const DensityBuffer& other)
     {
         for (std::size_t i = 0; i < size_; ++i) Add(i, other.cells_[i]);
+    }
+    // Merge for cells [first, first + counts.size()) only: a slice of a buffer
+    // of this resolution summed elsewhere.
+    void MergeCells(std::size_t first, std::span<const std::uint32_t> counts)
+    {
+        if (first > size_ || counts.size() > size_ - first) throw std::out_of_range("DensityBuffer::MergeCells");
+        for (std::size_t i = 0; i < counts.size(); ++i) Add(first + i, counts[i]);
     }
 
     // Bilinear density at unit position (u, v), in visits.

@@ -4,11 +4,22 @@
 
 namespace tilvex::studio {
 
-LaneOrbits::LaneOrbits(const LaneParams& params, const HexMap& hex, SimdPath path, int warmUpSteps, DrawStart draw)
-    : params_(params), hex_(hex), path_(path), lanes_(SimdLanes(path)), warmUpSteps_(warmUpSteps), draw_(std::move(draw))
+LaneOrbits::LaneOrbits(const LaneParams& params, const HexMap& hex, SimdPath path, Precision precision,
+                       int resolution, int warmUpSteps, DrawStart draw, bool positions)
+    : params_(params),
+      hex_(hex),
+      path_(path),
+      precision_(precision),
+      warmUpSteps_(warmUpSteps),
+      draw_(std::move(draw)),
+      sink_{nullptr, nullptr, visits_, resolution}
 {
-    for (int lane = 0; lane < lanes_; ++lane) Start(state_, lane);
-    StepLanes(path_, params_, state_, warmUpSteps_, nullptr, nullptr);
+    if (positions) {
+        sink_.plotX = plotX_;  // the lanes store whole aligned vectors
+        sink_.plotY = plotY_;
+    }
+    for (int lane = 0; lane < kLanes; ++lane) Start(state_, lane);
+    StepLanes(path_, precision_, params_, state_, warmUpSteps_);
 }
 
 void LaneOrbits::Start(LaneState& state, int lane)
@@ -17,27 +28,27 @@ void LaneOrbits::Start(LaneState& state, int lane)
     StartLane(params_, hex_, state, lane, u.re, u.im);
 }
 
-// The fresh lanes warm up together; the others' results of that run are dropped.
+// A lane's point is finite exactly when its latest position is. The fresh
+// lanes warm up together; the others' results of that run are dropped.
 void LaneOrbits::RestartEscaped()
 {
-    if (last_ < 0) return;
+    const auto escaped = [this](int lane) { return !std::isfinite(state_.re[lane]) || !std::isfinite(state_.im[lane]); };
     LaneState fresh = state_;
     bool any = false;
-    for (int lane = 0; lane < lanes_; ++lane) {
-        if (std::isfinite(plotX_[last_ + lane]) && std::isfinite(plotY_[last_ + lane])) continue;
+    for (int lane = 0; lane < kLanes; ++lane) {
+        if (!escaped(lane)) continue;
         Start(fresh, lane);
         any = true;
     }
     if (!any) return;
     LaneState warm = fresh;
-    StepLanes(path_, params_, warm, warmUpSteps_, nullptr, nullptr);
-    for (int lane = 0; lane < lanes_; ++lane) {
-        if (std::isfinite(plotX_[last_ + lane]) && std::isfinite(plotY_[last_ + lane])) continue;
+    StepLanes(path_, precision_, params_, warm, warmUpSteps_);
+    for (int lane = 0; lane < kLanes; ++lane) {
+        if (!escaped(lane)) continue;
         state_.re[lane] = warm.re[lane];
         state_.im[lane] = warm.im[lane];
         state_.tile[lane] = warm.tile[lane];
     }
-    last_ = -1;
 }
 
 }  // namespace tilvex::studio

@@ -4,60 +4,76 @@
 #include <functional>
 
 #include "core/Complex.h"
+#include "studio/DensityBuffer.h"
 #include "studio/LaneSteps.h"
 
 namespace tilvex::studio {
 
-// A chunk's orbits in the lanes of one vector path: lane l starts from the
-// l-th point drawn, skips the warm-up steps, and is drawn again should it escape.
+// A chunk's kLanes orbits, stepped on one path: lane l starts from the l-th
+// point drawn, skips the warm-up steps, and is drawn again should it escape.
 class LaneOrbits {
 public:
     using DrawStart = std::function<Complex()>;  // a unit point
 
-    LaneOrbits(const LaneParams& params, const HexMap& hex, SimdPath path, int warmUpSteps, DrawStart draw);
+    // With positions, each visit comes with its unit-square position and lane (RunPlotted).
+    LaneOrbits(const LaneParams& params, const HexMap& hex, SimdPath path, Precision precision, int resolution,
+               int warmUpSteps, DrawStart draw, bool positions = false);
 
-    int Lanes() const { return lanes_; }
-
-    // Hands the next `samples` unit-square positions, lane by lane within each
-    // step, to visit(u, v). A step's positions left over when the count runs
+    // Hands the visits of the next `samples` positions to a buffer of the
+    // resolution, packed (DensityBuffer::Unpack), lane by lane within each
+    // step, to visit(packed). A step's visits left over when the count runs
     // out mid-step are handed out first by the next call.
     template <class Visit>
     void Run(std::uint64_t samples, Visit&& visit)
     {
-        for (; samples > 0 && next_ < stepped_; --samples, ++next_) visit(plotX_[next_], plotY_[next_]);
-        while (samples > 0) {
-            const std::uint64_t steps = std::min<std::uint64_t>(kBlock, (samples + lanes_ - 1) / lanes_);
-            StepLanes(path_, params_, state_, static_cast<int>(steps), plotX_, plotY_);
-            const std::uint64_t count = std::min<std::uint64_t>(samples, steps * lanes_);
-            for (std::uint64_t i = 0; i < count; ++i) visit(plotX_[i], plotY_[i]);
-            samples -= count;
-            last_ = static_cast<int>(steps - 1) * lanes_;
-            next_ = static_cast<int>(count);
-            stepped_ = static_cast<int>(steps) * lanes_;
-        }
+        Hand(samples, [&](int i) { visit(Packed(i)); });
+    }
+    // The same with visit(packed, x, y, lane): the lanes must have positions.
+    template <class Visit>
+    void RunPlotted(std::uint64_t samples, Visit&& visit)
+    {
+        Hand(samples, [&](int i) { visit(Packed(i), plotX_[i], plotY_[i], i % kLanes); });
     }
 
     // Lanes whose latest position escaped start afresh. Called between whole
-    // steps (no positions left over).
+    // steps (no visits left over).
     void RestartEscaped();
 
 private:
     static constexpr int kBlock = 128;
 
+    template <class Each>
+    void Hand(std::uint64_t samples, Each&& each)
+    {
+        for (; samples > 0 && next_ < stepped_; --samples, ++next_) each(next_);
+        while (samples > 0) {
+            const std::uint64_t steps = std::min<std::uint64_t>(kBlock, (samples + kLanes - 1) / kLanes);
+            StepLanes(path_, precision_, params_, state_, static_cast<int>(steps), sink_);
+            const std::uint64_t count = std::min<std::uint64_t>(samples, steps * kLanes);
+            for (std::uint64_t i = 0; i < count; ++i) each(static_cast<int>(i));
+            samples -= count;
+            next_ = static_cast<int>(count);
+            stepped_ = static_cast<int>(steps) * kLanes;
+        }
+    }
+
+    // The lanes leave the packed visit in the low bits of a double's.
+    std::uint64_t Packed(std::uint64_t i) const { return visits_[i] & DensityBuffer::kNoVisit; }
     void Start(LaneState& state, int lane);
 
     const LaneParams& params_;
     const HexMap& hex_;
     SimdPath path_;
-    int lanes_;
+    Precision precision_;
     int warmUpSteps_;
     DrawStart draw_;
     LaneState state_;
-    int last_ = -1;    // the latest step's first position in the plot arrays
-    int next_ = 0;     // the first position not handed out yet
-    int stepped_ = 0;  // positions the latest StepLanes call made
-    alignas(64) double plotX_[kBlock * kMaxLanes];
-    alignas(64) double plotY_[kBlock * kMaxLanes];
+    int next_ = 0;     // the first visit not handed out yet
+    int stepped_ = 0;  // visits the latest StepLanes call made
+    alignas(64) std::uint64_t visits_[kBlock * kLanes];
+    alignas(64) double plotX_[kBlock * kLanes];  // written only with positions
+    alignas(64) double plotY_[kBlock * kLanes];
+    LaneSink sink_;
 };
 
 }  // namespace tilvex::studio

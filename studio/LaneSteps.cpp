@@ -2,16 +2,14 @@
 
 #include <algorithm>
 
-namespace tilvex::studio {
+#include "studio/simd/LaneKernelTable.h"
 
-#if defined(TILVEX_X86_LANES)
-void StepLanesAvx2(const LaneParams& params, LaneState& state, int steps, double* plotX, double* plotY);
-void StepLanesAvx512(const LaneParams& params, LaneState& state, int steps, double* plotX, double* plotY);
-#endif
+namespace tilvex::studio {
 
 namespace {
 
 constexpr const char* kNames[] = {"auto", "scalar", "avx2", "avx512"};
+constexpr const char* kPrecisionNames[] = {"exact", "fast"};
 
 void Copy(Complex c, double (&out)[2])
 {
@@ -36,6 +34,7 @@ void HexParams(const HexMap& m, int knot, LaneParams& p)
     h.twoPi = m.twoPi;
     h.halfHeight = m.halfHeight;
     h.fullHeight = m.fullHeight;
+    h.inverseFullHeight = 1.0 / m.fullHeight;
     for (int k = 0; k < 3; ++k) {
         Copy(m.waveA[k], h.waveA[k]);
         Copy(m.waveC[k], h.waveC[k]);
@@ -201,7 +200,25 @@ SimdPath ResolveSimd(SimdPath path)
     return SimdPath::Scalar;
 }
 
-int SimdLanes(SimdPath path) { return path == SimdPath::Avx512 ? 8 : path == SimdPath::Avx2 ? 4 : 1; }
+std::optional<Precision> ParsePrecision(const std::string& name)
+{
+    for (int i = 0; i < 2; ++i)
+        if (name == kPrecisionNames[i]) return static_cast<Precision>(i);
+    return std::nullopt;
+}
+
+const char* PrecisionName(Precision precision) { return kPrecisionNames[static_cast<int>(precision)]; }
+
+const LaneKernelTable& KernelsOf(SimdPath path)
+{
+#if defined(TILVEX_X86_LANES)
+    if (path == SimdPath::Avx512) return Avx512Kernels();
+    if (path == SimdPath::Avx2) return Avx2Kernels();
+    if (!__builtin_cpu_supports("fma")) return ScalarPlainKernels();
+#endif
+    (void)path;
+    return ScalarKernels();
+}
 
 LaneParams MakeLaneParams(QuiltKind kind, int hexKnot, const SqrMap& square, const HexMap& hex,
                           const MapSixFourTwelve& fourSixTwelve, const MapFourEight& fourEight,
@@ -216,6 +233,10 @@ LaneParams MakeLaneParams(QuiltKind kind, int hexKnot, const SqrMap& square, con
     case QuiltKind::ThreeTwelveTwelve: ThreeTwelveParams(threeTwelve, p); break;
     case QuiltKind::WildCorner: CornerParams(wildCorner, p); break;
     }
+    if (p.tiling.cellWidth > 0) {
+        p.tiling.inversePeriod[0] = 1.0 / (2 * p.tiling.cellWidth);
+        p.tiling.inversePeriod[1] = 1.0 / (2 * p.tiling.cellHeight);
+    }
     return p;
 }
 
@@ -229,13 +250,17 @@ void StartLane(const LaneParams& params, const HexMap& hex, LaneState& state, in
     state.tile[lane] = params.tiling.initialTile;
 }
 
-void StepLanes(SimdPath path, const LaneParams& params, LaneState& state, int steps, double* plotX, double* plotY)
+void StepLanes(SimdPath path, Precision precision, const LaneParams& params, LaneState& state, int steps,
+               const LaneSink& sink)
 {
-#if defined(TILVEX_X86_LANES)
-    if (path == SimdPath::Avx512) return StepLanesAvx512(params, state, steps, plotX, plotY);
-    if (path == SimdPath::Avx2) return StepLanesAvx2(params, state, steps, plotX, plotY);
-#endif
-    (void)path, (void)params, (void)state, (void)steps, (void)plotX, (void)plotY;
+    KernelsOf(path).step(params, precision, state, steps, sink);
+}
+
+void FoldLanes(SimdPath path, const LaneParams& params, LaneState& state) { KernelsOf(path).fold(params, state); }
+
+void LocateLanes(SimdPath path, int resolution, const double* u, const double* v, std::uint64_t* visits)
+{
+    KernelsOf(path).locate(resolution, u, v, visits);
 }
 
 }  // namespace tilvex::studio

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdint>
 #include <optional>
 #include <string>
 
@@ -8,18 +9,26 @@
 
 namespace tilvex::studio {
 
-// Where the studio's orbits run: one orbit per chunk on the scalar path, or a
-// batch of orbits in the lanes of 4-double (AVX2) or 8-double (AVX-512) vectors.
+// Where the studio's orbits run: every path steps a batch of kLanes orbits,
+// one at a time (scalar), in two 4-double vectors (AVX2) or in one 8-double
+// vector (AVX-512). A lane's orbit is the same on each, so the path changes
+// the speed only (on processors with fused multiply-adds).
 enum class SimdPath { Auto, Scalar, Avx2, Avx512 };
 
-inline constexpr int kMaxLanes = 8;
+inline constexpr int kLanes = 8;
 
 std::optional<SimdPath> ParseSimdPath(const std::string& name);
 const char* SimdPathName(SimdPath path);
 bool SimdSupported(SimdPath path);  // Auto and Scalar always are
 // Auto becomes the widest path this processor runs, a path it lacks the scalar one.
 SimdPath ResolveSimd(SimdPath path);
-int SimdLanes(SimdPath path);  // of a resolved path
+
+// The library functions of a step: SLEEF's 1-ulp ones (exact), or its 3.5-ulp
+// ones (fast: for previews and drafts; the density stays close, the orbits do not).
+enum class Precision { Exact, Fast };
+
+std::optional<Precision> ParsePrecision(const std::string& name);
+const char* PrecisionName(Precision precision);
 
 // The constants of one quilt's step, copied out of its map objects into plain
 // arrays, so the vector code reads no map object and calls none of its code.
@@ -35,7 +44,7 @@ struct LaneParams {
 
     struct Hex {
         bool detailed;
-        double twoPi, halfHeight, fullHeight;
+        double twoPi, halfHeight, fullHeight, inverseFullHeight;
         double waveA[3][2], waveB[3][2], waveC[3][2], waveD[3][2];  // B: waveB1, waveB23[0..1]
         double lambda[2], alpha[2], coefC23[2][2], coefD[3][2], hAlpha, hEmm;
         int last;                    // the detailed sum's last harmonic
@@ -57,6 +66,7 @@ struct LaneParams {
         int initialTile;  // the map's tileType when the quilt was taken
         Tile tile[3];
         double cellWidth, cellHeight;  // the fold's half periods
+        double inversePeriod[2];       // 1 / (2 cellWidth), 1 / (2 cellHeight)
         struct SixFourTwelve {
             double a, a2, twoA, b, bMinusA, cPlusA, twoCPlusA, bPlusC, twoCPlusB;
             double hexCenter[2], upperHexCenter[2], slantCenter[2], upperSquareCenter[2];
@@ -86,16 +96,30 @@ LaneParams MakeLaneParams(QuiltKind kind, int hexKnot, const SqrMap& square, con
 // Orbits in lanes: the point each lane's next step starts from (as Orbit keeps
 // it) and the tile type a tiling fold may carry over from the step before.
 struct LaneState {
-    alignas(64) double re[kMaxLanes] = {};
-    alignas(64) double im[kMaxLanes] = {};
-    alignas(64) double tile[kMaxLanes] = {};
+    alignas(64) double re[kLanes] = {};
+    alignas(64) double im[kLanes] = {};
+    alignas(64) double tile[kLanes] = {};
 };
 
 // Sets lane l to start from the unit point (u[l], v[l]) as a new Orbit does.
 void StartLane(const LaneParams& params, const HexMap& hex, LaneState& state, int lane, double u, double v);
 
-// Advances every lane of a resolved vector path `steps` steps; when plotX is
-// not null, step s's unit-square position of lane l goes to plotX/Y[s * lanes + l].
-void StepLanes(SimdPath path, const LaneParams& params, LaneState& state, int steps, double* plotX, double* plotY);
+// Where a run of steps puts what each step of lane l gives, at [s * kLanes + l]
+// for step s: its unit-square position (plotX/Y) and its visit to a
+// DensityBuffer of `resolution` (DensityBuffer::Locate, packed), each when not null.
+struct LaneSink {
+    double* plotX = nullptr;
+    double* plotY = nullptr;
+    std::uint64_t* visits = nullptr;
+    int resolution = 0;
+};
+
+// Advances every lane `steps` steps on a resolved path.
+void StepLanes(SimdPath path, Precision precision, const LaneParams& params, LaneState& state, int steps,
+               const LaneSink& sink = {});
+// A tiling step's fold of each lane's point (re, im) and tile type, alone.
+void FoldLanes(SimdPath path, const LaneParams& params, LaneState& state);
+// The packed visits of kLanes unit positions to a buffer of `resolution`, as a step's sink gets them.
+void LocateLanes(SimdPath path, int resolution, const double* u, const double* v, std::uint64_t* visits);
 
 }  // namespace tilvex::studio

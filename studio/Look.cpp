@@ -63,8 +63,9 @@ std::vector<Rgb8> ParseGradient(std::string_view stops, std::string& error)
         std::string_view item = stops.substr(0, comma);
         std::optional<Rgb8> c = ParseHexColour(item);
         if (!c) {
-            error.assign(item);
-            error.append(" is not a colour of the form #RRGGBB");
+            const std::string which = "colour " + std::to_string(colours.size() + 1);
+            error = item.empty() ? which + " is missing"
+                                 : which + ", '" + std::string(item) + "', is not of the form #RRGGBB";
             return {};
         }
         colours.push_back(*c);

@@ -25,6 +25,7 @@ void to_json(nlohmann::json& j, const RenderSpec& s)
                        {"samplesPerPixel", s.samplesPerPixel},
                        {"seed", s.seed},
                        {"simd", SimdPathName(s.simd)},
+                       {"precision", PrecisionName(s.precision)},
                        {"chunks", s.chunks}};
 }
 
@@ -39,6 +40,11 @@ void from_json(const nlohmann::json& j, RenderSpec& s)
     const std::optional<SimdPath> path = ParseSimdPath(simd);
     if (!path) throw std::invalid_argument("simd: unknown path '" + simd + "'");
     s.simd = *path;
+    std::string precision = PrecisionName(s.precision);
+    fields.Read("precision", precision);
+    const std::optional<Precision> parsed = ParsePrecision(precision);
+    if (!parsed) throw std::invalid_argument("precision: unknown precision '" + precision + "'; use exact or fast");
+    s.precision = *parsed;
     fields.Read("chunks", s.chunks);
     fields.RefuseOthers();
     if (std::string problem = Validate(s); !problem.empty()) throw std::invalid_argument(problem);

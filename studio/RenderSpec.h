@@ -9,14 +9,16 @@
 
 namespace tilvex::studio {
 
-// What a studio picture is sampled with: its size, its sample budget and the
-// orbits' start points. Two renders of one quilt with equal specs count the
-// same visits (on one vector path), whatever the threads or passes.
+// What a studio picture is sampled with: its size, its sample budget, the
+// orbits' start points and the precision of their steps. Two renders of one
+// quilt with equal settings count the same visits, whatever the threads,
+// passes or vector path.
 struct RenderSpec {
     int width = 1024;               // the tile's width in pixels; its height follows the kind's tile
     double samplesPerPixel = 16.0;  // the budget is this times the tile's pixels
     std::uint64_t seed = 0;         // picks the orbits' start points
-    SimdPath simd = SimdPath::Auto;
+    SimdPath simd = SimdPath::Auto;  // speed only
+    Precision precision = Precision::Exact;
     int chunks = 64;  // the budget's fixed split, the unit of parallel work
 
     friend bool operator==(const RenderSpec&, const RenderSpec&) = default;

@@ -18,20 +18,16 @@ struct SampleColouring {
 };
 
 // The latest position and blended coordinate of each orbit lane of a chunk.
-// Positions come lane by lane within each step, so a chunk's visits cycle
-// through its lanes.
 class LaneTrail {
 public:
-    explicit LaneTrail(int lanes) : lanes_(lanes)
+    LaneTrail()
     {
-        for (int l = 0; l < kMaxLanes; ++l) x_[l] = y_[l] = NAN, blend_[l] = 0.5;
+        for (int l = 0; l < kLanes; ++l) x_[l] = y_[l] = NAN, blend_[l] = 0.5;
     }
 
-    // The colour of the next visit, at (u, v), and the trail moved on to it.
-    Rgb8 Next(const SampleColouring& c, double u, double v)
+    // The colour of lane l's next visit, at (u, v), and the trail moved on to it.
+    Rgb8 Next(const SampleColouring& c, int l, double u, double v)
     {
-        const int l = lane_;
-        lane_ = lane_ + 1 == lanes_ ? 0 : lane_ + 1;
         // The step on the unit torus: the shorter way across each edge.
         double dx = u - x_[l], dy = v - y_[l];
         x_[l] = u;
@@ -68,8 +64,7 @@ public:
 private:
     static constexpr double kSpeedScale = 0.15;  // a step this long (in unit lengths) is mid-map
 
-    int lanes_, lane_ = 0;
-    double x_[kMaxLanes], y_[kMaxLanes], blend_[kMaxLanes];
+    double x_[kLanes], y_[kLanes], blend_[kLanes];
 };
 
 }  // namespace tilvex::studio

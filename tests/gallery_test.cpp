@@ -6,8 +6,15 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <map>
+#include <mutex>
 
+#include "explore/BitmapFont.h"
+#include "explore/ContactSheet.h"
 #include "explore/Gallery.h"
+#include "explore/GalleryIndex.h"
+#include "explore/ThumbnailFile.h"
+#include "studio/PicturePng.h"
 #include "explore/QuiltScore.h"
 
 namespace tilvex {
@@ -31,21 +38,40 @@ std::vector<std::uint8_t> ReadAll(const std::filesystem::path& path)
     return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
 }
 
+// A gallery's records, and every entry it handed on, by index.
+struct Made {
+    std::optional<std::vector<GalleryRecord>> records;
+    std::map<int, GalleryEntry> entries;
+};
+
+Made MakeAll(const GalleryRequest& request)
+{
+    Made made;
+    std::mutex lock;
+    made.records = MakeGallery(request, [&](const GalleryEntry& e) {
+        std::lock_guard hold(lock);
+        made.entries.emplace(e.quilt.index, e);
+    });
+    return made;
+}
+
 TEST(Gallery, SameForAnyThreadCountAndEachEntryIsTheQuiltRenderSaves)
 {
-    std::optional<std::vector<GalleryEntry>> one = MakeGallery(SmallGallery(1));
-    std::optional<std::vector<GalleryEntry>> two = MakeGallery(SmallGallery(2));
-    ASSERT_TRUE(one && two);
-    ASSERT_EQ(one->size(), 6u);
-    ASSERT_EQ(two->size(), 6u);
-    for (std::size_t i = 0; i < one->size(); ++i) {
-        const GalleryEntry &a = (*one)[i], &b = (*two)[i];
-        EXPECT_EQ(a.quilt.index, b.quilt.index);
-        EXPECT_EQ(a.quilt.session, b.quilt.session) << a.quilt.name;
-        EXPECT_EQ(a.thumbnail.pixels, b.thumbnail.pixels) << a.quilt.name;
+    const Made one = MakeAll(SmallGallery(1)), two = MakeAll(SmallGallery(2));
+    ASSERT_TRUE(one.records && two.records);
+    ASSERT_EQ(one.records->size(), 6u);
+    ASSERT_EQ(two.records->size(), 6u);
+    ASSERT_EQ(one.entries.size(), 6u);
+    ASSERT_EQ(two.entries.size(), 6u);
+    for (std::size_t i = 0; i < one.records->size(); ++i) {
+        const GalleryRecord &a = (*one.records)[i], &b = (*two.records)[i];
+        EXPECT_EQ(a.index, b.index);
         EXPECT_EQ(a.score, b.score);
+        EXPECT_EQ(a.score, one.entries.at(a.index).score);
+        EXPECT_EQ(one.entries.at(a.index).quilt.session, two.entries.at(a.index).quilt.session) << a.name;
+        EXPECT_EQ(one.entries.at(a.index).thumbnail.pixels, two.entries.at(a.index).thumbnail.pixels) << a.name;
         if (i > 0) {
-            EXPECT_GE((*one)[i - 1].score, a.score);
+            EXPECT_GE((*one.records)[i - 1].score, a.score);
         }
     }
 
@@ -53,7 +79,7 @@ TEST(Gallery, SameForAnyThreadCountAndEachEntryIsTheQuiltRenderSaves)
     const std::filesystem::path dir = std::filesystem::temp_directory_path() / ("gallery_test-" + std::to_string(getpid()));
     std::filesystem::create_directories(dir);
     std::vector<std::string> kinds;
-    for (const GalleryEntry& e : *one) {
+    for (const auto& [index, e] : one.entries) {
         kinds.push_back(e.quilt.kind);
         const std::filesystem::path saved = dir / (e.quilt.name + ".qlt");
         std::string command = std::string(TILVEX_BIN_DIR) + "/tilvex-cli render --seed " +
@@ -91,6 +117,57 @@ TEST(Gallery, ScorePutsCollapsedAndEvenQuiltsBelowAStructuredOne)
     std::optional<GalleryQuilt> quilt = MakeGalleryQuilt(0, r);
     ASSERT_TRUE(quilt);
     EXPECT_GT(QuiltScore(quilt->counts), QuiltScore(collapsed));
+}
+
+TEST(ContactSheet, NamesNeverOverlapAndNoGalleryMakesAnUnwritableSheet)
+{
+    // Identical names of the same width as the cell's picture: overlapping ones share pixels.
+    const auto labelPixels = [](const std::vector<std::string>& labels) {
+        const studio::Rgb8Image sheet =
+            ContactSheet(labels, kMinThumbSize, [](int) { return std::optional<studio::Rgb8Image>(); });
+        return std::count(sheet.pixels.begin(), sheet.pixels.end(), studio::Rgb8{230, 230, 230});
+    };
+    EXPECT_EQ(labelPixels({"QQQQQQQQ", "QQQQQQQQ"}), 2 * labelPixels({"QQQQQQQQ"}));
+
+    for (int thumb : {kMinThumbSize, kDefaultThumbWidth, kMaxThumbSize}) {
+        const int shown = SheetCount(10000, thumb);
+        EXPECT_GE(shown, 1);
+        const studio::Rgb8Image square{thumb, thumb, std::vector<studio::Rgb8>(static_cast<std::size_t>(thumb) * thumb)};
+        const studio::Rgb8Image sheet = ContactSheet(std::vector<std::string>(shown, std::string(19, 'Q')), thumb,
+                                                     [&square](int) { return std::optional(square); });
+        EXPECT_LE(std::max(sheet.width, sheet.height), kMaxSheetSide) << thumb;
+        EXPECT_LE(static_cast<long long>(sheet.width) * sheet.height, kMaxSheetPixels) << thumb;
+    }
+    EXPECT_EQ(SheetCount(24, kDefaultThumbWidth), 24);
+}
+
+TEST(GalleryFiles, ThumbnailsAndIndexReadBackAndStrangersAreRefused)
+{
+    const std::filesystem::path dir = std::filesystem::temp_directory_path() / ("gallery_files-" + std::to_string(getpid()));
+    std::filesystem::create_directories(dir);
+    studio::Rgb8Image picture{3, 2, {{1, 2, 3}, {4, 5, 6}, {7, 8, 9}, {10, 11, 12}, {13, 14, 15}, {16, 17, 18}}};
+    ASSERT_EQ(studio::WritePicturePng(picture, 1, (dir / "t.png").string()), "");
+    std::string error;
+    std::optional<studio::Rgb8Image> back = ReadThumbnailFile((dir / "t.png").string(), 3, error);
+    ASSERT_TRUE(back) << error;
+    EXPECT_EQ(back->pixels, picture.pixels);
+    EXPECT_FALSE(ReadThumbnailFile((dir / "t.png").string(), 2, error));
+    EXPECT_FALSE(ReadThumbnailFile(dir.string(), 3, error));
+    std::filesystem::remove_all(dir);
+
+    const GalleryIndexEntry entry{"Qs1", "square", 7, 0.5, 99, "Qs1.qlt", "Qs1.png", "tilvex-cli render --seed 7"};
+    std::optional<std::vector<GalleryIndexEntry>> read = ParseGalleryIndex(GalleryIndexText({entry, entry}), error);
+    ASSERT_TRUE(read) << error;
+    ASSERT_EQ(read->size(), 2u);
+    EXPECT_EQ((*read)[1].session, "Qs1.qlt");
+    EXPECT_EQ((*read)[1].seed, 7.0);
+    // The files an index names are replaced or removed later: none may lie outside the folder.
+    for (const char* session : {"../Qs1.qlt", "/etc/Qs1.qlt", ".qlt", "Qs1.png"}) {
+        GalleryIndexEntry stranger = entry;
+        stranger.session = session;
+        EXPECT_FALSE(ParseGalleryIndex(GalleryIndexText({stranger}), error)) << session;
+    }
+    for (const char* text : {"", "{}", "[1]", "[{\"name\": \"Qs1\"}]"}) EXPECT_FALSE(ParseGalleryIndex(text, error)) << text;
 }
 
 }  // namespace

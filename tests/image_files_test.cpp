@@ -11,6 +11,7 @@
 #include <png.h>
 #include <sys/resource.h>
 
+#include "core/OutputPath.h"
 #include "core/StdRand.h"
 #include "engine/TilvexApp.h"
 #include "render/ImageOutput.h"
@@ -551,6 +552,34 @@ TEST_F(Export, FailuresAreReportedAndLeaveNothingBehind)
     ASSERT_EQ(Write(ImageFormat::Bmp, "keep.bmp", 1), "");
     EXPECT_EQ(ReadAll(dir / "keep.bmp").size(), 41078u);
     EXPECT_EQ(dir.Entries(), 1u);
+
+    // Through a link to a relative link to a file not there yet: the file is written, both links stay.
+    fs::create_symlink("made.bmp", dir / "relative.bmp");
+    fs::create_symlink(dir / "relative.bmp", dir / "absolute.bmp");
+    ASSERT_EQ(Write(ImageFormat::Bmp, "absolute.bmp", 1), "");
+    EXPECT_TRUE(fs::is_symlink(dir / "absolute.bmp") && fs::is_symlink(dir / "relative.bmp"));
+    EXPECT_EQ(ReadAll(dir / "made.bmp").size(), 41078u);
+}
+
+TEST(OutputPath, WhatCannotBeWrittenIsRefusedBeforeAnyWork)
+{
+    TempDir dir;
+    std::ofstream(dir / "file") << "x";
+    fs::create_symlink(dir / "missing/x.png", dir / "link.png");
+    const std::pair<fs::path, const char*> refused[] = {
+        {dir / "missing/x.png", "does not exist"}, {dir.path, "is a folder"},
+        {dir / "file/x.png", "not a folder"},      {dir / "link.png", "does not exist"},
+        {"/proc/tilvex.png", "takes no new files"}};
+    for (const auto& [path, said] : refused) {
+        const std::string problem = CheckOutputFile(path.string(), OutputKind::FileOrDevice);
+        EXPECT_NE(problem.find(said), std::string::npos) << path << ": " << problem;
+        EXPECT_NE(problem.find(path.string()), std::string::npos) << problem;
+    }
+    EXPECT_EQ(CheckOutputFile((dir / "file").string(), OutputKind::WholeFile), "");
+    EXPECT_EQ(CheckOutputFile((dir / "new.png").string(), OutputKind::WholeFile), "");
+    EXPECT_EQ(CheckOutputFile("/dev/null", OutputKind::FileOrDevice), "");
+    EXPECT_NE(CheckOutputFile("/dev/null", OutputKind::WholeFile).find("not a regular file"), std::string::npos);
+    EXPECT_EQ(dir.Entries(), 2u) << "the check leaves nothing behind";
 }
 
 class SaveDialogs : public AcceptingInteraction {

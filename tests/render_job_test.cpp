@@ -73,7 +73,11 @@ TEST(RenderJob, LooksAndSpecsReadBackAndRefuseWhatTheyDoNotKnow)
     EXPECT_EQ(nlohmann::json(look).get<studio::Look>(), look);
     // Looks written before the newer settings existed read with their defaults.
     EXPECT_EQ(nlohmann::json::parse(R"({"colormap": "magma"})").get<studio::Look>().denoise, studio::DenoiseSettings{});
-    studio::RenderSpec renderSpec{.width = 300, .samplesPerPixel = 2.5, .seed = 1ull << 60, .simd = studio::SimdPath::Scalar};
+    studio::RenderSpec renderSpec{.width = 300,
+                                  .samplesPerPixel = 2.5,
+                                  .seed = 1ull << 60,
+                                  .simd = studio::SimdPath::Scalar,
+                                  .precision = studio::Precision::Fast};
     EXPECT_EQ(nlohmann::json(renderSpec).get<studio::RenderSpec>(), renderSpec);
 
     for (const char* bad : {R"({"gama": 2})", R"({"gamma": 20})", R"({"gamma": "2"})", R"({"colormap": "jet"})",
@@ -87,7 +91,7 @@ TEST(RenderJob, LooksAndSpecsReadBackAndRefuseWhatTheyDoNotKnow)
         } catch (const std::invalid_argument&) {
         }
     }
-    for (const char* bad : {R"({"width": 8})", R"({"width": 300.5})", R"({"seed": -1})", R"({"simd": "sse"})",
+    for (const char* bad : {R"({"width": 8})", R"({"width": 300.5})", R"({"seed": -1})", R"({"simd": "sse"})", R"({"precision": "rough"})",
                             R"({"chunks": 0})", R"({"spp": 4})"}) {
         try {
             (void)nlohmann::json::parse(bad).get<studio::RenderSpec>();

@@ -1,8 +1,10 @@
 #include <gtest/gtest.h>
 #include <sys/resource.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <bit>
+#include <climits>
 #include <cmath>
 #include <csignal>
 #include <cstdlib>
@@ -485,6 +487,8 @@ TEST(SessionFile, ARefusedFileLeavesEverythingAsItWas)
         {"grid size 19", [](Bytes& b) { PutU16(b, kGridSizeAt, 19); }, "grid size"},
         {"hex size limit", [](Bytes& b) { PutI32(b, kHexSizeLimitAt, 5000); }, "hex size limit"},
         {"endless name", [](Bytes& b) { std::memset(b.data() + kQuiltNameAt, 'Q', 20); }, "quilt name"},
+        {"negative count", [](Bytes& b) { PutI32(b, kIterationCountAt, INT_MIN); }, "iteration count is -2147483648"},
+        {"negative limit", [](Bytes& b) { PutI32(b, kMaxIterationsAt, -1); }, "iteration limit is -1"},
         {"4-8-8 cell side 0", [w](Bytes& b) { PutF64(b, FourEightAt(w) + 48, 0.0); }, "4-8-8 cell side"},
         {"capacity", [](Bytes& b) { PutI32(b, kCapacityAt, 602); }, "Not Enouth Memory"},
     };
@@ -512,7 +516,12 @@ TEST(SessionFile, AFileThatCannotBeReadIsReported)
     TempDir dir;
     Quilt b(QuiltKind::Hex, 8, 3000);
     Bytes before = Snapshot(b.app);
-    const std::pair<fs::path, const char*> cases[] = {{dir / "missing.qlt", "No such file"}, {dir.path, "folder"}};
+    // A FIFO would make a plain open wait for a writer for ever.
+    ASSERT_EQ(::mkfifo((dir / "fifo.qlt").c_str(), 0600), 0);
+    const std::pair<fs::path, const char*> cases[] = {{dir / "missing.qlt", "No such file"},
+                                                      {dir.path, "folder"},
+                                                      {dir / "fifo.qlt", "not a regular file"},
+                                                      {"/dev/zero", "not a regular file"}};
     for (const auto& [p, said] : cases) {
         b.ui.messages.clear();
         b.ui.icons.clear();

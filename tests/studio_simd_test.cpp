@@ -1,12 +1,14 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <limits>
+#include <random>
 
 #include "engine/QuiltControl.h"
 #include "engine/TilvexApp.h"
+#include "studio/Accumulator.h"
 #include "studio/LaneSteps.h"
 #include "studio/Orbit.h"
-#include "studio/Accumulator.h"
 
 namespace tilvex::studio {
 namespace {
@@ -32,13 +34,33 @@ const KindCase kKinds[] = {
 };
 
 std::optional<DensityBuffer> Accumulate(const QuiltSnapshot& quilt, int resolution, std::uint64_t samples,
-                                        SimdPath path)
+                                        SimdPath path, Precision precision = Precision::Exact, int chunks = 64)
 {
     RenderSpec renderSpec;
     renderSpec.simd = path;
+    renderSpec.precision = precision;
+    renderSpec.chunks = chunks;
     Accumulator accumulator(std::make_shared<QuiltSnapshot>(quilt), resolution, renderSpec);
     if (!accumulator.Run(samples, 0)) return std::nullopt;
     return accumulator.Density().Clone();
+}
+
+// The exact map's own orbits (the generation loop's step), counted as the studio counts.
+DensityBuffer AccumulateExactMap(const QuiltSnapshot& quilt, int resolution, std::uint64_t samples)
+{
+    DensityBuffer buffer(resolution);
+    std::mt19937_64 random(1);
+    std::uniform_real_distribution<double> unit(0.0, 1.0);
+    constexpr int kOrbits = 64;
+    for (int o = 0; o < kOrbits; ++o) {
+        Orbit orbit(quilt, unit(random), unit(random));
+        for (int i = 0; i < kWarmUpSteps; ++i) orbit.Step();
+        for (std::uint64_t i = 0; i < samples / kOrbits; ++i) {
+            orbit.Step();
+            buffer.Add(buffer.Locate(orbit.plotX, orbit.plotY));
+        }
+    }
+    return buffer;
 }
 
 // The same quilt whichever tests ran before.
@@ -83,7 +105,7 @@ TEST_P(StudioLanes, VectorLanesFollowTheirScalarOrbitsForTheFirstSteps)
     constexpr int kSteps = 6;
     const SimdPath path = GetParam();
     {
-        const int lanes = SimdLanes(path);
+        const int lanes = kLanes;
         for (const KindCase& k : kKinds) {
             const QuiltSnapshot quilt = MakeQuilt(k);
             const LaneParams params = ParamsOf(quilt);
@@ -94,8 +116,8 @@ TEST_P(StudioLanes, VectorLanesFollowTheirScalarOrbitsForTheFirstSteps)
                 orbits.emplace_back(quilt, u, v);
                 StartLane(params, quilt.maps.hex, state, l, u, v);
             }
-            alignas(64) double x[kSteps * kMaxLanes], y[kSteps * kMaxLanes];
-            StepLanes(path, params, state, kSteps, x, y);
+            alignas(64) double x[kSteps * kLanes], y[kSteps * kLanes];
+            StepLanes(path, Precision::Exact, params, state, kSteps, {x, y});
             for (int s = 0; s < kSteps; ++s) {
                 double worst = 0;
                 for (int l = 0; l < lanes; ++l) {
@@ -152,25 +174,147 @@ int FilledResolution(const DensityBuffer& b)
     return res;
 }
 
-TEST_P(StudioLanes, VectorAndScalarPathsDrawTheSameQuilt)
+// The lanes draw the exact map's quilt, and so does the fast precision.
+TEST(StudioPrecision, LanesAndTheFastPrecisionDrawTheExactMapsQuilt)
 {
-    const SimdPath path = GetParam();
-    static std::optional<DensityBuffer> scalars[std::size(kKinds)];  // shared by the paths
-    for (std::size_t i = 0; i < std::size(kKinds); ++i) {
-        const KindCase& k = kKinds[i];
+    for (const KindCase& k : kKinds) {
         const QuiltSnapshot quilt = MakeQuilt(k);
-        std::optional<DensityBuffer>& scalar = scalars[i];
-        if (!scalar) scalar = Accumulate(quilt, 64, k.samples, SimdPath::Scalar);
-        ASSERT_TRUE(scalar);
-        const int res = FilledResolution(*scalar);
-        auto vector = Accumulate(quilt, 64, k.samples, path);
-        ASSERT_TRUE(vector);
-        const double r = Correlation(Blocks(*scalar, res), Blocks(*vector, res));
-        EXPECT_GT(r, 0.98) << k.name << " at " << res << " cells a side";
+        const DensityBuffer map = AccumulateExactMap(quilt, 64, k.samples);
+        const int res = FilledResolution(map);
+        const auto exact = Accumulate(quilt, 64, k.samples, SimdPath::Auto);
+        const auto fast = Accumulate(quilt, 64, k.samples, SimdPath::Auto, Precision::Fast);
+        ASSERT_TRUE(exact && fast);
+        EXPECT_GT(Correlation(Blocks(map, res), Blocks(*exact, res)), 0.98) << k.name << " at " << res << " cells a side";
+        EXPECT_GT(Correlation(Blocks(*exact, res), Blocks(*fast, res)), 0.98) << k.name << " at " << res << " cells a side";
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(Paths, StudioLanes, ::testing::Values(SimdPath::Avx2, SimdPath::Avx512),
+// SLEEF's deterministic functions and one batch width: every path counts the
+// scalar path's visits, in either precision.
+TEST_P(StudioLanes, EveryPathCountsTheScalarPathsVisits)
+{
+    for (const KindCase& k : kKinds) {
+        const QuiltSnapshot quilt = MakeQuilt(k);
+        for (Precision precision : {Precision::Exact, Precision::Fast}) {
+            const auto scalar = Accumulate(quilt, 64, 100000, SimdPath::Scalar, precision, 4);
+            const auto path = Accumulate(quilt, 64, 100000, GetParam(), precision, 4);
+            ASSERT_TRUE(scalar && path);
+            EXPECT_TRUE(std::ranges::equal(scalar->Cells(), path->Cells())) << k.name << " " << PrecisionName(precision);
+        }
+    }
+}
+
+// The lanes' visits land in Locate's cells with Locate's weights, wherever the
+// position: cell edges and centres, the tile's edges, far outside, escaped.
+TEST_P(StudioLanes, VisitsLandWhereLocatePutsThem)
+{
+    std::mt19937_64 random(5);
+    std::uniform_real_distribution<double> wide(-3.0, 4.0);
+    for (int res : {8, 37, 1000, 4096}) {
+        std::vector<double> values = {0.0, -0.0, 1.0, std::nextafter(1.0, 0.0), 0.5, -1e9, 3e8,
+                                      std::numeric_limits<double>::quiet_NaN(), std::numeric_limits<double>::infinity()};
+        for (int k : {-res - 1, -1, 0, 1, res / 2, res - 1, res, res + 1, 3 * res})
+            for (double offset : {0.0, 0.5, 0.5 + 1.0 / 32, 0.5 - 1.0 / 32})
+                values.push_back((k + offset) / res);
+        for (int i = 0; i < 40; ++i) values.push_back(wide(random));
+        const DensityBuffer buffer(res);
+        std::vector<double> us, vs;
+        for (double u : values)
+            for (double v : values) us.push_back(u), vs.push_back(v);
+        alignas(64) double u[kLanes], v[kLanes];
+        alignas(64) std::uint64_t visits[kLanes];
+        for (std::size_t i = 0; i + kLanes <= us.size(); i += kLanes) {
+            std::copy_n(us.begin() + i, kLanes, u);
+            std::copy_n(vs.begin() + i, kLanes, v);
+            LocateLanes(GetParam(), res, u, v, visits);
+            for (int l = 0; l < kLanes; ++l) {
+                const DensityBuffer::Footprint want = buffer.Locate(u[l], v[l]);
+                const DensityBuffer::Footprint got = buffer.Unpack(visits[l] & DensityBuffer::kNoVisit);
+                for (int c = 0; c < 4; ++c)
+                    if (want.weight[c] != 0 || got.weight[c] != 0) {
+                        ASSERT_EQ(got.cell[c], want.cell[c]) << res << " at " << u[l] << ", " << v[l];
+                        ASSERT_EQ(got.weight[c], want.weight[c]) << res << " at " << u[l] << ", " << v[l];
+                    }
+            }
+        }
+    }
+}
+
+// The lanes fold without dividing; the maps fold with fmod and divisions. On
+// every tile's edges and corners, along slanted edges, and moved by whole
+// periods (up to far beyond where the reciprocal's quotient holds) they agree
+// bit for bit, tile types included.
+TEST_P(StudioLanes, FoldsWithoutDivisionsAgreeWithTheMapsFoldsOnEveryEdge)
+{
+    for (const KindCase& k : {kKinds[5], kKinds[6], kKinds[7]}) {
+        const QuiltSnapshot quilt = MakeQuilt(k);
+        const LaneParams params = ParamsOf(quilt);
+        const LaneParams::Tiling& t = params.tiling;
+        std::vector<double> xs = {0.0, t.cellWidth, 0.5}, ys = {0.0, t.cellHeight, 0.5}, slopes;
+        const auto both = [&](std::initializer_list<double> c) { xs.insert(xs.end(), c), ys.insert(ys.end(), c); };
+        const auto point = [&](const double (&c)[2]) { xs.push_back(c[0]), ys.push_back(c[1]); };
+        if (quilt.kind == QuiltKind::FourEightEight) {
+            const auto& f = t.fe;
+            both({f.l, f.bandLimit, f.bandLimitY, f.bandLimitCorner});
+            point(f.rightSquare), point(f.topLeftSquare), point(f.topRightSquare);
+            slopes = {f.lowerSlope, f.upperSlope};
+        } else if (quilt.kind == QuiltKind::ThreeTwelveTwelve) {
+            const auto& f = t.tt;
+            both({f.s, f.t0, f.t1, f.u, f.w, f.v});
+            point(f.top), point(f.right), point(f.triangle), point(f.leftTriangle), point(f.rightTriangle);
+            slopes = {f.k1, f.k2, f.k3, f.k4};
+        } else {
+            const auto& f = t.sft;
+            both({f.a, f.a2, f.twoA, f.b, f.bMinusA, f.cPlusA, f.twoCPlusA, f.bPlusC, f.twoCPlusB});
+            point(f.hexCenter), point(f.upperHexCenter), point(f.slantCenter), point(f.upperSquareCenter);
+            point(f.dodecagonCenter), point(f.upperDodecagonCenter);
+        }
+        std::vector<Complex> corners, points;
+        for (double x : xs)
+            for (double y : ys) corners.push_back({x, y});
+        points = corners;
+        for (const Complex& a : corners) {
+            for (const Complex& b : corners)
+                for (double s : {0.25, 0.5}) points.push_back(a + (b - a) * s);
+            for (double slope : slopes)
+                for (double d : {-0.2, -0.05, 0.05, 0.2}) points.push_back(a + Complex(d, slope * d));
+        }
+        const double px = 2 * t.cellWidth, py = 2 * t.cellHeight;
+        const int periods[][2] = {{0, 0}, {1, -1}, {-3, 2}, {1000, -999}, {1 << 20, 3}, {-(1 << 30), 1 << 30}};
+        const double far = 0x1.0p45;
+        std::vector<Complex> moved;
+        for (const Complex& p : points) {
+            for (const auto& n : periods) moved.push_back(p + Complex(n[0] * px, n[1] * py));
+            moved.push_back(Complex(0, 0) - p);
+            moved.push_back(p + Complex(far * px, -far * py));
+        }
+        for (std::size_t i = 0; i + kLanes <= moved.size(); i += kLanes) {
+            for (int type = 0; type < t.tileTypes; ++type) {
+                QuiltMaps maps = quilt.maps;
+                LaneState lanes;
+                for (int l = 0; l < kLanes; ++l) lanes.re[l] = moved[i + l].re, lanes.im[l] = moved[i + l].im, lanes.tile[l] = type;
+                FoldLanes(GetParam(), params, lanes);
+                for (int l = 0; l < kLanes; ++l) {
+                    Complex p = moved[i + l], folded;
+                    int tile = type;
+                    const auto fold = [&](auto& map) {
+                        map.tileType = type;
+                        folded = map.FoldToCell(p);
+                        tile = map.tileType;
+                    };
+                    if (quilt.kind == QuiltKind::FourEightEight) fold(maps.fourEightEight);
+                    if (quilt.kind == QuiltKind::ThreeTwelveTwelve) fold(maps.threeTwelveTwelve);
+                    if (quilt.kind == QuiltKind::FourSixTwelve) fold(maps.fourSixTwelve);
+                    ASSERT_EQ(lanes.re[l], folded.re) << k.name << " at " << moved[i + l].re << ", " << moved[i + l].im;
+                    ASSERT_EQ(lanes.im[l], folded.im) << k.name << " at " << moved[i + l].re << ", " << moved[i + l].im;
+                    ASSERT_EQ(lanes.tile[l], tile) << k.name << " at " << moved[i + l].re << ", " << moved[i + l].im;
+                }
+            }
+        }
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Paths, StudioLanes, ::testing::Values(SimdPath::Scalar, SimdPath::Avx2, SimdPath::Avx512),
                          [](const auto& info) { return std::string(SimdPathName(info.param)); });
 
 }  // namespace

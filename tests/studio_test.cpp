@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <cmath>
+#include <limits>
+#include <random>
 
 #include "engine/QuiltControl.h"
 #include "engine/TilvexApp.h"
@@ -11,6 +13,7 @@
 #include "studio/TileFolder.h"
 #include "studio/TileGeometry.h"
 #include "studio/ToneMap.h"
+#include "studio/VisitBins.h"
 
 namespace tilvex::studio {
 namespace {
@@ -128,6 +131,60 @@ TEST(StudioAccumulation, PassesAddUpToOneRunOfTheirTotal)
         ASSERT_TRUE(passes.Run(0, 2));  // what the stopped pass still owes
         EXPECT_EQ(passes.Samples(), total);
         EXPECT_EQ(CellsOf(passes.Density()), CellsOf(*whole)) << SimdPathName(path);
+    }
+}
+
+// Work spread over processes: each takes a share of the chunks, and the
+// shares' densities merged slice by slice are the whole render's, however split.
+TEST(StudioAccumulation, SharesOfTheChunksMergeIntoOneRun)
+{
+    CTilvexApp app(7.0);
+    auto quilt = MakeQuilt(kKinds[3], app);
+    const std::uint64_t total = 64 * 20001 + 5;
+    const auto whole = Accumulate(quilt, 48, total, 0, 2, SimdPath::Auto);
+    for (const std::vector<int>& bounds : {std::vector<int>{0, 22, 43, 64}, std::vector<int>{0, 1, 64, 64}}) {
+        Accumulator merged(quilt, 48, RenderSpec{});
+        merged.TakeShare(bounds[0], bounds[1] - bounds[0]);
+        ASSERT_TRUE(merged.Run(total, 2));
+        for (std::size_t s = 1; s + 1 < bounds.size(); ++s) {
+            Accumulator share(quilt, 48, RenderSpec{});
+            share.TakeShare(bounds[s], bounds[s + 1] - bounds[s]);
+            ASSERT_TRUE(share.Run(total, 1));
+            const auto cells = share.Density().Cells();
+            for (std::size_t first = 0; first < cells.size(); first += 1000)
+                merged.MergeCells(first, cells.subspan(first, std::min<std::size_t>(1000, cells.size() - first)));
+        }
+        EXPECT_EQ(CellsOf(merged.Density()), CellsOf(*whole)) << bounds[1];
+    }
+}
+
+// Visits gathered in bins by band, by two workers at once, and added bin by
+// bin give the buffer that adding each at once gives: wrapping rows and
+// columns included, for one band and for many.
+TEST(StudioAccumulation, BinnedVisitsAddUpToDirectAdds)
+{
+    std::mt19937_64 random(3);
+    std::uniform_real_distribution<double> unit(-0.01, 1.01);
+    for (int res : {8, 300, 2048}) {
+        DensityBuffer direct(res), binned(res);
+        const VisitBands bands(binned);
+        auto first = std::make_unique<VisitBins>(bands);
+        auto second = std::make_unique<VisitBins>(bands);
+        alignas(64) double u[kLanes], v[kLanes];
+        alignas(64) std::uint64_t visits[kLanes];
+        for (int i = 0; i < 200000; ++i) {
+            for (int l = 0; l < kLanes; ++l) u[l] = unit(random), v[l] = unit(random);
+            u[0] = std::numeric_limits<double>::quiet_NaN();  // escaped: adds nothing
+            LocateLanes(SimdPath::Auto, res, u, v, visits);
+            for (int l = 0; l < kLanes; ++l) {
+                const std::uint64_t visit = visits[l] & DensityBuffer::kNoVisit;
+                (l % 2 ? first : second)->Add(visit);
+                direct.Add(direct.Unpack(visit));
+            }
+        }
+        first.reset();
+        second.reset();
+        EXPECT_EQ(CellsOf(binned), CellsOf(direct)) << res << " cells a side, " << bands.Count() << " bands";
     }
 }
 

@@ -47,6 +47,7 @@ CommandHandler CommandRouter::Dispatch(int id)
 
 void CommandRouter::Run(const std::function<void()>& action)
 {
+    if (beforeCommand) beforeCommand();
     {
         IdleHold hold(idle_);
         action();

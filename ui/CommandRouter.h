@@ -41,7 +41,9 @@ public:
     void Run(const std::function<void()>& action);
     bool IsEnabled(int id) const { return Route(id) != CommandHandler::None; }
 
-    // Called after every dispatched command (menus and toolbar refresh).
+    // Called before and after every dispatched command (the undo history
+    // compares the quilt; menus and toolbar refresh).
+    std::function<void()> beforeCommand;
     std::function<void()> afterCommand;
 
 private:

@@ -3,6 +3,7 @@
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QHBoxLayout>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QListWidget>
 #include <QPushButton>
@@ -53,7 +54,8 @@ ExploreWindow::ExploreWindow(OpenSession open, QWidget* parent)
     grid_ = new QListWidget(this);
     grid_->setViewMode(QListView::IconMode);
     grid_->setIconSize(QSize(kThumbSize, kThumbSize));
-    grid_->setGridSize(QSize(kThumbSize + 16, kThumbSize + 28));
+    // Room for two lines under each thumbnail: the name and the score.
+    grid_->setGridSize(QSize(kThumbSize + 16, kThumbSize + 16 + 2 * fontMetrics().height()));
     grid_->setResizeMode(QListView::Adjust);
     grid_->setMovement(QListView::Static);
     grid_->setSelectionMode(QAbstractItemView::SingleSelection);
@@ -75,7 +77,7 @@ ExploreWindow::ExploreWindow(OpenSession open, QWidget* parent)
     layout->addLayout(top);
     layout->addWidget(grid_);
     layout->addLayout(bottom);
-    resize(6 * (kThumbSize + 16) + 40, 2 * (kThumbSize + 28) + 100);
+    resize(6 * (kThumbSize + 16) + 40, 2 * grid_->gridSize().height() + 100);
 
     connect(kind_, &QComboBox::currentTextChanged, this, [this](const QString& kind) {
         GalleryRequest next = request_;
@@ -113,6 +115,16 @@ void ExploreWindow::closeEvent(QCloseEvent* event)
     StopWork();
     UpdateStatus();
     QWidget::closeEvent(event);
+}
+
+void ExploreWindow::keyPressEvent(QKeyEvent* event)
+{
+    // As in a dialog: Esc closes the window, whichever of its parts has the focus.
+    if (event->key() == Qt::Key_Escape && event->modifiers() == Qt::NoModifier) {
+        close();
+        return;
+    }
+    QWidget::keyPressEvent(event);
 }
 
 void ExploreWindow::Restart(const GalleryRequest& request)
@@ -181,7 +193,9 @@ void ExploreWindow::PageFinished()
 void ExploreWindow::AddTile(const Tile& tile)
 {
     if (tile.generation != generation_) return;
-    auto* item = new QListWidgetItem(QIcon(QPixmap::fromImage(tile.thumbnail)), tile.name);
+    auto* item = new QListWidgetItem(QIcon(QPixmap::fromImage(tile.thumbnail)),
+                                     tile.name + QStringLiteral("\n") + QString::number(tile.score, 'f', 3));
+    item->setData(kNameRole, tile.name);
     item->setToolTip(QStringLiteral("%1, seed %2, score %3")
                          .arg(tile.kind)
                          .arg(tile.seed, 0, 'g', 17)

@@ -27,9 +27,10 @@ namespace tilvex::ui {
 bool OpenGallerySession(CTilvexApp& app, const std::vector<std::uint8_t>& session);
 
 // "Explore Gallery": random quilts made a page at a time on a background
-// runner, shown best first as their thumbnails arrive. Open (or a double
-// click) hands the chosen quilt's session to `open`. Closing the window stops
-// the work; the window deletes itself then.
+// runner, shown best first as their thumbnails arrive, each over its name
+// and score. Open (or a double click) hands the chosen quilt's session to
+// `open`. Closing the window (or Esc) stops the work; the window deletes
+// itself then.
 class ExploreWindow : public QWidget {
     Q_OBJECT
 public:
@@ -37,6 +38,7 @@ public:
     static constexpr int kPageSize = 12;
     static constexpr int kThumbSize = 128;
     static constexpr int kScoreRole = Qt::UserRole + 1;  // an item's score
+    static constexpr int kNameRole = Qt::UserRole + 3;   // its quilt's name; the text adds the score
 
     ExploreWindow(OpenSession open, QWidget* parent = nullptr);
     ~ExploreWindow() override;
@@ -56,6 +58,7 @@ signals:
 
 protected:
     void closeEvent(QCloseEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
     void showEvent(QShowEvent* event) override;
 
 private:

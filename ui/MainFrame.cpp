@@ -24,6 +24,7 @@
 
 #include "engine/TilvexApp.h"
 #include "ui/ExploreWindow.h"
+#include "ui/QuiltShaping.h"
 #include "ui/Icons.h"
 #include "ui/TilvexDoc.h"
 #include "engine/RenderJob.h"
@@ -72,7 +73,9 @@ CMainFrame::CMainFrame(CTilvexApp& app, QSettings& settings, QWidget* parent)
     appTarget_ = std::make_unique<AppCommandTarget>(app_, recent_);
     appTarget_->viewChanged = [this] { view_->update(); };
     router_ = std::make_unique<CommandRouter>(view_, doc_, this, appTarget_.get(), &idle_);
+    router_->beforeCommand = [this] { shaping_->BeforeChange(); };
     router_->afterCommand = [this] {
+        shaping_->AfterChange();
         UpdateCommandUi();
         UpdateProgress();
         if (studioPreview_) RefreshStudioPreview();
@@ -95,6 +98,15 @@ CMainFrame::CMainFrame(CTilvexApp& app, QSettings& settings, QWidget* parent)
     connect(&idle_, &IdleDriver::generationStopped, this, &CMainFrame::OnGenerationStopped);
 
     setCentralWidget(view_);
+    shaping_ = std::make_unique<QuiltShaping>(app_, *this, *view_, idle_);
+    shaping_->look = [this] { return studioLook_; };
+    shaping_->studioPreviewOn = [this] { return studioPreview_; };
+    shaping_->changed = [this] {
+        UpdateCommandUi();
+        UpdateProgress();
+        // The grid's preview takes the view back when the parameter editor closes.
+        if (studioPreview_ && !shaping_->ParametersShown()) RefreshStudioPreview();
+    };
     BuildMenus();
     BuildToolBar();
     BuildStatusBar();
@@ -154,7 +166,7 @@ void CMainFrame::BuildMenus()
             }
         }
     }
-    for (int id : {cmd::ViewToolbar, cmd::ViewStatusBar, cmd::AutoRebuild, cmd::StudioPreview})
+    for (int id : {cmd::ViewToolbar, cmd::ViewStatusBar, cmd::AutoRebuild, cmd::StudioPreview, cmd::ShowParameters})
         actions_[id]->setCheckable(true);
 }
 
@@ -212,7 +224,7 @@ bool CMainFrame::HandlesCommand(int id) const
 {
     return id == cmd::ViewToolbar || id == cmd::ViewStatusBar || id == cmd::AutoRebuild || id == cmd::AppExit ||
            id == cmd::ExportStudioImage || id == cmd::StudioPreview ||
-           id == cmd::ExploreGallery;
+           id == cmd::ExploreGallery || shaping_->HandlesCommand(id);
 }
 
 void CMainFrame::OnCommand(int id)
@@ -231,7 +243,9 @@ void CMainFrame::OnCommand(int id)
     case cmd::ExportStudioImage: ExportStudioImage(); break;
     case cmd::StudioPreview: SetStudioPreview(!studioPreview_); break;
     case cmd::ExploreGallery: ShowExplorer(); break;
-    default: break;
+    default:
+        if (shaping_->HandlesCommand(id)) shaping_->OnCommand(id);
+        break;
     }
 }
 
@@ -242,8 +256,12 @@ void CMainFrame::ShowExplorer()
     if (!explorer_) {
         explorer_ = new ExploreWindow(
             [this](const std::vector<std::uint8_t>& session) {
-                IdleHold hold(&idle_);
-                if (!OpenGallerySession(app_, session)) return;
+                shaping_->BeforeChange();
+                {
+                    IdleHold hold(&idle_);
+                    if (!OpenGallerySession(app_, session)) return;
+                }
+                shaping_->AfterChange();
                 view_->OnRebuildView();
                 UpdateCommandUi();
                 UpdateProgress();
@@ -269,6 +287,7 @@ void CMainFrame::UpdateCommandUi()
     actions_[cmd::ViewStatusBar]->setChecked(statusBar()->isVisibleTo(this));
     actions_[cmd::AutoRebuild]->setChecked(autoRebuild_);
     actions_[cmd::StudioPreview]->setChecked(studioPreview_);
+    actions_[cmd::ShowParameters]->setChecked(shaping_->ParametersShown());
 }
 
 void CMainFrame::UpdateProgress()
@@ -336,13 +355,12 @@ void CMainFrame::SetStudioPreview(bool on)
 // runner: the window goes on meanwhile, and a newer refresh replaces this one.
 void CMainFrame::RefreshStudioPreview()
 {
+    // While the parameter editor is open the view shows its sampled preview instead.
+    if (shaping_->ParametersShown()) return;
     lastStudioPreview_ = std::chrono::steady_clock::now();
     std::shared_ptr<const QuiltSnapshot> quilt = app_.TakeSnapshot();
-    // viewPeriod whole tiles fit across and down the view; the rest of it is tiled on.
     const qreal dpr = view_->devicePixelRatioF();
-    const double aspect = quilt->tile.height > 0 ? static_cast<double>(quilt->tile.width) / quilt->tile.height : 1.0;
-    const double fit = std::min<double>(view_->width(), view_->height() * aspect) * dpr;
-    const int width = std::max(16, static_cast<int>(fit / std::max<int>(app_.geometry.viewPeriod, 1)));
+    const int width = PreviewTileWidth(*view_, *quilt, app_.geometry.viewPeriod);
     previewRunner_.Submit([this, quilt, width, dpr, look = studioLook_](const BackgroundRunner::Task& task) {
         const studio::FloatImage tile = studio::DevelopGrid(*quilt, width, look, 0);
         std::optional<studio::Rgb8Image> pixels = studio::Quantise8(tile, task.Stop());
@@ -364,7 +382,7 @@ void CMainFrame::ExportStudioImage()
     StudioExportRequest request;
     request.Load(settings_);
     request.look = studioLook_;
-    request.path = QDir::current().filePath(QString::fromStdString(app_.QuiltName()) + QStringLiteral(".png"));
+    request.path = FreshFileName(QDir::current().filePath(QString::fromStdString(app_.QuiltName()) + QStringLiteral(".png")));
     std::optional<StudioExportRequest> answer = askStudioExport(request);
     if (!answer) return;
     request = *answer;
@@ -459,6 +477,7 @@ void CMainFrame::closeEvent(QCloseEvent* event)
     // Nothing waits for a write: the export stops and its unfinished file goes.
     if (StudioExporting()) CancelStudioExport();
     previewRunner_.Cancel();
+    shaping_->Preview().Cancel();
     recent_.Save(settings_);
     settings_.sync();
     event->accept();

@@ -31,6 +31,7 @@ namespace tilvex::ui {
 class CTilvexDoc;
 class CTilvexView;
 class ExploreWindow;
+class QuiltShaping;
 
 // The main window: menus, toolbar and status bar rendered from the command
 // table, the view as its client area, and the routing of every command.
@@ -75,6 +76,8 @@ public:
     QString MessageText() const;
     // The open "Explore Gallery" window, or nullptr.
     ExploreWindow* Explorer() const;
+    // The Parameters dock, Variations window and undo history.
+    QuiltShaping& Shaping() { return *shaping_; }
 
     void UpdateCommandUi();
 
@@ -137,6 +140,7 @@ private:
     BackgroundRunner exportRunner_;
     QProgressDialog* studioProgress_ = nullptr;
     QPointer<ExploreWindow> explorer_;
+    std::unique_ptr<QuiltShaping> shaping_;
 };
 
 }  // namespace tilvex::ui

@@ -4,7 +4,9 @@
 #include <QComboBox>
 #include <QDialogButtonBox>
 #include <QDoubleSpinBox>
+#include <QDir>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QFormLayout>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -14,10 +16,11 @@
 #include <QSettings>
 #include <QSpinBox>
 #include <algorithm>
-#include <fstream>
 
 #include <nlohmann/json.hpp>
 
+#include "core/OutputPath.h"
+#include "core/RegularFile.h"
 #include "engine/RenderJob.h"
 #include "engine/SessionFile.h"
 #include "studio/ColorMap.h"
@@ -273,9 +276,14 @@ void StudioExportDialog::LoadLookFile()
     const QString path = QFileDialog::getOpenFileName(this, QStringLiteral("Load Look"), QString(),
                                                       QStringLiteral("Looks (*.json)"));
     if (path.isEmpty()) return;
-    std::ifstream file(path.toStdString());
+    std::vector<std::uint8_t> bytes;
+    if (auto refusal = ReadRegularFile(path.toStdString(), 1 << 16, bytes)) {
+        QMessageBox::warning(this, windowTitle(),
+                             QStringLiteral("Cannot read \"%1\": %2.").arg(path, QString::fromStdString(*refusal)));
+        return;
+    }
     try {
-        SetLook(nlohmann::json::parse(file).get<studio::Look>());
+        SetLook(nlohmann::json::parse(bytes.begin(), bytes.end()).get<studio::Look>());
     } catch (const std::exception& e) {
         QMessageBox::warning(this, windowTitle(),
                              QStringLiteral("\"%1\" is not a look: %2").arg(path, QString::fromStdString(e.what())));
@@ -294,12 +302,50 @@ StudioExportRequest StudioExportDialog::Request() const
     return r;
 }
 
+QString FreshFileName(const QString& wanted)
+{
+    if (!QFileInfo::exists(wanted)) return wanted;
+    const QFileInfo info(wanted);
+    const QString suffix = info.suffix().isEmpty() ? QString() : QStringLiteral(".") + info.suffix();
+    for (int n = 2;; ++n) {
+        const QString candidate = info.dir().filePath(QStringLiteral("%1-%2%3").arg(info.completeBaseName()).arg(n).arg(suffix));
+        if (!QFileInfo::exists(candidate)) return candidate;
+    }
+}
+
 void StudioExportDialog::accept()
 {
-    if (path_->text().trimmed().isEmpty()) {
+    const QString path = path_->text().trimmed();
+    if (path.isEmpty()) {
         QMessageBox::warning(this, windowTitle(), QStringLiteral("Please choose a PNG file to write."));
         path_->setFocus();
         return;
+    }
+    // Before the render: hours of work must not end on a name that cannot be written.
+    if (const std::string problem = CheckOutputFile(path.toStdString(), OutputKind::FileOrDevice); !problem.empty()) {
+        QString text = QString::fromStdString(problem) + QStringLiteral(".");
+        text[0] = text[0].toUpper();
+        QMessageBox::warning(this, windowTitle(), text);
+        path_->setFocus();
+        return;
+    }
+    if (QFileInfo::exists(path) && path != confirmed_) {
+        // The words of the file chooser's own question.
+        const auto answer = QMessageBox::warning(
+            this, windowTitle(),
+            QStringLiteral("%1 already exists.\nDo you want to replace it?").arg(QFileInfo(path).fileName()),
+            QMessageBox::Yes | QMessageBox::No, QMessageBox::No);
+        if (answer != QMessageBox::Yes) {
+            path_->setFocus();
+            return;
+        }
+    }
+    if (exr_->isChecked() && QFileInfo::exists(Request().ExrPath())) {
+        const auto answer = QMessageBox::warning(
+            this, windowTitle(),
+            QStringLiteral("%1 already exists.\nDo you want to replace it?").arg(QFileInfo(Request().ExrPath()).fileName()),
+            QMessageBox::Yes | QMessageBox::No, QMessageBox::No);
+        if (answer != QMessageBox::Yes) return;
     }
     // Refused here, before any work: the tile's height follows the quilt's kind.
     if (const QString problem = checkSize_ ? checkSize_(Request()) : QString(); !problem.isEmpty()) {
@@ -315,7 +361,11 @@ void StudioExportDialog::Browse()
     QString path = QFileDialog::getSaveFileName(this, QStringLiteral("Export Studio Image"), path_->text(),
                                                 QStringLiteral("PNG FILES (*.png)"));
     if (path.isEmpty()) return;
-    if (!path.endsWith(QStringLiteral(".png"), Qt::CaseInsensitive)) path += QStringLiteral(".png");
+    // The chooser asked about replacing the name it returns, not one with ".png" added.
+    if (path.endsWith(QStringLiteral(".png"), Qt::CaseInsensitive))
+        confirmed_ = path;
+    else
+        path += QStringLiteral(".png");
     path_->setText(path);
 }
 

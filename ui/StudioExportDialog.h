@@ -39,9 +39,15 @@ struct StudioExportRequest {
     QString ExrPath() const;
 };
 
+// `wanted`, or when a file has that name the first free "<stem>-2.png",
+// "<stem>-3.png"...: a name offered never points at a file already there.
+QString FreshFileName(const QString& wanted);
+
 // The export's settings and the whole look, with a small preview of the
 // quilt under the look that follows each change: a low-sample render on a
-// runner of its own, a newer change stopping an older render.
+// runner of its own, a newer change stopping an older render. Asks before an
+// existing file is replaced, as File > Save Image does, and refuses a file
+// that cannot be written before any work starts.
 class StudioExportDialog : public QDialog {
     Q_OBJECT
 public:
@@ -72,6 +78,7 @@ private:
     std::function<QString(const StudioExportRequest&)> checkSize_;
     std::shared_ptr<const QuiltSnapshot> quilt_;
     std::shared_ptr<RenderJob> previewJob_;  // used only by the preview runner's work, one at a time
+    QString confirmed_;  // a file the file chooser already asked about replacing
     QSpinBox* size_;
     QDoubleSpinBox* spp_;
     QComboBox* colormap_;

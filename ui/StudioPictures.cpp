@@ -1,5 +1,6 @@
 #include "ui/StudioPictures.h"
 
+#include <algorithm>
 #include <cstring>
 #include <stdexcept>
 
@@ -14,6 +15,13 @@ QImage ToQImage(const studio::Rgb8Image& picture)
     for (int y = 0; y < picture.height; ++y)
         std::memcpy(image.scanLine(y), picture.Row(y), 3 * static_cast<std::size_t>(picture.width));
     return image;
+}
+
+int PreviewTileWidth(const QWidget& view, const QuiltSnapshot& quilt, int viewPeriod)
+{
+    const double aspect = quilt.tile.height > 0 ? static_cast<double>(quilt.tile.width) / quilt.tile.height : 1.0;
+    const double fit = std::min<double>(view.width(), view.height() * aspect) * view.devicePixelRatioF();
+    return std::max(16, static_cast<int>(fit / std::max(viewPeriod, 1)));
 }
 
 studio::Look LoadStudioLook(QSettings& settings)

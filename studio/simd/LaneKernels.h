@@ -1,22 +1,30 @@
 #pragma once
-// The step of every kind over a vector type V of orbit lanes (V8: AVX-512, V4:
-// AVX2), included once by each vector kernel file. Each step does the scalar
-// maps' operations in their order, so a lane follows its scalar orbit to within
-// the vector library's rounding; a branch of a fold becomes a per-lane choice.
+// The step of every kind over a batch V of kLanes orbit lanes (one AVX-512
+// vector, two AVX2 vectors or eight scalars) and the library functions M it
+// calls, included once by each kernel file. Each step does the scalar maps'
+// operations in their order, so a lane follows its scalar orbit to within the
+// library's rounding; a branch of a fold becomes a per-lane choice. Every
+// operation rounds as IEEE says and M is one of SLEEF's deterministic forms,
+// so a lane's orbit is the same bit for bit on every path.
 // Everything here has internal linkage: code built for one instruction set is
 // never shared with another file.
 
 #include <algorithm>
+#include <cstdint>
 
+#include "studio/DensityBuffer.h"
 #include "studio/LaneSteps.h"
+#include "studio/simd/LaneKernelTable.h"
+#include "studio/simd/LanePack.h"
 
 namespace tilvex::studio {
 namespace {
 
-template <class V>
+template <class V, class M>
 struct LaneKernels {
     using Mask = typename V::Mask;
-    static constexpr int N = V::kLanes;
+    static constexpr int N = V::kLanes;  // a slice of the kLanes lanes, stepped on its own
+    static_assert(kLanes % N == 0);
 
     struct C {
         V re, im;
@@ -36,44 +44,67 @@ struct LaneKernels {
         return Select(v > V(1.0), up, Select(v < V(0.0), down, v));
     }
 
-    // SegmentsIntersect, per lane.
-    static Mask Intersect(V x1, V y1, V x2, V y2, V x3, V y3, V x4, V y4)
-    {
-        const V ax = x2 - x1, ay = y2 - y1, bx = x3 - x4, by = y3 - y4;
-        auto boxesApart = [](V p1, V p2, V a, V p3, V p4, V b) {
-            const Mask flip = a < V(0.0);
-            const V lo = Select(flip, p2, p1), hi = Select(flip, p1, p2);
-            const Mask positive = b > V(0.0);
-            const Mask ifPositive = (p4 > hi) | (p3 < lo), otherwise = (p3 > hi) | (p4 < lo);
-            return (positive & ifPositive) | (~positive & otherwise);
-        };
-        auto withinSpan = [](V v, V f) {
-            const Mask positive = f > V(0.0);
-            return (positive & (v >= V(0.0)) & (v <= f)) | (~positive & (v >= f) & (v <= V(0.0)));
-        };
-        const V cx = x1 - x3, cy = y1 - y3;
-        const V f = bx * ay - by * ax;
-        const V d = cx * by - cy * bx;
-        const V e = cy * ax - cx * ay;
-        return ~boxesApart(x1, x2, ax, x3, x4, bx) & ~boxesApart(y1, y2, ay, y3, y4, by) & withinSpan(d, f) &
-               withinSpan(e, f);
-    }
+    // SegmentsIntersect of the segment from a fixed point (x1, y1) to (x2, y2)
+    // with the fixed edge (x3, y3)-(x4, y4), per lane: the same decisions,
+    // with what depends on the fixed points alone decided once.
     static Mask Intersect(double x1, double y1, V x2, V y2, double x3, double y3, double x4, double y4)
     {
-        return Intersect(V(x1), V(y1), x2, y2, V(x3), V(y3), V(x4), V(y4));
+        const V ax = x2 - V(x1), ay = y2 - V(y1);
+        const double bx = x3 - x4, by = y3 - y4, cx = x1 - x3, cy = y1 - y3;
+        // The bounding boxes are apart along an axis (p2 < p1 exactly when p2 - p1 < 0).
+        auto boxesApart = [](double p1, V p2, double p3, double p4, double b) {
+            const Mask flip = p2 < V(p1);
+            const V lo = Select(flip, p2, V(p1)), hi = Select(flip, V(p1), p2);
+            return b > 0.0 ? (V(p4) > hi) | (V(p3) < lo) : (V(p3) > hi) | (V(p4) < lo);
+        };
+        const V f = V(bx) * ay - V(by) * ax;
+        const double d = cx * by - cy * bx;
+        const V e = V(cy) * ax - V(cx) * ay;
+        // d within [0, f] or [f, 0], whichever f makes (false for a NaN f)
+        const Mask dWithin = d > 0.0 ? f >= V(d) : d < 0.0 ? f <= V(d) : (f >= V(0.0)) | (f <= V(0.0));
+        const Mask positive = f > V(0.0);
+        const Mask eWithin = (positive & (e >= V(0.0)) & (e <= f)) | (~positive & (e >= f) & (e <= V(0.0)));
+        return ~boxesApart(x1, x2, x3, x4, bx) & ~boxesApart(y1, y2, y3, y4, by) & dWithin & eWithin;
     }
 
-    // fmod(a, m) for m > 0. Within two periods of zero one exact subtraction
-    // (Sterbenz) gives it; only lanes beyond need SLEEF's slower exact remainder.
-    static V Remainder(V a, V m)
+    // fmod(a, m) for a constant m > 0, without dividing: while |a| < 2^40 m the
+    // reciprocal's quotient is at most one off, the fused multiply-add gives
+    // a - q m exactly, and one correction makes it fmod's remainder, zero's
+    // sign included. Only lanes beyond (or not finite) need SLEEF's remainder.
+    static V Remainder(V a, double m, double inverse)
     {
-        const V near = Select(a >= m, a - m, Select(a <= -m, a + m, a));
-        const Mask within = (Abs(a) < m + m) & (a != -m);  // -m itself leaves -0
-        if (!(~within).Any()) return near;
-        return Select(within, near, Fmod(a, m));
+        const V mv(m), zero(0.0);
+        V r = Fma(-Trunc(a * V(inverse)), mv, a);
+        const Mask up = a >= zero, down = a < zero;
+        r = Select(up & (r < zero), r + mv, Select(up & (r >= mv), r - mv, r));
+        r = Select(down & (r > zero), r - mv, Select(down & (r <= -mv), r + mv, r));
+        r = Select(r == zero, a * zero, r);
+        const Mask beyond = ~(Abs(a) < V(m * 0x1.0p40));
+        if (!beyond.Any()) return r;
+        return Select(beyond, M::Fmod(a, mv), r);
     }
 
-    static V EdgeQuotient(V n, V d) { return Select(d == V(0.0), V(999999.999), n / d); }
+    // EdgeQuotient(n, d) < s and >= s as the rounded division decides them. The
+    // sign of n - s d decides them unless the quotient lies within a few ulps
+    // of s (or something is not finite): only then is the division done.
+    struct Comparison {
+        Mask below, atLeast;
+    };
+    static Comparison CompareQuotient(V n, V d, double s)
+    {
+        const V zero(0.0), sv(s), product = sv * d, gap = n - product;
+        const Mask vertical = d == zero;
+        const Mask clear = ~vertical & (Abs(gap) > (Abs(product) + Abs(n)) * V(0x1.0p-48));
+        const Mask below = clear & (((gap < zero) & (d > zero)) | ((gap > zero) & (d < zero)));
+        const Mask verticalBelow = kVerticalQuotient < s ? vertical : Mask::None();
+        Comparison c{below | verticalBelow, (clear & ~below) | (vertical & ~verticalBelow)};
+        const Mask unclear = ~clear & ~vertical;
+        if (!unclear.Any()) return c;
+        const V q = n / d;
+        c.below = c.below | (unclear & (q < sv));
+        c.atLeast = c.atLeast | (unclear & (q >= sv));
+        return c;
+    }
 
     // The first of a fold's rules that holds for a lane decides its point and tile type.
     struct Rules {
@@ -102,11 +133,11 @@ struct LaneKernels {
         const V a = V(q.twoPi) * x, b = V(q.twoPi) * y;
         const V a2 = a * V(2.0), a3 = a2 + a, b2 = b * V(2.0), b3 = b2 + b;
         V sinA, cosA, sin2A, cos2A, sinB, cosB, sin2B, cos2B;
-        SinCos(a, sinA, cosA);
-        SinCos(a2, sin2A, cos2A);
-        SinCos(b, sinB, cosB);
-        SinCos(b2, sin2B, cos2B);
-        const V sin3A = Sin(a3), sin3B = Sin(b3);
+        M::SinCos(a, sinA, cosA);
+        M::SinCos(a2, sin2A, cos2A);
+        M::SinCos(b, sinB, cosB);
+        M::SinCos(b2, sin2B, cos2B);
+        const V sin3A = M::Sin(a3), sin3B = M::Sin(b3);
         const V nx = V(q.gamma) * sin3A * cos2B + V(q.alpha) * sinA * cosB - V(q.omega) * sinB + V(q.beta) * sin2A +
                      V(q.lambda) * sinA + V(q.emm) * x + V(q.shiftX);
         const V ny = V(q.gamma) * sin3B * cos2A + V(q.alpha) * sinB * cosA - V(q.omega) * sinA + V(q.beta) * sin2B +
@@ -126,8 +157,8 @@ struct LaneKernels {
                 ax = ax0 + ax;
                 ay = ay0 + ay;
             }
-            SinCos(ax, sinX[k], cosX[k]);
-            SinCos(ay, sinY[k], cosY[k]);
+            M::SinCos(ax, sinX[k], cosX[k]);
+            M::SinCos(ay, sinY[k], cosY[k]);
         }
         V nx = V(q.emm) * x + V(q.shiftX), ny = V(q.emm) * y + V(q.shiftY);
         for (int i = 0; i < n; ++i) {
@@ -145,7 +176,7 @@ struct LaneKernels {
 
     static C HexPlainSum(const LaneParams::Hex& h, C z)
     {
-        auto s = [&](const double (&k)[2]) { return Real(Sin(V(h.twoPi) * (V(k[0]) * z.re + V(k[1]) * z.im))); };
+        auto s = [&](const double (&k)[2]) { return Real(M::Sin(V(h.twoPi) * (V(k[0]) * z.re + V(k[1]) * z.im))); };
         C acc = s(h.waveA[0]) * Of(h.waveA[0]) + s(h.waveA[1]) * Of(h.waveA[1]) + s(h.waveA[2]) * Of(h.waveA[2]);
         C w = Of(h.lambda) * acc;
         acc = s(h.waveB[0]) * Of(h.waveB[0]) + s(h.waveB[1]) * Of(h.waveB[1]) + s(h.waveB[2]) * Of(h.waveB[2]);
@@ -163,23 +194,23 @@ struct LaneKernels {
         for (int k = 0; k <= h.last; ++k)
             for (int j = 0; j < 6; ++j) {
                 const double(&wave)[2] = h.detailWave[k][j];
-                w = w + Real(Sin(V(wave[0]) * z.re + V(wave[1]) * z.im)) * Of(h.detailCoef[k][j]);
+                w = w + Real(M::Sin(V(wave[0]) * z.re + V(wave[1]) * z.im)) * Of(h.detailCoef[k][j]);
             }
         return w;
     }
 
-    static V FlooredRemainder(V a, V m)
+    static V FlooredRemainder(V a, double m, double inverse)
     {
-        V r = Remainder(a, m);
-        r = Select(r < V(0.0), r + m, r);
-        return Select(r >= m, r - m, r);
+        V r = Remainder(a, m, inverse);
+        r = Select(r < V(0.0), r + V(m), r);
+        return Select(r >= V(m), r - V(m), r);
     }
 
     static C HexFold(const LaneParams::Hex& hx, C p)
     {
         const double h = hx.halfHeight;
-        V u = FlooredRemainder(p.re + V(1.5), V(3.0)) - V(1.5);
-        V v = FlooredRemainder(p.im + V(h), V(hx.fullHeight)) - V(h);
+        V u = FlooredRemainder(p.re + V(1.5), 3.0, 1.0 / 3.0) - V(1.5);
+        V v = FlooredRemainder(p.im + V(h), hx.fullHeight, hx.inverseFullHeight) - V(h);
         Mask moving = Mask::All();
         for (int round = 0; round < 16 && moving.Any(); ++round) {
             const Mask c1 = moving & Intersect(0, 0, u, v, 1, 0, 0.5, h);
@@ -192,7 +223,7 @@ struct LaneKernels {
         }
         v = Select(v >= V(h), v - V(hx.fullHeight - 0.000001), Select(v <= V(-h), v + V(hx.fullHeight), v));
 
-        V theta = Atan2(v, u);
+        V theta = M::Atan2(v, u);
         theta = Select((v == V(0.0)) & (u >= V(0.0)), V(hx.twoPi), theta);
         theta = Select(theta <= V(0.0), theta + V(hx.twoPi), theta);
         const C w{u, v};
@@ -249,20 +280,20 @@ struct LaneKernels {
         // conj(z) has the same modulus, bit for bit, and the negated angle (SLEEF's
         // atan2 is odd in y), and r^(n-1) is the product chain of r^n one step short.
         const Mask offAxis = z.im != V(0.0);
-        const V theta = Select(offAxis, Atan2(z.im, z.re), V(0.0));
+        const V theta = Select(offAxis, M::Atan2(z.im, z.re), V(0.0));
         const V rho = Sqrt(z.im * z.im + z.re * z.re);
         const V n1 = n - V(1.0);
         V rn1 = ProductPower(rho, n1, most - 1);
         const V rn = rn1 * rho;
         V s, c;
-        SinCos(n * theta, s, c);
+        M::SinCos(n * theta, s, c);
         const C zPowN{rn * c, rn * s};
 
         if (t0.libraryPower || t1.libraryPower || t2.libraryPower) {
             const V library = Pick(t, tile, t0.libraryPower, t1.libraryPower, t2.libraryPower);
-            rn1 = Select(library != V(0.0), Pow(rho, n1), rn1);
+            rn1 = Select(library != V(0.0), M::Pow(rho, n1), rn1);
         }
-        SinCos(n1 * Select(offAxis, -theta, V(0.0)), s, c);
+        M::SinCos(n1 * Select(offAxis, -theta, V(0.0)), s, c);
         const C conjZPowN1{rn1 * c, rn1 * s};
 
         const C radialValue = Poly(radial, zTimesConjZ);
@@ -274,8 +305,8 @@ struct LaneKernels {
     static C FoldPrefix(const LaneParams::Tiling& t, C p)
     {
         const V w(t.cellWidth), h(t.cellHeight);
-        return {Abs(Abs(Remainder(p.re + w, V(2 * t.cellWidth))) - w),
-                Abs(Abs(Remainder(p.im + h, V(2 * t.cellHeight))) - h)};
+        return {Abs(Abs(Remainder(p.re + w, 2 * t.cellWidth, t.inversePeriod[0])) - w),
+                Abs(Abs(Remainder(p.im + h, 2 * t.cellHeight, t.inversePeriod[1])) - h)};
     }
 
     static C FoldSixFourTwelve(const LaneParams::Tiling& t, C p, V& tile)
@@ -325,10 +356,11 @@ struct LaneKernels {
         Rules r{Mask::None(), f, tile};
         r.Take((l <= x) & (x <= V(k.bandLimit)), f, 1);
         r.Take((l <= y) & (y <= V(k.bandLimitY)), f, 1);
-        r.Take((y <= l) & (x <= l), EdgeQuotient(y, x - l) < V(k.lowerSlope), f, 1, f, 0);
-        r.Take((y <= l) & (x >= b), EdgeQuotient(y, x - b) < V(k.upperSlope), corner(k.rightSquare), 0, f, 1);
-        r.Take((y >= b) & (x <= l), EdgeQuotient(y - b, x) < V(k.upperSlope), f, 1, corner(k.topLeftSquare), 0);
-        r.Take((y >= b) & (x >= b), EdgeQuotient(y - b, x - w) < V(k.lowerSlope), corner(k.topRightSquare), 0, f, 1);
+        r.Take((y <= l) & (x <= l), CompareQuotient(y, x - l, k.lowerSlope).below, f, 1, f, 0);
+        r.Take((y <= l) & (x >= b), CompareQuotient(y, x - b, k.upperSlope).below, corner(k.rightSquare), 0, f, 1);
+        r.Take((y >= b) & (x <= l), CompareQuotient(y - b, x, k.upperSlope).below, f, 1, corner(k.topLeftSquare), 0);
+        r.Take((y >= b) & (x >= b), CompareQuotient(y - b, x - w, k.lowerSlope).below, corner(k.topRightSquare), 0,
+               f, 1);
         r.Take(Mask::All(), f, 1);
         tile = r.tile;
         return r.point;
@@ -354,12 +386,11 @@ struct LaneKernels {
         const Mask below = y < u;
         r.Take(below & (x <= t0), f, 1);
         r.Take(below & (x >= t1), right, 1);
-        const V slope = EdgeQuotient(y - s, x - half);
-        r.Take(below & (x > half), slope >= V(k.k2), f, 0, right, 1);
-        r.Take(below & (x <= half), slope < V(k.k1), f, 0, f, 1);
+        r.Take(below & (x > half), CompareQuotient(y - s, x - half, k.k2).atLeast, f, 0, right, 1);
+        r.Take(below & (x <= half), CompareQuotient(y - s, x - half, k.k1).below, f, 0, f, 1);
         const Mask lower = y < half;
-        r.Take(lower & (t1 <= x) & (x <= w), EdgeQuotient(y - u, x - t1) >= V(k.k4), top, 1, right, 1);
-        r.Take(lower & (s <= x) & (x <= t0), EdgeQuotient(y - u, x - t0) < V(k.k3), top, 1, f, 1);
+        r.Take(lower & (t1 <= x) & (x <= w), CompareQuotient(y - u, x - t1, k.k4).atLeast, top, 1, right, 1);
+        r.Take(lower & (s <= x) & (x <= t0), CompareQuotient(y - u, x - t0, k.k3).below, top, 1, f, 1);
         if (r.Done()) {
             tile = r.tile;
             return r.point;
@@ -367,9 +398,9 @@ struct LaneKernels {
         // No row claims the point: it stays, and so does the tile type.
         const Mask keep = lower & ~r.decided;
         r.decided = r.decided | keep;
-        r.Take(x < s, EdgeQuotient(y - half, x - s) < V(k.k1), top, 1, turnedLeft, 0);
+        r.Take(x < s, CompareQuotient(y - half, x - s, k.k1).below, top, 1, turnedLeft, 0);
         r.Take(x < w, top, 1);
-        r.Take(Mask::All(), EdgeQuotient(y - half, x - w) >= V(k.k2), top, 1, turnedRight, 0);
+        r.Take(Mask::All(), CompareQuotient(y - half, x - w, k.k2).atLeast, top, 1, turnedRight, 0);
         tile = r.tile;
         return r.point;
     }
@@ -381,80 +412,226 @@ struct LaneKernels {
         const C d = p - Of(q.center);
         C s{V(0.0), V(0.0)};
         for (int i = 0; i < q.count; ++i)
-            s = s + Sin(V(q.wave[i][0]) * d.re + V(q.wave[i][1]) * d.im) * Of(q.amp[i]);
+            s = s + M::Sin(V(q.wave[i][0]) * d.re + V(q.wave[i][1]) * d.im) * Of(q.amp[i]);
         return s + Of(q.center);
+    }
+
+    // --- visits ---
+
+    // The cell and weights DensityBuffer::Locate gives a lane's position, as
+    // the buffer's packed visit: every value on the way is an integer or a
+    // product that rounds as Locate's does.
+    struct Locator {
+        explicit Locator(int resolution) : size(resolution), inverse(1.0 / resolution) {}
+        V Wrap(V i) const
+        {
+            const V r = i - size * Floor(i * inverse);  // at most one period off
+            return Select(r < V(0.0), r + size, Select(r >= size, r - size, r));
+        }
+        void operator()(C plot, std::uint64_t* out) const
+        {
+            const V x = plot.re * size - V(0.5), y = plot.im * size - V(0.5);
+            const Mask inside = (Abs(x) < V(1e9)) & (Abs(y) < V(1e9));
+            const V fx = Floor(x), fy = Floor(y);
+            const V wx = Trunc((x - fx) * V(16.0) + V(0.5)), wy = Trunc((y - fy) * V(16.0) + V(0.5));
+            const V packed = Wrap(fy) * V(0x1.0p30) + Wrap(fx) * V(0x1.0p10) + wy * V(32.0) + wx;
+            // Below 2^52 the integer is the low bits of the double that adds 2^52 to it.
+            (Select(inside, packed, V(static_cast<double>(DensityBuffer::kNoVisit))) + V(0x1.0p52)).StoreBits(out);
+        }
+        V size, inverse;
+    };
+
+    [[gnu::flatten]] static void Locate(int resolution, const double* u, const double* v, std::uint64_t* visits)
+    {
+        const Locator locate(resolution);
+        for (int first = 0; first < kLanes; first += N) locate({V::Load(u + first), V::Load(v + first)}, visits + first);
     }
 
     // --- the loop ---
 
+    // Everything a step calls is inlined (except the library), so a batch's
+    // vectors stay in registers from one operation to the next.
     template <class StepFn>
-    static void Run(LaneState& state, int steps, double* plotX, double* plotY, StepFn step)
+    [[gnu::flatten]] static void Run(LaneState& state, int steps, const LaneSink& sink, StepFn step)
     {
-        C z{V::Load(state.re), V::Load(state.im)};
-        V tile = V::Load(state.tile);
-        for (int i = 0; i < steps; ++i) {
-            C plot = step(z, tile);
-            if (plotX) {
-                plot.re.Store(plotX + static_cast<std::ptrdiff_t>(i) * N);
-                plot.im.Store(plotY + static_cast<std::ptrdiff_t>(i) * N);
+        const Locator locate(std::max(sink.resolution, 1));
+        for (int first = 0; first < kLanes; first += N) {
+            C z{V::Load(state.re + first), V::Load(state.im + first)};
+            V tile = V::Load(state.tile + first);
+            for (int i = 0; i < steps; ++i) {
+                const C plot = step(z, tile);
+                const std::ptrdiff_t at = static_cast<std::ptrdiff_t>(i) * kLanes + first;
+                if (sink.plotX) {
+                    plot.re.Store(sink.plotX + at);
+                    plot.im.Store(sink.plotY + at);
+                }
+                if (sink.visits) locate(plot, sink.visits + at);
             }
+            z.re.Store(state.re + first);
+            z.im.Store(state.im + first);
+            tile.Store(state.tile + first);
         }
-        z.re.Store(state.re);
-        z.im.Store(state.im);
-        tile.Store(state.tile);
     }
 
-    static void Steps(const LaneParams& p, LaneState& state, int steps, double* plotX, double* plotY)
+    // The step's constants are copied where no store of the loop can reach
+    // them, so the compiler keeps them (and what it derives from them) out of it.
+    static void Steps(const LaneParams& p, LaneState& state, int steps, const LaneSink& sink)
     {
         using Form = LaneParams::Form;
         const auto wrapped = [](C r, C& z) {
             z = {ReduceToUnit(r.re), ReduceToUnit(r.im)};
             return z;
         };
-        const LaneParams::Tiling& t = p.tiling;
         switch (p.form) {
-        case Form::SquarePlain:
-            return Run(state, steps, plotX, plotY, [&](C& z, V&) {
-                SquarePlain(p.square, z.re, z.im);
+        case Form::SquarePlain: {
+            const LaneParams::Square q = p.square;
+            return Run(state, steps, sink, [&q](C& z, V&) {
+                SquarePlain(q, z.re, z.im);
                 return z;
             });
-        case Form::SquareDetailed:
-            return Run(state, steps, plotX, plotY, [&](C& z, V&) {
-                SquareDetailed(p.square, z.re, z.im);
+        }
+        case Form::SquareDetailed: {
+            const LaneParams::Square q = p.square;
+            return Run(state, steps, sink, [&q](C& z, V&) {
+                SquareDetailed(q, z.re, z.im);
                 return z;
             });
-        case Form::HexCell:
-            if (p.hex.detailed)
-                return Run(state, steps, plotX, plotY, [&](C& z, V&) { return z = HexFold(p.hex, HexDetailedSum(p.hex, z)); });
-            return Run(state, steps, plotX, plotY, [&](C& z, V&) { return z = HexFold(p.hex, HexPlainSum(p.hex, z)); });
+        }
+        case Form::HexCell: {
+            const LaneParams::Hex h = p.hex;
+            if (h.detailed) return Run(state, steps, sink, [&h](C& z, V&) { return z = HexFold(h, HexDetailedSum(h, z)); });
+            return Run(state, steps, sink, [&h](C& z, V&) { return z = HexFold(h, HexPlainSum(h, z)); });
+        }
         case Form::HexKnot: {
-            const auto knot = [&p](C w, C& z) {
-                const V v = w.im / V(p.hex.halfHeight);
-                const C plot{ReduceToUnit(w.re - v / V(2.0)), ReduceToUnit(v)};
-                z = {plot.re + V(0.5) * plot.im, V(p.hex.halfHeight) * plot.im};
+            const LaneParams::Hex h = p.hex;
+            const auto knot = [&h](C w, C& z) {
+                const V v = w.im / V(h.halfHeight);
+                const C plot{ReduceToUnit(w.re - v * V(0.5)), ReduceToUnit(v)};
+                z = {plot.re + V(0.5) * plot.im, V(h.halfHeight) * plot.im};
                 return plot;
             };
-            if (p.hex.detailed)
-                return Run(state, steps, plotX, plotY, [&](C& z, V&) { return knot(HexDetailedSum(p.hex, z), z); });
-            return Run(state, steps, plotX, plotY, [&](C& z, V&) { return knot(HexPlainSum(p.hex, z), z); });
+            if (h.detailed) return Run(state, steps, sink, [&](C& z, V&) { return knot(HexDetailedSum(h, z), z); });
+            return Run(state, steps, sink, [&](C& z, V&) { return knot(HexPlainSum(h, z), z); });
         }
-        case Form::FourSixTwelve:
-            return Run(state, steps, plotX, plotY, [&](C& z, V& tile) {
+        case Form::FourSixTwelve: {
+            const LaneParams::Tiling t = p.tiling;
+            return Run(state, steps, sink, [&t, &wrapped](C& z, V& tile) {
                 return wrapped(TiledStep(t, z, tile, [&t](C q, V& tt) { return FoldSixFourTwelve(t, q, tt); }), z);
             });
-        case Form::FourEight:
-            return Run(state, steps, plotX, plotY, [&](C& z, V& tile) {
+        }
+        case Form::FourEight: {
+            const LaneParams::Tiling t = p.tiling;
+            return Run(state, steps, sink, [&t, &wrapped](C& z, V& tile) {
                 return wrapped(TiledStep(t, z, tile, [&t](C q, V& tt) { return FoldFourEight(t, q, tt); }), z);
             });
-        case Form::ThreeTwelve:
-            return Run(state, steps, plotX, plotY, [&](C& z, V& tile) {
+        }
+        case Form::ThreeTwelve: {
+            const LaneParams::Tiling t = p.tiling;
+            return Run(state, steps, sink, [&t, &wrapped](C& z, V& tile) {
                 return wrapped(TiledStep(t, z, tile, [&t](C q, V& tt) { return FoldThreeTwelve(t, q, tt); }), z);
             });
-        case Form::WildCorner:
-            return Run(state, steps, plotX, plotY, [&](C& z, V&) { return wrapped(Corner(p.corner, z), z); });
+        }
+        case Form::WildCorner: {
+            const LaneParams::Corner q = p.corner;
+            return Run(state, steps, sink, [&q, &wrapped](C& z, V&) { return wrapped(Corner(q, z), z); });
+        }
+        }
+    }
+
+    // One fold of each lane's point, as a tiling step begins.
+    [[gnu::flatten]] static void Fold(const LaneParams& p, LaneState& state)
+    {
+        for (int first = 0; first < kLanes; first += N) {
+            C z{V::Load(state.re + first), V::Load(state.im + first)};
+            V tile = V::Load(state.tile + first);
+            const LaneParams::Tiling& t = p.tiling;
+            if (p.form == LaneParams::Form::FourSixTwelve) z = FoldSixFourTwelve(t, z, tile);
+            if (p.form == LaneParams::Form::FourEight) z = FoldFourEight(t, z, tile);
+            if (p.form == LaneParams::Form::ThreeTwelve) z = FoldThreeTwelve(t, z, tile);
+            z.re.Store(state.re + first);
+            z.im.Store(state.im + first);
+            tile.Store(state.tile + first);
         }
     }
 };
+
+// A path's library functions, with their arguments written down as they are called.
+template <class Part, class PartMath>
+struct RecordedMath {
+    static inline thread_local LaneCallTape* tape = nullptr;
+    static void Put(LaneCall call, Part a, Part b)
+    {
+        alignas(64) double x[Part::kLanes], y[Part::kLanes];
+        a.Store(x);
+        b.Store(y);
+        tape->first[call].insert(tape->first[call].end(), x, x + Part::kLanes);
+        tape->second[call].insert(tape->second[call].end(), y, y + Part::kLanes);
+    }
+    static Part Sin(Part a) { return Put(kCallSin, a, a), PartMath::Sin(a); }
+    static void SinCos(Part a, Part& s, Part& c) { Put(kCallSinCos, a, a), PartMath::SinCos(a, s, c); }
+    static Part Atan2(Part y, Part x) { return Put(kCallAtan2, y, x), PartMath::Atan2(y, x); }
+    static Part Pow(Part x, Part y) { return Put(kCallPow, x, y), PartMath::Pow(x, y); }
+    static Part Fmod(Part a, Part b) { return Put(kCallFmod, a, b), PartMath::Fmod(a, b); }
+};
+
+// The recorded calls again, four independent ones in flight, nothing else.
+template <class Part, class PartMath>
+double Replay(const LaneCallTape& tape)
+{
+    Part sum(0.0);
+    const auto each = [&](LaneCall call, auto f) {
+        const double* a = tape.first[call].data();
+        const double* b = tape.second[call].data();
+        const std::size_t n = tape.first[call].size() / (4 * Part::kLanes) * (4 * Part::kLanes);
+        for (std::size_t i = 0; i < n; i += 4 * Part::kLanes) {
+            const Part r0 = f(Part::Load(a + i), Part::Load(b + i));
+            const Part r1 = f(Part::Load(a + i + Part::kLanes), Part::Load(b + i + Part::kLanes));
+            const Part r2 = f(Part::Load(a + i + 2 * Part::kLanes), Part::Load(b + i + 2 * Part::kLanes));
+            const Part r3 = f(Part::Load(a + i + 3 * Part::kLanes), Part::Load(b + i + 3 * Part::kLanes));
+            sum = sum + ((r0 + r1) + (r2 + r3));
+        }
+    };
+    each(kCallSin, [](Part a, Part) { return PartMath::Sin(a); });
+    each(kCallSinCos, [](Part a, Part) {
+        Part s, c;
+        PartMath::SinCos(a, s, c);
+        return s + c;
+    });
+    each(kCallAtan2, [](Part y, Part x) { return PartMath::Atan2(y, x); });
+    each(kCallPow, [](Part x, Part y) { return PartMath::Pow(x, y); });
+    each(kCallFmod, [](Part a, Part b) { return PartMath::Fmod(a, b); });
+    alignas(64) double lanes[Part::kLanes];
+    sum.Store(lanes);
+    double total = 0.0;
+    for (double d : lanes) total += d;
+    return total;
+}
+
+// The kernels of one path: a batch of parts, with the part's exact and fast library functions.
+template <class Part, int K, class PartExact, class PartFast>
+LaneKernelTable KernelTable()
+{
+    using Batch = Pack<Part, K>;
+    using Exact = LaneKernels<Batch, PackMath<Batch, PartExact>>;
+    using Fast = LaneKernels<Batch, PackMath<Batch, PartFast>>;
+    using Recorded = LaneKernels<Batch, PackMath<Batch, RecordedMath<Part, PartExact>>>;
+    LaneKernelTable table;
+    table.step = [](const LaneParams& p, Precision precision, LaneState& state, int steps, const LaneSink& sink) {
+        if (precision == Precision::Fast) return Fast::Steps(p, state, steps, sink);
+        Exact::Steps(p, state, steps, sink);
+    };
+    table.fold = [](const LaneParams& p, LaneState& state) { Exact::Fold(p, state); };
+    table.locate = [](int resolution, const double* u, const double* v, std::uint64_t* visits) {
+        Exact::Locate(resolution, u, v, visits);
+    };
+    table.record = [](const LaneParams& p, LaneState& state, int steps, LaneCallTape& tape) {
+        RecordedMath<Part, PartExact>::tape = &tape;
+        Recorded::Steps(p, state, steps, {});
+        RecordedMath<Part, PartExact>::tape = nullptr;
+    };
+    table.replay = [](const LaneCallTape& tape) { return Replay<Part, PartExact>(tape); };
+    return table;
+}
 
 }  // namespace
 }  // namespace tilvex::studio

@@ -1,13 +1,14 @@
 // The AVX2 kernels: built with AVX2 code generation, run only where the
-// processor has it.
+// processor has it. A batch is two vectors.
 #include "studio/simd/LaneVectorAvx2.h"
 #include "studio/simd/LaneKernels.h"
 
 namespace tilvex::studio {
 
-void StepLanesAvx2(const LaneParams& params, LaneState& state, int steps, double* plotX, double* plotY)
+const LaneKernelTable& Avx2Kernels()
 {
-    LaneKernels<V4>::Steps(params, state, steps, plotX, plotY);
+    static const LaneKernelTable table = KernelTable<V4, 2, V4Exact, V4Fast>();
+    return table;
 }
 
 }  // namespace tilvex::studio

@@ -1,13 +1,14 @@
 // The AVX-512 kernels: built with AVX-512 code generation, run only where the
-// processor has it.
+// processor has it. A batch is one vector.
 #include "studio/simd/LaneVectorAvx512.h"
 #include "studio/simd/LaneKernels.h"
 
 namespace tilvex::studio {
 
-void StepLanesAvx512(const LaneParams& params, LaneState& state, int steps, double* plotX, double* plotY)
+const LaneKernelTable& Avx512Kernels()
 {
-    LaneKernels<V8>::Steps(params, state, steps, plotX, plotY);
+    static const LaneKernelTable table = KernelTable<V8, 1, V8Exact, V8Fast>();
+    return table;
 }
 
 }  // namespace tilvex::studio

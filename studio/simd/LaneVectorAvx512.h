@@ -4,6 +4,8 @@
 #include <immintrin.h>
 #include <sleef.h>
 
+#include <cstdint>
+
 namespace tilvex::studio {
 namespace {
 
@@ -25,6 +27,7 @@ struct V8 {
     explicit V8(double x) : v(_mm512_set1_pd(x)) {}
     static V8 Load(const double* p) { return _mm512_load_pd(p); }
     void Store(double* p) const { _mm512_store_pd(p, v); }
+    void StoreBits(std::uint64_t* p) const { _mm512_store_si512(p, _mm512_castpd_si512(v)); }
 
     friend V8 operator+(V8 a, V8 b) { return _mm512_add_pd(a.v, b.v); }
     friend V8 operator-(V8 a, V8 b) { return _mm512_sub_pd(a.v, b.v); }
@@ -40,20 +43,37 @@ struct V8 {
     friend Mask operator!=(V8 a, V8 b) { return {_mm512_cmp_pd_mask(a.v, b.v, _CMP_NEQ_UQ)}; }
 
     friend V8 Select(Mask m, V8 a, V8 b) { return _mm512_mask_blend_pd(m.m, b.v, a.v); }
+    friend V8 Fma(V8 a, V8 b, V8 c) { return _mm512_fmadd_pd(a.v, b.v, c.v); }
     friend V8 Abs(V8 a) { return _mm512_andnot_pd(_mm512_set1_pd(-0.0), a.v); }
     // The zero-masking forms: GCC 12 warns about the unmasked ones' undefined source.
     friend V8 Trunc(V8 a) { return _mm512_maskz_roundscale_pd(0xFF, a.v, _MM_FROUND_TO_ZERO | _MM_FROUND_NO_EXC); }
+    friend V8 Floor(V8 a) { return _mm512_maskz_roundscale_pd(0xFF, a.v, _MM_FROUND_TO_NEG_INF | _MM_FROUND_NO_EXC); }
     friend V8 Sqrt(V8 a) { return _mm512_maskz_sqrt_pd(0xFF, a.v); }
-    friend V8 Fmod(V8 a, V8 b) { return Sleef_fmodd8_avx512f(a.v, b.v); }
-    friend V8 Sin(V8 a) { return Sleef_sind8_u10avx512f(a.v); }
-    friend void SinCos(V8 a, V8& s, V8& c)
+};
+
+// SLEEF's deterministic forms: the same results as the other paths' bit for bit.
+struct V8Exact {
+    static V8 Sin(V8 a) { return Sleef_finz_sind8_u10avx512f(a.v); }
+    static void SinCos(V8 a, V8& s, V8& c)
     {
-        Sleef___m512d_2 r = Sleef_sincosd8_u10avx512f(a.v);
+        const Sleef___m512d_2 r = Sleef_finz_sincosd8_u10avx512f(a.v);
         s = r.x;
         c = r.y;
     }
-    friend V8 Atan2(V8 y, V8 x) { return Sleef_atan2d8_u10avx512f(y.v, x.v); }
-    friend V8 Pow(V8 x, V8 y) { return Sleef_powd8_u10avx512f(x.v, y.v); }
+    static V8 Atan2(V8 y, V8 x) { return Sleef_finz_atan2d8_u10avx512f(y.v, x.v); }
+    static V8 Pow(V8 x, V8 y) { return Sleef_finz_powd8_u10avx512f(x.v, y.v); }
+    static V8 Fmod(V8 a, V8 b) { return Sleef_finz_fmodd8_avx512f(a.v, b.v); }
+};
+
+struct V8Fast : V8Exact {
+    static V8 Sin(V8 a) { return Sleef_finz_sind8_u35avx512f(a.v); }
+    static void SinCos(V8 a, V8& s, V8& c)
+    {
+        const Sleef___m512d_2 r = Sleef_finz_sincosd8_u35avx512f(a.v);
+        s = r.x;
+        c = r.y;
+    }
+    static V8 Atan2(V8 y, V8 x) { return Sleef_finz_atan2d8_u35avx512f(y.v, x.v); }
 };
 
 }  // namespace

@@ -34,9 +34,30 @@ done
 
 # shellcheck disable=SC2086
 "$cli" gallery --out "$work/g" $small --threads 2 > "$work/summary" || fail "a small gallery failed"
-# The same folder again: replaced, still complete, nothing staged left behind.
+# A session of the gallery continued in place is never replaced unasked.
+kept=$(python3 -c "import json,sys; print(json.load(open(sys.argv[1]))[0]['session'])" "$work/g/index.json")
+"$cli" render --load "$work/g/$kept" --max-iterations 90000 --save "$work/g/$kept" > /dev/null
+cp "$work/g/$kept" "$work/continued.qlt"
 # shellcheck disable=SC2086
-"$cli" gallery --out "$work/g" $small > /dev/null || fail "writing over a gallery failed"
+"$cli" gallery --out "$work/g" $small > /dev/null 2> "$work/err"
+[ $? -eq 2 ] || fail "a second gallery into the same folder was not refused"
+grep -q -- "--overwrite" "$work/err" || fail "the refusal does not name --overwrite: $(cat "$work/err")"
+cmp -s "$work/g/$kept" "$work/continued.qlt" || fail "the refused run changed $kept"
+# --add: new names for the new quilts, the index lists old and new.
+# shellcheck disable=SC2086
+"$cli" gallery --out "$work/g" $small --add > /dev/null || fail "--add failed"
+cmp -s "$work/g/$kept" "$work/continued.qlt" || fail "--add replaced $kept"
+python3 - "$work/g" << 'PY' || fail "--add did not keep both galleries"
+import json, os, sys
+index = json.load(open(f"{sys.argv[1]}/index.json"))
+files = [e["session"] for e in index] + [e["thumbnail"] for e in index]
+assert len(index) == 6 and len(set(files)) == 12, index
+assert set(os.listdir(sys.argv[1])) == set(files) | {"index.json", "index.png"}, os.listdir(sys.argv[1])
+PY
+# --overwrite: the whole earlier gallery goes, a killed run's staging folder too.
+mkdir -p "$work/g/.gallery-999999999"
+# shellcheck disable=SC2086
+"$cli" gallery --out "$work/g" $small --overwrite > /dev/null || fail "--overwrite failed"
 python3 - "$work" << 'PY' || fail "the gallery folder or summary is wrong"
 import json, os, sys
 work = sys.argv[1]
@@ -55,6 +76,16 @@ for e in index:
 assert set(os.listdir(f"{work}/g")) == names, os.listdir(f"{work}/g")
 assert open(f"{work}/g/index.png", "rb").read(8) == b"\x89PNG\r\n\x1a\n"
 PY
+
+# Memory follows the quilts in flight, not the count.
+peak() {
+    python3 -c 'import resource, subprocess, sys
+subprocess.run(sys.argv[1:], stdout=subprocess.DEVNULL, check=True)
+print(resource.getrusage(resource.RUSAGE_CHILDREN).ru_maxrss)' "$cli" gallery --out "$work/m$1" --count "$1" --seed 1 \
+        --max-iterations 1 --thumb 16
+}
+few=$(peak 6) many=$(peak 60)
+[ $((many - few)) -lt 20000 ] || fail "60 quilts took $((many - few)) kB more than 6"
 
 first=$(python3 -c "import json,sys; print(json.load(open(sys.argv[1]))[0]['session'])" "$work/g/index.json")
 "$cli" render --load "$work/g/$first" --max-iterations 80000 > "$work/continued" || fail "render --load of $first failed"

@@ -83,12 +83,31 @@ check_options tilvex-cli "$completion" "$prefix/bin/tilvex-cli" studio
 check_options tilvex-cli "$completion" "$prefix/bin/tilvex-cli" gallery
 [ -x "$prefix/bin/tilvex" ] && check_options tilvex "" "$prefix/bin/tilvex"
 bash -n "$completion" || fail "the completion is not valid bash"
+if [ -x "$bin/tilvex-mpi" ]; then
+    mpi="$prefix/bin/tilvex-mpi"
+    [ -x "$mpi" ] || fail "tilvex-mpi was built but not installed"
+    gzip -dc "$share/man/man1/tilvex-mpi.1.gz" > "$work/tilvex-mpi.1" || fail "tilvex-mpi.1.gz is no gzip file"
+    grep -q "^\.TH .*\"Tilvex $version\"" "$work/tilvex-mpi.1" || fail "tilvex-mpi.1 does not carry version $version"
+    [ "$("$mpi" --version)" = "tilvex-mpi $version" ] || fail "tilvex-mpi --version is not $version"
+    check_options tilvex-mpi "$share/bash-completion/completions/tilvex-mpi" "$mpi"
+    check_options tilvex-mpi "$share/bash-completion/completions/tilvex-mpi" "$mpi" studio
+    check_options tilvex-mpi "$share/bash-completion/completions/tilvex-mpi" "$mpi" gallery
+    [ -f "$share/doc/tilvex-mpi/examples/tilvex-poster.sbatch" ] || fail "the Slurm example is not installed"
+fi
 
 # The installed tilvex-cli makes a quilt and writes its picture.
 "$prefix/bin/tilvex-cli" render --seed 7 --max-iterations 20000 --png "$work/q.png" > "$work/q.json" ||
     fail "the installed tilvex-cli could not render"
 grep -q '"iterationCount": 20001' "$work/q.json" || fail "the render did not run to its limit"
 [ "$(head -c 4 "$work/q.png" | od -An -c | tr -d ' ')" = "211PNG" ] || fail "no PNG written"
+
+# The Python module, where it was built, imports from the prefix and makes a quilt.
+if ls "$build"/python/tilvex.*.so > /dev/null 2>&1; then
+    PYTHONPATH="$prefix/lib/python3/dist-packages" /usr/bin/python3 -c \
+        'import tilvex; q = tilvex.Quilt(seed=7, max_iterations=20000); q.run(); assert q.density.sum() > 0' ||
+        fail "the installed Python module does not make a quilt"
+    [ -f "$share/doc/python3-tilvex/copyright" ] || fail "the Python module's package has no copyright"
+fi
 
 [ "$failures" -eq 0 ] && echo "PASS: installed tree"
 exit $((failures > 0))

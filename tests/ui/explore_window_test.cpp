@@ -81,13 +81,17 @@ void ExploreWindowTest::thumbnailsArriveBestFirstAndOpenMakesTheQuiltCurrent()
         }
         QVERIFY(!grid->item(row)->icon().isNull());
         QVERIFY(grid->item(row)->text().startsWith(QStringLiteral("Qs")));
+        // Each shows its score under its name.
+        const double score = grid->item(row)->data(ui::ExploreWindow::kScoreRole).toDouble();
+        QCOMPARE(grid->item(row)->text(), grid->item(row)->data(ui::ExploreWindow::kNameRole).toString() +
+                                              QStringLiteral("\n") + QString::number(score, 'f', 3));
     }
 
     // Open, then generation goes on from the chosen quilt's own state.
     QVERIFY(!explorer->OpenButton()->isEnabled());
     grid->setCurrentRow(2);
     QVERIFY(explorer->OpenButton()->isEnabled());
-    const QString chosen = grid->item(2)->text();
+    const QString chosen = grid->item(2)->data(ui::ExploreWindow::kNameRole).toString();
     QTest::mouseClick(explorer->OpenButton(), Qt::LeftButton);
     QCOMPARE(QString::fromStdString(f.app->QuiltName()), chosen);
     QCOMPARE(f.app->counters.iterationCount, kBudget + 1);
@@ -98,7 +102,7 @@ void ExploreWindowTest::thumbnailsArriveBestFirstAndOpenMakesTheQuiltCurrent()
     const QPoint cell = grid->visualItemRect(grid->item(0)).center();
     QTest::mouseClick(grid->viewport(), Qt::LeftButton, {}, cell);
     QTest::mouseDClick(grid->viewport(), Qt::LeftButton, {}, cell);
-    QCOMPARE(QString::fromStdString(f.app->QuiltName()), grid->item(0)->text());
+    QCOMPARE(QString::fromStdString(f.app->QuiltName()), grid->item(0)->data(ui::ExploreWindow::kNameRole).toString());
 }
 
 void ExploreWindowTest::morePagesAndTheKindFilter()
@@ -128,7 +132,9 @@ void ExploreWindowTest::closingStopsTheWork()
     explorer->Restart(slow);
     QVERIFY(explorer->IsWorking());
     QPointer<ui::ExploreWindow> watched(explorer);
-    explorer->close();  // returns once the worker has stopped
+    // Esc closes it, wherever the focus is; that returns once the worker has stopped.
+    explorer->Grid()->setFocus();
+    QTest::keyClick(explorer->Grid(), Qt::Key_Escape);
     QVERIFY(!explorer->IsWorking());
     QTRY_VERIFY(watched.isNull());
     // The main window's quilt goes on.

@@ -1,9 +1,12 @@
+#include <QAbstractButton>
 #include <QAction>
+#include <QApplication>
 #include <QDropEvent>
 #include <QFileInfo>
 #include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
+#include <QMessageBox>
 #include <QMimeData>
 #include <QProgressBar>
 #include <QRegularExpression>
@@ -29,6 +32,8 @@
 #include "ui/ExploreWindow.h"
 #include "studio/PictureNote.h"
 #include "ui/MainFrame.h"
+#include "ui/QuiltShaping.h"
+#include "ui/StudioExportDialog.h"
 #include "ui/TilvexDoc.h"
 #include "ui/TilvexView.h"
 
@@ -132,6 +137,7 @@ private slots:
     void progressPaneShowsCountAgainstLimit();
     void autoRebuildIsAnOptionalLastViewItem();
     void studioExportRendersInTheBackgroundAndPreviewIsRemembered();
+    void studioExportNeverReplacesAFileUnasked();
     void largeStudioPreviewLeavesTheEventLoopTurning();
     void studioExportDialogPreviewsEachLook();
     void autoRebuildOffLeavesTheViewAlone();
@@ -326,6 +332,16 @@ void MainWindowTest::everyCommandReachesItsHandler()
              if (explorer) explorer->close();
              return shown;
          }},
+        {cmd::QuiltVariations,
+         [&f] {
+             ui::VariationsWindow* window = f.frame->Shaping().Variations();
+             bool shown = window && window->isVisible();
+             if (window) window->close();
+             return shown;
+         }},
+        {cmd::ShowParameters, [&f] { return f.frame->Shaping().ParametersShown(); }},
+        {cmd::QuiltUndo, [&f] { return f.frame->Shaping().History().CanRedo(); }},
+        {cmd::QuiltRedo, [&f] { return !f.frame->Shaping().History().CanRedo(); }},
         {cmd::AppExit, [&f] { return !f.frame->isVisible(); }},
     };
     for (const CommandInfo& c : Commands()) {
@@ -813,6 +829,39 @@ void MainWindowTest::studioExportDialogPreviewsEachLook()
     QTRY_VERIFY_WITH_TIMEOUT(dialog.PreviewsShown() > shown, 20000);
 }
 
+void MainWindowTest::studioExportNeverReplacesAFileUnasked()
+{
+    Fixture f;
+    QFile(f.File("q.png")).open(QIODevice::WriteOnly);
+    QFile(f.File("q-2.png")).open(QIODevice::WriteOnly);
+    QCOMPARE(ui::FreshFileName(f.File("q.png")), f.File("q-3.png"));
+    QCOMPARE(ui::FreshFileName(f.File("new.png")), f.File("new.png"));
+
+    // An existing file is replaced only on Yes; a folder that is not there is refused at once.
+    ui::StudioExportRequest r;
+    const auto answer = [&](const QString& path, QMessageBox::StandardButton button) {
+        r.path = path;
+        ui::StudioExportDialog dialog(r, {});
+        QString asked;
+        QTimer::singleShot(0, &dialog, [&] {
+            auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+            if (!box) return;
+            asked = box->text();
+            box->button(box->standardButtons() & QMessageBox::Yes ? button : QMessageBox::Ok)->click();
+        });
+        dialog.accept();
+        return std::pair{dialog.result() == QDialog::Accepted, asked};
+    };
+    auto [accepted, asked] = answer(f.File("q.png"), QMessageBox::No);
+    QVERIFY(!accepted);
+    QCOMPARE(asked, QStringLiteral("q.png already exists.\nDo you want to replace it?"));
+    QVERIFY(answer(f.File("q.png"), QMessageBox::Yes).first);
+    std::tie(accepted, asked) = answer(f.File("missing/q.png"), QMessageBox::Ok);
+    QVERIFY(!accepted);
+    QVERIFY2(asked.contains(QStringLiteral("does not exist")), qPrintable(asked));
+    QVERIFY(answer(f.File("q-3.png"), QMessageBox::Ok).first);
+}
+
 void MainWindowTest::largeStudioPreviewLeavesTheEventLoopTurning()
 {
     Fixture f;
@@ -862,7 +911,7 @@ void MainWindowTest::autoRebuildIsAnOptionalLastViewItem()
             QVERIFY(!items.contains(toggle));
             continue;
         }
-        QCOMPARE(items.size(), 5);
+        QCOMPARE(items.size(), 6);
         QCOMPARE(items[0]->data().toInt(), cmd::ViewToolbar);
         QCOMPARE(items[1]->data().toInt(), cmd::ViewStatusBar);
         QVERIFY(items[2]->isSeparator());

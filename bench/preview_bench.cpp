@@ -1,0 +1,62 @@
+// The live preview's answer to a coefficient change at 1024 x 1024 pixels:
+// the quilt set up anew from the edited coefficients, its snapshot taken and
+// rendered pass by pass as the desktop's preview does (each pass developed
+// and quantised); the time to the first picture and to the 16-spp one.
+#include <benchmark/benchmark.h>
+
+#include <chrono>
+
+#include "engine/PreviewPasses.h"
+#include "engine/QuiltCoefficients.h"
+#include "engine/QuiltControl.h"
+#include "engine/TilvexApp.h"
+#include "studio/Develop.h"
+
+using namespace tilvex;
+
+namespace {
+
+void CoefficientChangeToPreview(benchmark::State& state)
+{
+    CTilvexApp app(12);
+    app.InitInstance(1ull << 32);
+    NewQuiltRequest request;
+    request.kind = static_cast<QuiltKind>(state.range(0));
+    NewQuilt(app, request);
+    const ParameterTable& table = ParametersFor(FormOf(app));
+    std::size_t edited = 0;
+    while (table.Parameters()[edited].integer) ++edited;
+    const ParameterInfo& p = table.Parameters()[edited];
+
+    double first = 0.0, sharp = 0.0;
+    int round = 0;
+    for (auto _ : state) {
+        using Clock = std::chrono::steady_clock;
+        const auto start = Clock::now();
+        QuiltMaps maps = app.maps;
+        table.Set(maps, edited, p.min + (p.max - p.min) * (0.4 + 0.01 * (round++ % 10)));
+        StartFromCoefficients(app, maps);
+        studio::RenderSpec renderSpec;
+        renderSpec.width = 1024;
+        renderSpec.samplesPerPixel = kPreviewSamplesPerPixel;
+        RenderJob job(app.TakeSnapshot(), renderSpec, studio::Look{});
+        bool firstShown = false;
+        for (std::uint64_t total : PreviewPasses(job)) {
+            job.SampleTo(total);
+            benchmark::DoNotOptimize(studio::Quantise8(*job.Develop()));
+            if (!firstShown) {
+                first += std::chrono::duration<double>(Clock::now() - start).count();
+                firstShown = true;
+            }
+        }
+        sharp += std::chrono::duration<double>(Clock::now() - start).count();
+    }
+    const double n = static_cast<double>(state.iterations());
+    state.counters["first_ms"] = 1000.0 * first / n;
+    state.counters["spp16_ms"] = 1000.0 * sharp / n;
+}
+
+}  // namespace
+
+// 0 square, 1 hex, 2 4-6-12, 3 4-8-8, 4 3-12-12, 5 Wild Corner.
+BENCHMARK(CoefficientChangeToPreview)->DenseRange(0, 5)->Unit(benchmark::kMillisecond)->UseRealTime();

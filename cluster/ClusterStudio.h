@@ -1,0 +1,48 @@
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "cluster/Cluster.h"
+#include "engine/RenderJob.h"
+
+namespace tilvex::cluster {
+
+// A studio picture of one quilt, its work spread over the ranks. Every rank
+// passes the same quilt and settings.
+struct ClusterStudioRequest {
+    std::shared_ptr<const QuiltSnapshot> quilt;
+    studio::RenderSpec renderSpec;
+    studio::Look look;
+    int threads = 0;  // each rank's; 0: every core it has
+    RenderJob::Outputs files;  // written by rank 0
+};
+
+// Colour by structure sums each sample's colour beside its density, and only
+// the densities are summed over the ranks: such a look is refused.
+inline constexpr char kNoColourOverRanks[] =
+    "--color-by direction, speed and blend are not available over MPI ranks; use tilvex-cli studio for them";
+
+struct ClusterStudioOutcome {
+    std::vector<RankFailure> failures;  // ranks whose share failed: nothing was written
+    std::string writeError;             // rank 0's, when the picture could not be written
+    // The figures, on rank 0.
+    int width = 0, height = 0, threads = 0, chunks = 0;
+    studio::SimdPath path = studio::SimdPath::Scalar;
+    std::uint64_t samples = 0;   // of every rank
+    double sampleSeconds = 0.0;  // until every rank had sampled its share
+    double reduceSeconds = 0.0;  // summing the densities onto rank 0
+};
+
+// Each rank samples its share of the chunks (on its own threads), the
+// densities are summed onto rank 0 (ReduceDensity), and rank 0 develops and
+// writes the PNG (and OpenEXR) through the job's stages: the file tilvex-cli studio writes
+// for the same quilt and settings, for any number of ranks and threads. The
+// vector path is rank 0's: a rank whose processor lacks it fails. Progress
+// is reported on rank 0 only (its own share while sampling). Collective.
+ClusterStudioOutcome RenderStudioOnCluster(const Cluster& cluster, const ClusterStudioRequest& request,
+                                           const RenderProgress& progress = {});
+
+}  // namespace tilvex::cluster

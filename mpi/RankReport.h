@@ -1,0 +1,30 @@
+#pragma once
+
+#include <iostream>
+#include <string>
+#include <vector>
+
+#include "cluster/Cluster.h"
+#include "core/UserInteraction.h"
+
+namespace tilvex::mpi {
+
+// On rank 0, one line per failed rank on stderr, naming it. True when any failed.
+inline bool ReportFailures(const cluster::Cluster& cluster, const std::string& command,
+                           const std::vector<cluster::RankFailure>& failures)
+{
+    if (cluster.Leads())
+        for (const cluster::RankFailure& f : failures)
+            std::cerr << "tilvex-mpi " << command << ": rank " << f.rank << ": " << f.message << "\n";
+    return !failures.empty();
+}
+
+// What the application state told its user, for the failure report.
+inline std::string Said(const AcceptingInteraction& user, const std::string& otherwise)
+{
+    std::string text;
+    for (const std::string& m : user.messages) text += (text.empty() ? "" : "; ") + m;
+    return text.empty() ? otherwise : text;
+}
+
+}  // namespace tilvex::mpi

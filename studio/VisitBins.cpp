@@ -1,0 +1,97 @@
+#include "studio/VisitBins.h"
+
+#include <emmintrin.h>
+
+#include <algorithm>
+#include <bit>
+#include <new>
+
+namespace tilvex::studio {
+
+namespace {
+
+// A worker's bins take half the buffer's size, at most kMostBinBytes: a bin
+// then holds kBinVisits visits for a band of kBinVisits / 4 cache lines or
+// fewer (eight visits a line). A larger buffer has larger bands and fewer
+// visits a line.
+constexpr std::size_t kMostBinBytes = 16 << 20;
+constexpr std::size_t kBinVisits = 2048;
+
+// Adds this many visits ahead of the one being added are asked for.
+constexpr std::uint32_t kPrefetchAhead = 16;
+
+std::uint64_t* CacheLines(std::size_t count)
+{
+    return static_cast<std::uint64_t*>(::operator new(count * sizeof(std::uint64_t), std::align_val_t(64)));
+}
+void FreeLines(std::uint64_t* p) { ::operator delete(p, std::align_val_t(64)); }
+
+}  // namespace
+
+VisitBands::VisitBands(DensityBuffer& buffer) : buffer_(buffer), binSize_(kBinVisits)
+{
+    const auto res = static_cast<std::size_t>(buffer.Resolution());
+    const std::size_t binBytes = std::min(res * res * sizeof(std::uint32_t) / 2, kMostBinBytes);
+    const std::size_t wanted = std::max<std::size_t>(binBytes / (kBinVisits * sizeof(std::uint64_t)), 1);
+    const int rowsShift = std::bit_width(std::max<std::size_t>(res / wanted, 1)) - 1;
+    shift_ = DensityBuffer::kVisitRowShift + rowsShift;
+    count_ = static_cast<int>(((res - 1) >> rowsShift) + 1);
+    locks_ = std::make_unique<std::mutex[]>(static_cast<std::size_t>(count_));
+}
+
+std::scoped_lock<std::mutex, std::mutex> VisitBands::LockPair(int band) const
+{
+    const int next = band + 1 == count_ ? 0 : band + 1;
+    return std::scoped_lock<std::mutex, std::mutex>(locks_[std::min(band, next)], locks_[std::max(band, next)]);
+}
+
+VisitBins::VisitBins(const VisitBands& bands)
+    : bands_(bands),
+      fill_(std::make_unique<std::uint32_t[]>(static_cast<std::size_t>(bands.Count()))),
+      staging_(CacheLines(static_cast<std::size_t>(bands.Count()) * kLine), FreeLines),
+      slots_(CacheLines(static_cast<std::size_t>(bands.Count()) * bands.BinSize()), FreeLines)
+{
+}
+
+VisitBins::~VisitBins() { FlushAll(); }
+
+void VisitBins::FlushAll()
+{
+    for (std::size_t band = 0; band < static_cast<std::size_t>(bands_.Count()); ++band)
+        if (fill_[band] > 0) Flush(band);
+}
+
+// A full staging line goes to its bin without a read of the bin's line first.
+void VisitBins::Spill(std::size_t band, std::uint32_t filled)
+{
+    const auto* from = reinterpret_cast<const __m128i*>(staging_.get() + band * kLine);
+    auto* to = reinterpret_cast<__m128i*>(Bin(band) + (filled - kLine));
+    for (int i = 0; i < 4; ++i) _mm_stream_si128(to + i, _mm_load_si128(from + i));
+    if (filled == bands_.BinSize()) Flush(band);
+}
+
+void VisitBins::Flush(std::size_t band)
+{
+    DensityBuffer& buffer = bands_.Buffer();
+    const std::uint32_t n = fill_[band], spilled = n / kLine * kLine;
+    const std::uint64_t* bin = Bin(band);
+    const std::uint64_t* stage = staging_.get() + band * kLine;
+    const auto visit = [&](std::uint32_t i) { return i < spilled ? bin[i] : stage[i - spilled]; };
+    const auto add = [&] {
+        for (std::uint32_t i = 0; i < std::min(n, kPrefetchAhead); ++i) buffer.PrefetchVisit(visit(i));
+        for (std::uint32_t i = 0; i < n; ++i) {
+            if (i + kPrefetchAhead < n) buffer.PrefetchVisit(visit(i + kPrefetchAhead));
+            buffer.AddVisit(visit(i));
+        }
+    };
+    if (bands_.Count() == 1) {
+        const auto lock = bands_.LockOnly();
+        add();
+    } else {
+        const auto lock = bands_.LockPair(static_cast<int>(band));
+        add();
+    }
+    fill_[band] = 0;
+}
+
+}  // namespace tilvex::studio

@@ -1,0 +1,36 @@
+#include "ui/ProgressivePreview.h"
+
+#include "engine/PreviewPasses.h"
+#include "studio/Develop.h"
+#include "ui/StudioPictures.h"
+
+namespace tilvex::ui {
+
+ProgressivePreview::ProgressivePreview(QObject* parent) : QObject(parent), runner_(this) {}
+
+void ProgressivePreview::Show(std::shared_ptr<const QuiltSnapshot> quilt, int width, const studio::Look& look, qreal dpr)
+{
+    const std::uint64_t request = ++request_;
+    runner_.Submit([this, quilt = std::move(quilt), width, look, dpr, request](const BackgroundRunner::Task& task) {
+        studio::RenderSpec renderSpec;
+        renderSpec.width = std::max(studio::kMinWidth, width);
+        renderSpec.samplesPerPixel = kPreviewSamplesPerPixel;
+        RenderJob job(quilt, renderSpec, look);
+        const double pixels = static_cast<double>(job.Width()) * job.Height();
+        for (std::uint64_t total : PreviewPasses(job)) {
+            if (!job.SampleTo(total, task.Stop())) return;
+            std::optional<studio::FloatImage> tile = job.Develop(task.Stop());
+            if (!tile) return;
+            std::optional<studio::Rgb8Image> pixels8 = studio::Quantise8(*tile, task.Stop());
+            if (!pixels8) return;
+            QImage image = ToQImage(*pixels8);
+            image.setDevicePixelRatio(dpr);
+            const double spp = static_cast<double>(total) / pixels;
+            task.Post([this, image, request, spp] {
+                if (shown) shown(image, request, spp);
+            });
+        }
+    });
+}
+
+}  // namespace tilvex::ui
