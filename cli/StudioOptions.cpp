@@ -99,7 +99,17 @@ void LookOptions::Add(CLI::App* command)
     command->add_option("--bit-depth", bitDepth, "Bits a channel of the PNG: 8 (default) or 16");
 }
 
-bool LookOptions::Given(const char* name) const { return command_ && command_->count(name) > 0; }
+// Without a command line (the fields set as values, as the Python module
+// does) every option counts as given, but for the empty colours.
+bool LookOptions::Given(const char* name) const
+{
+    if (command_) return command_->count(name) > 0;
+    const std::string_view option = name;
+    if (option == "--look") return !lookFile.empty();
+    if (option == "--background") return !background.empty();
+    if (option == "--gradient") return !gradient.empty();
+    return true;
+}
 
 std::string LookOptions::Resolve(studio::Look& look) const
 {
