@@ -46,6 +46,7 @@ public:
     // The sample budget: samples per pixel times the tile's pixels.
     std::uint64_t Budget() const;
     std::uint64_t Samples() const { return accumulator_->Samples(); }
+    const studio::DensityBuffer& Density() const { return accumulator_->Density(); }
 
     // Takes samples until `total` have been taken. False when stopped.
     bool SampleTo(std::uint64_t total, std::stop_token stop = {}, const RenderProgress& progress = {});
