@@ -11,6 +11,7 @@ packages=(
     libcli11-dev nlohmann-json3-dev libpng-dev
     clang libclang-rt-14-dev
     libtbb-dev libsleef-dev
+    libavcodec-dev libavformat-dev libavutil-dev libswscale-dev ffmpeg
     python3 python3-pil imagemagick netpbm
     xvfb xauth x11-utils xdotool fonts-dejavu-core
     desktop-file-utils appstream shared-mime-info libxml2-utils
