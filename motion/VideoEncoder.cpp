@@ -59,6 +59,7 @@ std::string VideoEncoder::Open(const std::string& path, VideoCodec codec, int wi
     if (!encoder) return std::string("this FFmpeg has no ") + encoderName + " encoder";
     int rc = avformat_alloc_output_context2(&format_, nullptr, h264 ? "mp4" : "webm", path.c_str());
     if (rc < 0 || !format_) return "cannot make a video file: " + AvError(rc);
+    format_->flags |= AVFMT_FLAG_BITEXACT;  // no random track identifiers: the same frames, the same file
     stream_ = avformat_new_stream(format_, nullptr);
     encoder_ = avcodec_alloc_context3(encoder);
     frame_ = av_frame_alloc();
