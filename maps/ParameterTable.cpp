@@ -137,8 +137,10 @@ ParameterTable Tiling(Map QuiltMaps::*map, const TileArrays<Map> (&tiles)[N])
 {
     ParameterTable t;
     for (const TileArrays<Map>& tile : tiles) {
-        for (auto [arrayName, array, what] : {std::tuple{"radial", tile.radial, "P(|z|^2)"},
-                                              std::tuple{"angular", tile.angular, "Q(Re z^n)"}}) {
+        for (auto [arrayName, member, what] : {std::tuple{"radial", tile.radial, "P(|z|^2)"},
+                                               std::tuple{"angular", tile.angular, "Q(Re z^n)"}}) {
+            // A copy: clang 14 cannot capture a structured binding.
+            CComplexArray Map::*array = member;
             for (int k = 0; k < 4; ++k) {
                 AddComplex(
                     t, std::string(tile.tile) + "." + Indexed(arrayName, k), tile.group,
