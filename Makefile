@@ -4,6 +4,7 @@ BUILD ?= build
 ASAN_BUILD ?= build-asan
 FUZZ_BUILD ?= build-fuzz
 FUZZ_SECONDS ?= 60
+LOOK_FUZZ_SECONDS ?= 20
 OUT ?= $(CURDIR)/out
 PREFIX ?= /usr/local
 
@@ -26,11 +27,13 @@ test-asan: deps
 	@cmake --build $(ASAN_BUILD) -j $(JOBS)
 	cd $(ASAN_BUILD) && ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 ctest --output-on-failure -j $(JOBS) -LE no-sanitizer
 
-# Session loading and what follows it under libFuzzer (clang), seeded with sessions of every kind.
+# Session loading and what follows it, and the clip's look files, under
+# libFuzzer (clang), seeded with sessions of every kind and looks of every shape.
 test-fuzz: deps
 	@CC=clang CXX=clang++ cmake -S . -B $(FUZZ_BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTILVEX_FUZZ=ON -DTILVEX_BUILD_UI=OFF -DTILVEX_BUILD_BENCH=OFF > /dev/null
-	@cmake --build $(FUZZ_BUILD) --target session_fuzz tilvex-cli -j $(JOBS)
+	@cmake --build $(FUZZ_BUILD) --target session_fuzz look_fuzz tilvex-cli -j $(JOBS)
 	bash fuzz/run-session-fuzz.sh $(FUZZ_BUILD)/bin $(FUZZ_SECONDS)
+	bash fuzz/run-look-fuzz.sh $(FUZZ_BUILD)/bin $(LOOK_FUZZ_SECONDS)
 
 test: test-release test-fuzz test-asan
 
