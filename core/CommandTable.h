@@ -30,6 +30,8 @@ constexpr int ExportStudioImage = 0x8021;
 constexpr int StudioPreview = 0x8022;
 // Opens the gallery window: random quilts made in the background, one to pick.
 constexpr int ExploreGallery = 0x8023;
+// A clip from the current quilt to another, rendered and encoded in the background.
+constexpr int ExportAnimation = 0x8024;
 
 constexpr int FileNew = 0xE100;
 constexpr int FileOpen = 0xE101;

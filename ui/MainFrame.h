@@ -28,6 +28,7 @@ class CTilvexApp;
 
 namespace tilvex::ui {
 
+class AnimationExport;
 class CTilvexDoc;
 class CTilvexView;
 class ExploreWindow;
@@ -67,6 +68,7 @@ public:
     // The studio look the preview draws with and the export dialog offers.
     const studio::Look& StudioLook() const { return studioLook_; }
     BackgroundRunner& PreviewRunner() { return previewRunner_; }
+    AnimationExport& Animation() { return *animation_; }
     // Asks what to export; the dialog by default, scripted in tests. Empty: cancelled.
     std::function<std::optional<StudioExportRequest>(const StudioExportRequest&)> askStudioExport;
     void SetAutoRebuildInterval(std::chrono::milliseconds interval) { autoRebuildInterval_ = interval; }
@@ -137,6 +139,7 @@ private:
     BackgroundRunner exportRunner_;
     QProgressDialog* studioProgress_ = nullptr;
     QPointer<ExploreWindow> explorer_;
+    AnimationExport* animation_ = nullptr;
 };
 
 }  // namespace tilvex::ui
