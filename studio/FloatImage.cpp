@@ -6,11 +6,12 @@ namespace {
 RgbF Unquantised(Rgb8 c) { return {c.r / 255.0, c.g / 255.0, c.b / 255.0}; }
 }  // namespace
 
-FloatImage::FloatImage(int width, int height, std::vector<float> densities, const Look& look, const ColorMap& colours)
+FloatImage::FloatImage(int width, int height, std::vector<float> densities, const Look& look, const ColorMap& colours,
+                       const std::optional<ToneScale>& fixedScale)
     : width_(width),
       height_(height),
       densities_(std::move(densities)),
-      tone_(densities_, look.tone),
+      tone_(densities_, look.tone, fixedScale),
       colours_(colours),
       empty_(look.background ? Unquantised(*look.background) : colours.Sample(0.0))
 {

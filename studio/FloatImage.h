@@ -20,7 +20,9 @@ namespace tilvex::studio {
 // high-dynamic-range writer all quantise the very same values.
 class FloatImage {
 public:
-    FloatImage(int width, int height, std::vector<float> densities, const Look& look, const ColorMap& colours);
+    // fixedScale: the tone scale to use instead of the tile's own.
+    FloatImage(int width, int height, std::vector<float> densities, const Look& look, const ColorMap& colours,
+               const std::optional<ToneScale>& fixedScale = std::nullopt);
 
     int Width() const { return width_; }
     int Height() const { return height_; }

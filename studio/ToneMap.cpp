@@ -5,20 +5,47 @@
 
 namespace tilvex::studio {
 
-ToneMap::ToneMap(const std::vector<float>& densities, const ToneSettings& settings)
-    : invGamma_(settings.gamma > 0.0 ? 1.0 / settings.gamma : 1.0)
+namespace {
+
+constexpr double kBlackShare = 0.01;
+
+std::vector<float> Filled(const std::vector<float>& densities)
 {
     std::vector<float> filled;
     for (float d : densities)
         if (d > 0.0f) filled.push_back(d);
-    if (filled.empty()) return;
+    return filled;
+}
+
+ToneScale ScaleOf(std::vector<float>& filled)
+{
+    if (filled.empty()) return {};
     const float densest = *std::max_element(filled.begin(), filled.end());
     auto black = filled.begin() + static_cast<std::ptrdiff_t>(kBlackShare * static_cast<double>(filled.size() - 1));
     std::nth_element(filled.begin(), black, filled.end());
-    logBlack_ = std::log1p(static_cast<double>(*black));
-    const double range = std::log1p(static_cast<double>(densest)) - logBlack_;
+    return {std::log1p(static_cast<double>(*black)), std::log1p(static_cast<double>(densest))};
+}
+
+}  // namespace
+
+ToneScale MeasureToneScale(const std::vector<float>& densities)
+{
+    std::vector<float> filled = Filled(densities);
+    return ScaleOf(filled);
+}
+
+ToneMap::ToneMap(const std::vector<float>& densities, const ToneSettings& settings,
+                 const std::optional<ToneScale>& fixed)
+    : invGamma_(settings.gamma > 0.0 ? 1.0 / settings.gamma : 1.0)
+{
+    std::vector<float> filled;
+    if (!fixed || settings.equalize) filled = Filled(densities);
+    if (!fixed && filled.empty()) return;
+    const ToneScale scale = fixed ? *fixed : ScaleOf(filled);
+    logBlack_ = scale.logBlack;
+    const double range = scale.logWhite - logBlack_;
     invLogRange_ = range > 0.0 ? 1.0 / range : 0.0;
-    if (!settings.equalize) return;
+    if (!settings.equalize || filled.empty()) return;
 
     std::vector<double> histogram(kBins, 0.0);
     for (float d : filled) histogram[std::min(static_cast<int>(Log(d) * kBins), kBins - 1)] += 1.0;

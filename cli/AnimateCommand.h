@@ -1,0 +1,44 @@
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "cli/Command.h"
+#include "cli/StudioOptions.h"
+#include "motion/Clip.h"
+
+namespace tilvex::cli {
+
+// tilvex-cli animate: a clip morphing through saved quilts, or one quilt
+// growing, encoded to video or written as numbered PNG frames.
+class AnimateCommand : public Command {
+public:
+    CLI::App* Add(CLI::App& program) override;
+    int Run() override;
+    // Empty when every option is in range, else the problem.
+    std::string Validate() const;
+    // The clip's settings from the options (once valid).
+    motion::ClipSettings Settings() const;
+
+    std::vector<std::string> keys;
+    std::string keyTimes;
+    std::vector<std::string> lookFiles;
+    double seconds = 4.0;
+    int fps = 24;
+    int height = 0;
+    bool loop = false;
+    int motionBlur = 1;
+    bool grow = false;
+    std::string out;
+    RenderSpecOptions sampling;
+    LookOptions look;
+    RunOptions run;
+
+private:
+    CLI::App* command_ = nullptr;
+};
+
+// "0,1.5,4" into numbers; empty, with error set, on anything else.
+std::vector<double> ParseTimes(const std::string& text, std::string& error);
+
+}  // namespace tilvex::cli
