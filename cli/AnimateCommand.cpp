@@ -125,19 +125,20 @@ std::string AnimateCommand::Validate() const
     return motion::Validate(Settings());
 }
 
-int AnimateCommand::Run()
+std::optional<motion::Clip> AnimateCommand::MakeClip(const std::string& program, std::ostream& err,
+                                                     int& status) const
 {
+    status = 2;
     if (std::string problem = Validate(); !problem.empty()) {
-        std::cerr << "tilvex-cli animate: " << problem << "\n";
-        return 2;
+        err << program << ": " << problem << "\n";
+        return std::nullopt;
     }
-    // Every input is read and checked before any work starts.
     std::vector<studio::Look> looks;
     for (const std::string& path : lookFiles) {
         std::string error;
         if (!ReadLook(path, looks.emplace_back(), error)) {
-            std::cerr << "tilvex-cli animate: --look: " << error << "\n";
-            return 2;
+            err << program << ": --look: " << error << "\n";
+            return std::nullopt;
         }
     }
     std::vector<motion::Keyframe> keyframes;
@@ -145,19 +146,46 @@ int AnimateCommand::Run()
         std::string error;
         auto quilt = motion::LoadKeyQuilt(keys[k], error);
         if (!quilt) {
-            std::cerr << "tilvex-cli animate: " << error << "\n";
-            return 1;
+            err << program << ": " << error << "\n";
+            status = 1;
+            return std::nullopt;
         }
         const studio::Look keyLook = looks.empty() ? look.Look() : looks[looks.size() == 1 ? 0 : k];
         keyframes.push_back({std::move(quilt), keyLook, keys[k]});
     }
-    std::optional<motion::Clip> clip;
     try {
+        std::optional<motion::Clip> clip;
         clip.emplace(std::move(keyframes), Settings());
+        status = 0;
+        return clip;
     } catch (const std::invalid_argument& e) {
-        std::cerr << "tilvex-cli animate: " << e.what() << "\n";
-        return 2;
+        err << program << ": " << e.what() << "\n";
+        return std::nullopt;
     }
+}
+
+nlohmann::ordered_json AnimateCommand::Summary(const motion::Clip& clip, const motion::ClipReport& report) const
+{
+    nlohmann::ordered_json j;
+    j["frames"] = report.frames;
+    j["fps"] = fps;
+    j["duration"] = static_cast<double>(report.frames) / fps;
+    j["width"] = clip.FrameWidth();
+    j["height"] = clip.FrameHeight();
+    j["codec"] = report.codec;
+    j["file"] = out;
+    j["kind"] = FormName(clip.Form());
+    j["threads"] = studio::ThreadCount(run.threads);
+    j["seconds"] = report.seconds;
+    j["framesPerSecond"] = report.seconds > 0 ? report.frames / report.seconds : 0.0;
+    return j;
+}
+
+int AnimateCommand::Run()
+{
+    int status = 0;
+    std::optional<motion::Clip> clip = MakeClip("tilvex-cli animate", std::cerr, status);
+    if (!clip) return status;
 
     InterruptStop interrupt;
     ProgressPrinter progress(run.progress, "animate");
@@ -176,19 +204,7 @@ int AnimateCommand::Run()
         std::cerr << "tilvex-cli animate: " << report.error << "\n";
         return 1;
     }
-    nlohmann::ordered_json j;
-    j["frames"] = report.frames;
-    j["fps"] = fps;
-    j["duration"] = static_cast<double>(report.frames) / fps;
-    j["width"] = clip->FrameWidth();
-    j["height"] = clip->FrameHeight();
-    j["codec"] = report.codec;
-    j["file"] = out;
-    j["kind"] = FormName(clip->Form());
-    j["threads"] = studio::ThreadCount(run.threads);
-    j["seconds"] = report.seconds;
-    j["framesPerSecond"] = report.seconds > 0 ? report.frames / report.seconds : 0.0;
-    std::cout << JsonText(j) << "\n";
+    std::cout << JsonText(Summary(*clip, report)) << "\n";
     return 0;
 }
 

@@ -1,11 +1,16 @@
 #pragma once
 
+#include <optional>
+#include <ostream>
 #include <string>
 #include <vector>
+
+#include <nlohmann/json.hpp>
 
 #include "cli/Command.h"
 #include "cli/StudioOptions.h"
 #include "motion/Clip.h"
+#include "motion/ClipWriter.h"
 
 namespace tilvex::cli {
 
@@ -19,6 +24,12 @@ public:
     std::string Validate() const;
     // The clip's settings from the options (once valid).
     motion::ClipSettings Settings() const;
+    // The clip the options describe, every key and look file read and checked
+    // before any work: empty, with the exit status in status and the reason
+    // said on err, when one cannot be. program names the teller.
+    std::optional<motion::Clip> MakeClip(const std::string& program, std::ostream& err, int& status) const;
+    // The JSON summary of a written clip.
+    nlohmann::ordered_json Summary(const motion::Clip& clip, const motion::ClipReport& report) const;
 
     std::vector<std::string> keys;
     std::string keyTimes;

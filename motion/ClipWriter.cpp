@@ -8,6 +8,12 @@
 
 namespace tilvex::motion {
 
+PngImageFile::TextChunks FrameNote(const Clip& clip, int frame)
+{
+    const double t = clip.FrameTime(frame);
+    return studio::PictureNote(*clip.QuiltAt(t), clip.Settings().renderSpec, clip.LookAt(t), 1);
+}
+
 ClipReport WriteClip(const Clip& clip, const std::string& path, int threads, std::stop_token stop,
                      const ClipProgress& progress)
 {
@@ -40,11 +46,8 @@ ClipReport WriteClip(const Clip& clip, const std::string& path, int threads, std
             report.stopped = true;
             return report;
         }
-        const double t = clip.FrameTime(i);
         const PngImageFile::TextChunks note =
-            output->Codec() == std::string("png")
-                ? studio::PictureNote(*clip.QuiltAt(t), clip.Settings().renderSpec, clip.LookAt(t), 1)
-                : PngImageFile::TextChunks{};
+            output->Codec() == std::string("png") ? FrameNote(clip, i) : PngImageFile::TextChunks{};
         if ((report.error = output->Add(*picture, note)); !report.error.empty()) return report;
         report.frames = i + 1;
         show(unit * (2.0 + i), i);

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "motion/Clip.h"
+#include "render/PngImageFile.h"
 
 namespace tilvex::motion {
 
@@ -19,6 +20,9 @@ struct ClipReport {
     double seconds = 0.0;
     std::string codec;  // "h264", "vp9", "png"
 };
+
+// The settings a PNG frame carries: the quilt and look of its instant.
+PngImageFile::TextChunks FrameNote(const Clip& clip, int frame);
 
 // Renders every frame of the clip in order and writes them to path (.mp4,
 // .webm, or a folder of numbered PNG frames). On failure or stop nothing is
