@@ -6,6 +6,7 @@ FUZZ_BUILD ?= build-fuzz
 FUZZ_SECONDS ?= 60
 PICTURE_FUZZ_SECONDS ?= 30
 GALLERY_FUZZ_SECONDS ?= 20
+LOOK_FUZZ_SECONDS ?= 20
 OUT ?= $(CURDIR)/out
 PREFIX ?= /usr/local
 
@@ -29,13 +30,14 @@ test-asan: deps
 	cd $(ASAN_BUILD) && ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 ctest --output-on-failure -j $(JOBS) -LE no-sanitizer
 
 # Session loading and what follows it under libFuzzer (clang), seeded with sessions of every kind;
-# then what a gallery reads back from its folder (index.json, thumbnails),
+# then what a gallery reads back from its folder (index.json, thumbnails), the clip's look files,
 # then studio pictures' notes and look files, seeded with what tilvex-cli writes.
 test-fuzz: deps
 	@CC=clang CXX=clang++ cmake -S . -B $(FUZZ_BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTILVEX_FUZZ=ON -DTILVEX_BUILD_UI=OFF -DTILVEX_BUILD_BENCH=OFF > /dev/null
 	@cmake --build $(FUZZ_BUILD) --target session_fuzz gallery_index_fuzz thumbnail_fuzz picture_fuzz look_fuzz tilvex-cli -j $(JOBS)
 	bash fuzz/run-session-fuzz.sh $(FUZZ_BUILD)/bin $(FUZZ_SECONDS)
 	bash fuzz/run-gallery-fuzz.sh $(FUZZ_BUILD)/bin $(GALLERY_FUZZ_SECONDS)
+	bash fuzz/run-look-fuzz.sh $(FUZZ_BUILD)/bin $(LOOK_FUZZ_SECONDS)
 	bash fuzz/run-picture-fuzz.sh $(FUZZ_BUILD)/bin $(PICTURE_FUZZ_SECONDS)
 
 test: test-release test-fuzz test-asan

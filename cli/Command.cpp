@@ -1,5 +1,6 @@
 #include "cli/Command.h"
 
+#include "cli/AnimateCommand.h"
 #include "cli/GalleryCommand.h"
 #include "cli/InfoCommand.h"
 #include "cli/ParamsCommand.h"
@@ -18,6 +19,7 @@ std::vector<std::unique_ptr<Command>> TilvexCliCommands()
     commands.push_back(std::make_unique<GalleryCommand>());
     commands.push_back(std::make_unique<ParamsCommand>());
     commands.push_back(std::make_unique<VariationsCommand>());
+    commands.push_back(std::make_unique<AnimateCommand>());
     return commands;
 }
 

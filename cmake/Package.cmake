@@ -57,11 +57,11 @@ if(TARGET tilvex-mpi)
     set(CPACK_DEBIAN_MPI_PACKAGE_SECTION science)
     # mpirun starts the job; under Slurm, srun can instead.
     set(CPACK_DEBIAN_MPI_PACKAGE_RECOMMENDS "openmpi-bin")
-    set(CPACK_DEBIAN_MPI_DESCRIPTION "Tilvex quilt posters and galleries on an MPI cluster
-tilvex-mpi runs the studio and gallery commands of tilvex-cli over the
-processes of an MPI job, started by mpirun or by Slurm. A poster's samples
-are shared among the processes and summed onto the first, a gallery's
-quilts dealt among them. The files are those tilvex-cli writes, byte for
+    set(CPACK_DEBIAN_MPI_DESCRIPTION "Tilvex quilt posters, galleries and films on an MPI cluster
+tilvex-mpi runs the studio, gallery and animate commands of tilvex-cli over
+the processes of an MPI job, started by mpirun or by Slurm. A poster's
+samples are shared among the processes and summed onto the first, a
+gallery's quilts and a film's frames dealt among them. The files are those tilvex-cli writes, byte for
 byte, whatever the number of processes.
 .
 The package holds tilvex-mpi, its manual page, bash completion and an

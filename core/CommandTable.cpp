@@ -16,6 +16,8 @@ constexpr CommandInfo kCommands[] = {
     {cmd::FileSaveAs, "Save As", "Save &As...", "Save the active session with a new name", H::Document},
     {cmd::ExportStudioImage, "Export Studio Image", "Export &Studio Image...",
      "Render a large, smooth true-colour image of the Quilt as a PNG file", H::Frame},
+    {cmd::ExportAnimation, "Export Animation", "Export &Animation...",
+     "Render a video of the Quilt melting into another one", H::Frame},
     {cmd::FileMru1, "Recent File 1", "Recent File", "Open this document", H::Application},
     {cmd::FileMru1 + 1, "Recent File 2", "", "Open this document", H::Application},
     {cmd::FileMru1 + 2, "Recent File 3", "", "Open this document", H::Application},
@@ -72,8 +74,9 @@ constexpr CommandInfo kCommands[] = {
     {cmd::PrevPane, "Previous Pane", "", "Switch back to the previous window pane", H::None},
 };
 
-constexpr int kFileMenu[] = {cmd::FileNew,   cmd::FileOpen,  cmd::FileSave,  cmd::FileSaveAs, cmd::ExportStudioImage,
-                             cmd::Separator, cmd::FileMru1, cmd::Separator, cmd::AppExit};
+constexpr int kFileMenu[] = {cmd::FileNew,           cmd::FileOpen,        cmd::FileSave,  cmd::FileSaveAs,
+                             cmd::ExportStudioImage, cmd::ExportAnimation, cmd::Separator, cmd::FileMru1,
+                             cmd::Separator,         cmd::AppExit};
 constexpr int kQuiltMenu[] = {
     cmd::RandomNewQuilt,      cmd::ChooseQuiltFractal,  cmd::ExploreGallery,       cmd::QuiltVariations,
     cmd::Separator,

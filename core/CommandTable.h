@@ -38,6 +38,8 @@ constexpr int QuiltRedo = 0x8025;
 constexpr int ShowParameters = 0x8026;
 // Opens the window of eight variations around the current quilt.
 constexpr int QuiltVariations = 0x8027;
+// A clip from the current quilt to another, rendered and encoded in the background.
+constexpr int ExportAnimation = 0x8028;
 
 constexpr int FileNew = 0xE100;
 constexpr int FileOpen = 0xE101;

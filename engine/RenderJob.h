@@ -49,12 +49,12 @@ public:
     // The sample budget: samples per pixel times the tile's pixels.
     std::uint64_t Budget() const;
     std::uint64_t Samples() const { return accumulator_->Samples(); }
+    const studio::DensityBuffer& Density() const { return accumulator_->Density(); }
 
     // Work spread over processes: this job samples chunks [first, first + count)
     // of its budget only; the other shares' densities are merged in slices.
     void TakeShare(int firstChunk, int chunkCount) { accumulator_->TakeShare(firstChunk, chunkCount); }
     int Chunks() const { return accumulator_->Chunks(); }
-    const studio::DensityBuffer& Density() const { return accumulator_->Density(); }
     void MergeDensity(std::size_t firstCell, std::span<const std::uint32_t> counts)
     {
         accumulator_->MergeCells(firstCell, counts);

@@ -88,6 +88,12 @@ void PngImageFile::EmitRgbHeader(const TextChunks& text, int bitDepth, int dpi)
         const auto perMetre = static_cast<png_uint_32>(std::lround(dpi / 0.0254));
         png_set_pHYs(png_, info_, perMetre, perMetre, PNG_RESOLUTION_METER);
     }
+    // True-colour pictures run to hundreds of megapixels and are written by one
+    // thread. Their colours come from a map of a few hundred, so unfiltered
+    // rows repeat whole pixels; deflated at level 2 they come out smaller than
+    // with libpng's adaptive filters at level 6, and about five times faster.
+    png_set_filter(png_, PNG_FILTER_TYPE_BASE, PNG_FILTER_NONE);
+    png_set_compression_level(png_, 2);
     // libpng copies the texts at once and writes them with the header.
     png_text chunks[kMaxTextChunks] = {};
     const int count = static_cast<int>(std::min(text.size(), static_cast<std::size_t>(kMaxTextChunks)));

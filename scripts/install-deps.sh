@@ -12,6 +12,7 @@ packages=(
     clang libclang-rt-14-dev
     libtbb-dev libsleef-dev
     libopenmpi-dev openmpi-bin
+    libavcodec-dev libavformat-dev libavutil-dev libswscale-dev ffmpeg
     python3 python3-pil imagemagick netpbm
     pybind11-dev python3-dev python3-numpy python3-pytest
     xvfb xauth x11-utils xdotool fonts-dejavu-core

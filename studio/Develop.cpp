@@ -103,6 +103,17 @@ std::optional<FoldedTile> FoldTile(const QuiltSnapshot& quilt, const DensityFiel
     return tile;
 }
 
+std::optional<std::vector<float>> FoldTile(const QuiltSnapshot& quilt, const DensityBuffer& buffer, int width,
+                                           int height, int threads, std::stop_token stop, const ShareDone& progress)
+{
+    const std::shared_ptr<const FlatField> flat = FlatFieldFor(quilt, buffer.Resolution(), threads);
+    std::optional<DensityField> field = EstimateDensity(buffer, flat.get(), DenoiseSettings{.on = false}, threads, stop);
+    if (!field) return std::nullopt;
+    std::optional<FoldedTile> tile = FoldTile(quilt, *field, nullptr, width, height, 1, threads, stop, progress);
+    if (!tile) return std::nullopt;
+    return std::move(tile->densities);
+}
+
 std::optional<FloatImage> Develop(const QuiltSnapshot& quilt, const DensityBuffer& buffer, int width, const Look& look,
                                   int threads, std::stop_token stop, const ShareDone& progress, const ColourSums* colours)
 {

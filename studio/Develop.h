@@ -29,6 +29,12 @@ std::optional<FoldedTile> FoldTile(const QuiltSnapshot& quilt, const DensityFiel
                                    int width, int height, int oversample, int threads, std::stop_token stop = {},
                                    const ShareDone& progress = {}, const ColourSums* colours = nullptr);
 
+// The plain density per pixel (the flat field divided out, no estimate, no
+// oversampling), as a run of pictures adds up its instants. Empty when stopped.
+std::optional<std::vector<float>> FoldTile(const QuiltSnapshot& quilt, const DensityBuffer& buffer, int width,
+                                           int height, int threads, std::stop_token stop = {},
+                                           const ShareDone& progress = {});
+
 // The picture of a density under a look: the flat field and the density
 // estimate, the fold, then tone and colour maps (applied row by row as the
 // image is read). The buffer's resolution is the picture's times the look's

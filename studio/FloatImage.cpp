@@ -9,12 +9,13 @@ RgbF Unquantised(Rgb8 c) { return {c.r / 255.0, c.g / 255.0, c.b / 255.0}; }
 }  // namespace
 
 FloatImage::FloatImage(int width, int height, std::vector<float> densities, const Look& look, const ColorMap& colours,
-                       std::vector<std::uint32_t> sampleColours, const DensityHistogram* exposure)
+                       std::vector<std::uint32_t> sampleColours, const DensityHistogram* exposure,
+                       const std::optional<ToneScale>& fixedScale)
     : width_(width),
       height_(height),
       densities_(std::move(densities)),
       sampleColours_(std::move(sampleColours)),
-      tone_(exposure ? ToneMap(*exposure, look.tone) : ToneMap(densities_, look.tone)),
+      tone_(exposure ? ToneMap(*exposure, look.tone, fixedScale) : ToneMap(densities_, look.tone, fixedScale)),
       colours_(colours),
       empty_(look.background ? Unquantised(*look.background) : colours.Sample(0.0)),
       vibrancy_(look.tone.vibrancy),

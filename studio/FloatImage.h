@@ -23,8 +23,15 @@ class FloatImage {
 public:
     // sampleColours: empty, or one PackColour a pixel.
     // exposure: the histogram the tone map's points come from; none: the densities'.
+    // fixedScale: the tone scale to use instead of the tile's own.
     FloatImage(int width, int height, std::vector<float> densities, const Look& look, const ColorMap& colours,
-               std::vector<std::uint32_t> sampleColours = {}, const DensityHistogram* exposure = nullptr);
+               std::vector<std::uint32_t> sampleColours = {}, const DensityHistogram* exposure = nullptr,
+               const std::optional<ToneScale>& fixedScale = std::nullopt);
+    FloatImage(int width, int height, std::vector<float> densities, const Look& look, const ColorMap& colours,
+               const std::optional<ToneScale>& fixedScale)
+        : FloatImage(width, height, std::move(densities), look, colours, {}, nullptr, fixedScale)
+    {
+    }
 
     int Width() const { return width_; }
     int Height() const { return height_; }

@@ -45,15 +45,31 @@ double DensityHistogram::Percentile(double share) const
     return densest_;
 }
 
-ToneMap::ToneMap(std::span<const float> densities, const ToneSettings& settings)
-    : ToneMap(DensityHistogram(densities), settings)
+ToneScale MeasureToneScale(std::span<const float> densities)
+{
+    const DensityHistogram histogram(densities);
+    if (histogram.Filled() == 0) return {};
+    return {std::log1p(histogram.Percentile(ToneMap::kBlackShare)), std::log1p(static_cast<double>(histogram.Densest()))};
+}
+
+ToneMap::ToneMap(std::span<const float> densities, const ToneSettings& settings, const std::optional<ToneScale>& fixed)
+    : ToneMap(DensityHistogram(densities), settings, fixed)
 {
 }
 
-ToneMap::ToneMap(const DensityHistogram& histogram, const ToneSettings& settings)
+ToneMap::ToneMap(const DensityHistogram& histogram, const ToneSettings& settings, const std::optional<ToneScale>& fixed)
     : invGamma_(settings.gamma > 0.0 ? 1.0 / settings.gamma : 1.0)
 {
+    if (fixed) {
+        logBlack_ = fixed->logBlack;
+        const double range = fixed->logWhite - logBlack_;
+        invLogRange_ = range > 1e-9 ? 1.0 / range : 0.0;
+    }
     if (histogram.Filled() == 0) return;
+    if (fixed) {
+        if (settings.equalize) Equalize(histogram);
+        return;
+    }
     double black, white;
     if (settings.exposure) {
         black = histogram.Percentile(kBlackShare);
@@ -70,8 +86,11 @@ ToneMap::ToneMap(const DensityHistogram& histogram, const ToneSettings& settings
         if (median > 0.0 && median < 1.0)
             key_ = std::clamp(settings.gamma * std::log(kAutoMedian) / std::log(median), kMinKey, kMaxKey);
     }
-    if (!settings.equalize) return;
+    if (settings.equalize) Equalize(histogram);
+}
 
+void ToneMap::Equalize(const DensityHistogram& histogram)
+{
     std::vector<double> bins(kEqualizeBins, 0.0);
     histogram.ForEachBin([&](double density, std::uint32_t count) {
         bins[std::min(static_cast<int>(Level(density) * kEqualizeBins), kEqualizeBins - 1)] += count;

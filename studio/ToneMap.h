@@ -22,6 +22,16 @@ struct ToneSettings {
     friend bool operator==(const ToneSettings&, const ToneSettings&) = default;
 };
 
+// The log densities (log1p) that map to black and to white.
+struct ToneScale {
+    double logBlack = 0.0, logWhite = 0.0;
+    friend bool operator==(const ToneScale&, const ToneScale&) = default;
+};
+
+// A tile's own fixed-exposure scale: the black point at the faintest percent
+// of the filled pixels, white at the densest (a run of pictures takes one).
+ToneScale MeasureToneScale(std::span<const float> densities);
+
 // Density to brightness 0..1: log density between a black point and a white
 // point, optionally equalised over the filled pixels, then the gamma curve.
 // The points come from a histogram of the filled pixels' densities (log-spaced
@@ -31,10 +41,13 @@ class DensityHistogram;
 
 class ToneMap {
 public:
-    ToneMap(std::span<const float> densities, const ToneSettings& settings);
+    // A fixed scale replaces the tile's own points (a clip keeps one for all its frames).
+    ToneMap(std::span<const float> densities, const ToneSettings& settings,
+            const std::optional<ToneScale>& fixed = std::nullopt);
     // The points from another picture's histogram: a denoised picture is
     // exposed as its plain counts are, so the filter changes grain, not exposure.
-    ToneMap(const DensityHistogram& histogram, const ToneSettings& settings);
+    ToneMap(const DensityHistogram& histogram, const ToneSettings& settings,
+            const std::optional<ToneScale>& fixed = std::nullopt);
 
     // 0 for an empty pixel, 1 for the densest: Level then the gamma.
     double operator()(double density) const;
@@ -52,6 +65,8 @@ public:
 
 private:
     static constexpr int kEqualizeBins = 4096;
+
+    void Equalize(const DensityHistogram& histogram);
 
     double logBlack_ = 0.0;
     double invLogRange_ = 0.0;

@@ -23,6 +23,7 @@
 #include <cstring>
 
 #include "engine/TilvexApp.h"
+#include "ui/AnimationExport.h"
 #include "ui/ExploreWindow.h"
 #include "ui/QuiltShaping.h"
 #include "ui/Icons.h"
@@ -94,6 +95,7 @@ CMainFrame::CMainFrame(CTilvexApp& app, QSettings& settings, QWidget* parent)
     view_->resized = [this] {
         if (studioPreview_) RefreshStudioPreview();
     };
+    animation_ = new AnimationExport(this, settings_, [this] { return app_.TakeSnapshot(); }, [this] { return studioLook_; });
     connect(&idle_, &IdleDriver::progress, this, &CMainFrame::OnGenerationProgress);
     connect(&idle_, &IdleDriver::generationStopped, this, &CMainFrame::OnGenerationStopped);
 
@@ -224,7 +226,7 @@ bool CMainFrame::HandlesCommand(int id) const
 {
     return id == cmd::ViewToolbar || id == cmd::ViewStatusBar || id == cmd::AutoRebuild || id == cmd::AppExit ||
            id == cmd::ExportStudioImage || id == cmd::StudioPreview ||
-           id == cmd::ExploreGallery || shaping_->HandlesCommand(id);
+           id == cmd::ExploreGallery || id == cmd::ExportAnimation || shaping_->HandlesCommand(id);
 }
 
 void CMainFrame::OnCommand(int id)
@@ -243,6 +245,7 @@ void CMainFrame::OnCommand(int id)
     case cmd::ExportStudioImage: ExportStudioImage(); break;
     case cmd::StudioPreview: SetStudioPreview(!studioPreview_); break;
     case cmd::ExploreGallery: ShowExplorer(); break;
+    case cmd::ExportAnimation: animation_->Ask(); break;
     default:
         if (shaping_->HandlesCommand(id)) shaping_->OnCommand(id);
         break;
@@ -476,6 +479,7 @@ void CMainFrame::closeEvent(QCloseEvent* event)
 {
     // Nothing waits for a write: the export stops and its unfinished file goes.
     if (StudioExporting()) CancelStudioExport();
+    if (animation_->Exporting()) animation_->Cancel();
     previewRunner_.Cancel();
     shaping_->Preview().Cancel();
     recent_.Save(settings_);

@@ -28,6 +28,7 @@ class CTilvexApp;
 
 namespace tilvex::ui {
 
+class AnimationExport;
 class CTilvexDoc;
 class CTilvexView;
 class ExploreWindow;
@@ -68,6 +69,7 @@ public:
     // The studio look the preview draws with and the export dialog offers.
     const studio::Look& StudioLook() const { return studioLook_; }
     BackgroundRunner& PreviewRunner() { return previewRunner_; }
+    AnimationExport& Animation() { return *animation_; }
     // Asks what to export; the dialog by default, scripted in tests. Empty: cancelled.
     std::function<std::optional<StudioExportRequest>(const StudioExportRequest&)> askStudioExport;
     void SetAutoRebuildInterval(std::chrono::milliseconds interval) { autoRebuildInterval_ = interval; }
@@ -141,6 +143,7 @@ private:
     QProgressDialog* studioProgress_ = nullptr;
     QPointer<ExploreWindow> explorer_;
     std::unique_ptr<QuiltShaping> shaping_;
+    AnimationExport* animation_ = nullptr;
 };
 
 }  // namespace tilvex::ui

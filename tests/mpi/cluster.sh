@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # tilvex-mpi under mpirun: the studio's PNG is byte for byte tilvex-cli's for
-# 1, 2 and 3 ranks, the gallery's folder is tilvex-cli's for 2 ranks, refused
+# 1, 2 and 3 ranks, the gallery's folder is tilvex-cli's for 2 ranks, a
+# film's video or frames are tilvex-cli's for 2 and 3 ranks, refused
 # options are reported once with tilvex-cli's status, and a rank that fails
 # ends the job naming it and leaves no picture.
 set -u
@@ -46,8 +47,27 @@ run -np 2 "$mpi" gallery --out "$work/mpi" $small --threads 1 > "$work/gallery.j
 diff -r "$work/cli" "$work/mpi" > /dev/null || fail "the gallery folders differ: $(diff -rq "$work/cli" "$work/mpi")"
 grep -q '"ranks": 2' "$work/gallery.json" || fail "the gallery summary lacks its ranks: $(cat "$work/gallery.json")"
 
+# Films: frames dealt round the ranks, gathered in order; a growth film's ranks each go on from their last frame.
+"$cli" render --seed 5 --max-iterations 30000 --save "$work/a.qlt" > /dev/null
+"$cli" render --seed 6 --max-iterations 30000 --save "$work/b.qlt" > /dev/null
+while read -r ranks out options; do
+    # shellcheck disable=SC2086
+    "$cli" animate $options --seconds 0.5 --fps 10 --size 48 --spp 2 --out "$work/cli$out" > /dev/null ||
+        fail "tilvex-cli animate $options failed"
+    # shellcheck disable=SC2086
+    run -np "$ranks" "$mpi" animate $options --seconds 0.5 --fps 10 --size 48 --spp 2 --out "$work/mpi$out" \
+        > "$work/film.json" || fail "tilvex-mpi animate on $ranks ranks failed: $options"
+    diff -r "$work/cli$out" "$work/mpi$out" > /dev/null || fail "$ranks ranks, $options: the film differs from tilvex-cli's"
+    grep -q "\"ranks\": $ranks" "$work/film.json" || fail "the film's summary lacks its ranks: $(cat "$work/film.json")"
+done << CASES
+2 .mp4 --key $work/a.qlt --key $work/b.qlt --loop --motion-blur 2
+3 -frames/ --key $work/a.qlt --key $work/b.qlt --threads 1
+2 .webm --key $work/a.qlt --grow
+CASES
+
 # Refused on rank 0, once, in tilvex-cli's words and status.
-for args in "studio --size 8 --png $work/x.png" "gallery --out $work/g --count 0" "studio --bogus"; do
+for args in "studio --size 8 --png $work/x.png" "gallery --out $work/g --count 0" "studio --bogus" \
+    "animate --key $work/a.qlt --fps 0 --out $work/x.mp4"; do
     # shellcheck disable=SC2086
     "$cli" $args > /dev/null 2> "$work/cli.err"
     want=$?
@@ -61,7 +81,7 @@ for args in "studio --size 8 --png $work/x.png" "gallery --out $work/g --count 0
             fail "tilvex-mpi $args did not say '$line' once: $(cat "$work/err")"
     done < "$work/cli.err"
 done
-[ -e "$work/x.png" ] || [ -e "$work/g" ] && fail "a refused run wrote something"
+[ -e "$work/x.png" ] || [ -e "$work/g" ] || [ -e "$work/x.mp4" ] && fail "a refused run wrote something"
 
 # Rank 1 reads a damaged session where rank 0 reads a good one.
 mkdir "$work/good" "$work/bad"
@@ -72,6 +92,12 @@ job="studio --load q.qlt --size 64 --spp 2 --png $work/out.png"
 run -np 1 -wdir "$work/good" "$mpi" $job : -np 1 -wdir "$work/bad" "$mpi" $job > "$work/out" 2> "$work/err"
 [ $? -eq 1 ] || fail "a rank with a damaged session did not end the job with status 1"
 grep -q "^tilvex-mpi studio: rank 1: .*q.qlt" "$work/err" || fail "the failed rank is not named: $(cat "$work/err")"
+job="animate --key q.qlt --seconds 0.2 --fps 10 --size 32 --out $work/film.mp4"
+# shellcheck disable=SC2086
+run -np 1 -wdir "$work/good" "$mpi" $job : -np 1 -wdir "$work/bad" "$mpi" $job > "$work/out" 2> "$work/err"
+[ $? -eq 1 ] || fail "a rank with a damaged key did not end the film with status 1"
+grep -q "^tilvex-mpi animate: rank 1: .*q.qlt" "$work/err" || fail "the film's failed rank is not named: $(cat "$work/err")"
+[ -e "$work/film.mp4" ] && fail "a failed film left a file"
 # A rank killed while it makes its quilt (which would take a minute): mpirun
 # names it and ends the job.
 job="studio --seed 3 --max-iterations 500000000 --size 64 --png $work/out.png"

@@ -84,8 +84,11 @@ subprocess.run(sys.argv[1:], stdout=subprocess.DEVNULL, check=True)
 print(resource.getrusage(resource.RUSAGE_CHILDREN).ru_maxrss)' "$cli" gallery --out "$work/m$1" --count "$1" --seed 1 \
         --max-iterations 1 --thumb 16
 }
-few=$(peak 6) many=$(peak 60)
-[ $((many - few)) -lt 20000 ] || fail "60 quilts took $((many - few)) kB more than 6"
+# The sanitizer's quarantine holds freed memory back, so there the peak says nothing.
+if ! ldd "$cli" | grep -q libasan; then
+    few=$(peak 6) many=$(peak 60)
+    [ $((many - few)) -lt 20000 ] || fail "60 quilts took $((many - few)) kB more than 6"
+fi
 
 first=$(python3 -c "import json,sys; print(json.load(open(sys.argv[1]))[0]['session'])" "$work/g/index.json")
 "$cli" render --load "$work/g/$first" --max-iterations 80000 > "$work/continued" || fail "render --load of $first failed"

@@ -81,6 +81,7 @@ check_options tilvex-cli "$completion" "$prefix/bin/tilvex-cli" render
 check_options tilvex-cli "$completion" "$prefix/bin/tilvex-cli" info
 check_options tilvex-cli "$completion" "$prefix/bin/tilvex-cli" studio
 check_options tilvex-cli "$completion" "$prefix/bin/tilvex-cli" gallery
+check_options tilvex-cli "$completion" "$prefix/bin/tilvex-cli" animate
 [ -x "$prefix/bin/tilvex" ] && check_options tilvex "" "$prefix/bin/tilvex"
 bash -n "$completion" || fail "the completion is not valid bash"
 if [ -x "$bin/tilvex-mpi" ]; then

@@ -29,6 +29,7 @@
 #include "core/CommandTable.h"
 #include "engine/TilvexApp.h"
 #include "tests/ui/TestInteraction.h"
+#include "ui/AnimationExport.h"
 #include "ui/ExploreWindow.h"
 #include "studio/PictureNote.h"
 #include "ui/MainFrame.h"
@@ -325,6 +326,13 @@ void MainWindowTest::everyCommandReachesItsHandler()
              return f.frame->StudioPreview() && QTest::qWaitFor([&f] { return f.frame->View().ShowsPreview(); }, 5000);
          }},
         {cmd::ExportStudioImage, [&f] { return f.user.Asked("studio") == 1; }},
+        {cmd::ExportAnimation,
+         [&f] {
+             ui::AnimationExportDialog* dialog = f.frame->Animation().Dialog();
+             const bool shown = dialog && dialog->isVisible();
+             if (dialog) dialog->close();
+             return shown;
+         }},
         {cmd::ExploreGallery,
          [&f] {
              ui::ExploreWindow* explorer = f.frame->Explorer();
