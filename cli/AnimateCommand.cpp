@@ -22,7 +22,8 @@ namespace tilvex::cli {
 
 namespace {
 
-constexpr const char* kLookOptions[] = {"--colormap", "--gradient", "--background", "--gamma", "--equalize"};
+constexpr const char* kLookOptions[] = {"--colormap", "--gradient", "--background", "--gamma",
+                                        "--equalize",  "--vibrancy", "--highlight"};
 
 // A look file: the JSON form a studio picture's note carries under "look".
 bool ReadLook(const std::string& path, studio::Look& look, std::string& error)
@@ -76,7 +77,7 @@ CLI::App* AnimateCommand::Add(CLI::App& program)
     sampling.Add(command_);
     command_->add_option("--height", height,
                          "Frame height in pixels (default: the tile's); the pattern runs on past the tile");
-    look.Add(command_);
+    look.Add(command_, true);
     command_->add_option("--look", lookFiles,
                          "A look as JSON, instead of the look options: once for every key, or once per key");
     command_->add_flag("--loop", loop, "Close the path back to the first key, for a seamless loop");

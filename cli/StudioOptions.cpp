@@ -73,11 +73,13 @@ studio::RenderSpec RenderSpecOptions::ToRenderSpec() const
     return renderSpec;
 }
 
-void LookOptions::Add(CLI::App* command)
+void LookOptions::Add(CLI::App* command, bool film)
 {
     command_ = command;
-    command->add_option("--look", lookFile, "Read the look from this JSON file; the options below change it");
-    command->add_option("--save-look", saveLook, "Write the look in force to this JSON file");
+    if (!film) {
+        command->add_option("--look", lookFile, "Read the look from this JSON file; the options below change it");
+        command->add_option("--save-look", saveLook, "Write the look in force to this JSON file");
+    }
     auto* colormapOption = command->add_option("--colormap", colormap,
                                                "Colour map: " + Join(studio::ColorMap::Names()) + " (default viridis)");
     command->add_option("--gradient", gradient, "Colour map of your own, two or more stops: \"#RRGGBB,#RRGGBB,...\"")
@@ -85,11 +87,12 @@ void LookOptions::Add(CLI::App* command)
     command->add_option("--background", background, "Colour of empty cells, #RRGGBB (default: the map's dark end)");
     command->add_option("--gamma", gamma, "Gamma of the tone curve, 0.1-10 (default 2.2)");
     command->add_flag("--equalize", equalize, "Equalise the brightness histogram");
+    command->add_option("--vibrancy", vibrancy, "Share of the gamma applied to brightness rather than each colour channel, 0-1 (default 1)");
+    command->add_option("--highlight", highlight, "How far the densest pixels turn white, 0-1 (default 0)");
+    if (film) return;
     command->add_option("--exposure", exposure,
                         "auto (default: black and white points at percentiles of the filled pixels) or stops "
                         "(-20 to 20; 0: white at the densest pixel)");
-    command->add_option("--vibrancy", vibrancy, "Share of the gamma applied to brightness rather than each colour channel, 0-1 (default 1)");
-    command->add_option("--highlight", highlight, "How far the densest pixels turn white, 0-1 (default 0)");
     command->add_option("--denoise", denoise, "Adaptive density estimation: auto (default) or off");
     command->add_option("--denoise-radius", denoiseRadius, "Kernel radius in cells where one sample landed, 0-32 (default 9)");
     command->add_option("--denoise-curve", denoiseCurve, "How fast the radius falls with the count, 0-4 (default 0.6)");
@@ -103,7 +106,10 @@ void LookOptions::Add(CLI::App* command)
 // does) every option counts as given, but for the empty colours.
 bool LookOptions::Given(const char* name) const
 {
-    if (command_) return command_->count(name) > 0;
+    if (command_) {
+        const CLI::Option* option = command_->get_option_no_throw(name);
+        return option && option->count() > 0;
+    }
     const std::string_view option = name;
     if (option == "--look") return !lookFile.empty();
     if (option == "--background") return !background.empty();

@@ -41,7 +41,8 @@ struct LookOptions {
     int bitDepth = 8;
     std::string lookFile, saveLook;
 
-    void Add(CLI::App* command);
+    // film: the options a clip's frames use (colours and tone curve), no files.
+    void Add(CLI::App* command, bool film = false);
     std::string Validate() const;
     studio::Look Look() const;  // once valid
     // Writes the look in force to --save-look, if given. Empty on success.
