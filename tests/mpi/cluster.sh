@@ -81,6 +81,12 @@ for args in "studio --size 8 --png $work/x.png" "gallery --out $work/g --count 0
             fail "tilvex-mpi $args did not say '$line' once: $(cat "$work/err")"
     done < "$work/cli.err"
 done
+# Colour by structure is tilvex-cli's alone: refused once, with status 2, before any work.
+run -np 2 "$mpi" studio --seed 7 --max-iterations 60000 --size 64 --spp 2 --color-by blend --png "$work/x.png" \
+    > /dev/null 2> "$work/err"
+code=$?
+[ "$code" -eq 2 ] && [ "$(grep -c "color-by direction, speed and blend are not available" "$work/err")" -eq 1 ] ||
+    fail "tilvex-mpi studio --color-by blend exited $code: $(cat "$work/err")"
 [ -e "$work/x.png" ] || [ -e "$work/g" ] || [ -e "$work/x.mp4" ] && fail "a refused run wrote something"
 
 # Rank 1 reads a damaged session where rank 0 reads a good one.
