@@ -27,11 +27,7 @@ CLI::App* MpiStudioCommand::Add(CLI::App& program)
 int MpiStudioCommand::Run()
 {
     const bool leads = cluster_.Leads();
-    const std::string problem = cluster_.Broadcast(leads ? options_.Validate() : std::string());
-    if (!problem.empty()) {
-        if (leads) std::cerr << "tilvex-mpi studio: " << problem << "\n";
-        return 2;
-    }
+    if (RefusedByLeader(cluster_, "studio", leads ? options_.Validate() : std::string())) return 2;
     // Rank 0 writes the files: a name it cannot write is refused before any rank works.
     std::string unwritable;
     if (leads)
