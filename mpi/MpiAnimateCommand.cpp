@@ -21,11 +21,7 @@ CLI::App* MpiAnimateCommand::Add(CLI::App& program)
 int MpiAnimateCommand::Run()
 {
     const bool leads = cluster_.Leads();
-    const std::string problem = cluster_.Broadcast(leads ? options_.Validate() : std::string());
-    if (!problem.empty()) {
-        if (leads) std::cerr << "tilvex-mpi animate: " << problem << "\n";
-        return 2;
-    }
+    if (RefusedByLeader(cluster_, "animate", leads ? options_.Validate() : std::string())) return 2;
     // Every rank reads the keys and looks itself; what rank 0 refuses is said
     // once, a key only another rank cannot read names that rank.
     std::ostringstream said;

@@ -25,11 +25,7 @@ CLI::App* MpiGalleryCommand::Add(CLI::App& program)
 int MpiGalleryCommand::Run()
 {
     const bool leads = cluster_.Leads();
-    const std::string problem = cluster_.Broadcast(leads ? options_.Validate() : std::string());
-    if (!problem.empty()) {
-        if (leads) std::cerr << "tilvex-mpi gallery: " << problem << "\n";
-        return 2;
-    }
+    if (RefusedByLeader(cluster_, "gallery", leads ? options_.Validate() : std::string())) return 2;
     // The folder is rank 0's: an earlier gallery there is refused before any work unless --overwrite or --add.
     cli::GalleryFolder folder;
     cli::FolderProblem opened;

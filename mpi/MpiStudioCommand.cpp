@@ -31,11 +31,7 @@ int MpiStudioCommand::Run()
     std::string validated = leads ? options_.Validate() : std::string();
     if (validated.empty() && leads && options_.look.Look().colorBy != studio::ColorBy::Density)
         validated = cluster::kNoColourOverRanks;
-    const std::string problem = cluster_.Broadcast(validated);
-    if (!problem.empty()) {
-        if (leads) std::cerr << "tilvex-mpi studio: " << problem << "\n";
-        return 2;
-    }
+    if (RefusedByLeader(cluster_, "studio", validated)) return 2;
     // Rank 0 writes the files: a name it cannot write is refused before any rank works.
     std::string unwritable;
     if (leads) {

@@ -19,6 +19,14 @@ inline bool ReportFailures(const cluster::Cluster& cluster, const std::string& c
     return !failures.empty();
 }
 
+// Rank 0's problem with the options, on every rank, said once by rank 0. True when there is one.
+inline bool RefusedByLeader(const cluster::Cluster& cluster, const std::string& command, const std::string& problem)
+{
+    const std::string agreed = cluster.Broadcast(cluster.Leads() ? problem : std::string());
+    if (cluster.Leads() && !agreed.empty()) std::cerr << "tilvex-mpi " << command << ": " << agreed << "\n";
+    return !agreed.empty();
+}
+
 // What the application state told its user, for the failure report.
 inline std::string Said(const AcceptingInteraction& user, const std::string& otherwise)
 {
