@@ -13,9 +13,10 @@ namespace tilvex::studio {
 // summed with their count: the cell's mean colour is the sum over the count.
 // Each sample counts whole in its nearest cell. Integer sums: the same
 // samples give the same sums in any order. A cell is 2 x 2 of the density
-// buffer's (ForDensity): colour changes more slowly than density, and the
-// sums, four times the density's size a cell, then miss the cache no more
-// often than the density does.
+// buffer's, 4 x 4 past kFinest (ForDensity): colour changes more slowly than
+// density, and the sums of a large picture, four times the density's size a
+// cell, then take a quarter of the density's memory and miss the cache far
+// less often.
 class ColourSums {
 public:
     explicit ColourSums(int resolution)
@@ -24,7 +25,11 @@ public:
     }
 
     int Resolution() const { return resolution_; }
-    static int ForDensity(int densityResolution) { return std::max(8, (densityResolution + 1) / 2); }
+    static int ForDensity(int densityResolution)
+    {
+        const int cells = densityResolution <= kFinest ? (densityResolution + 1) / 2 : (densityResolution + 3) / 4;
+        return std::max(8, cells);
+    }
 
     // The first of the cell's four sums for a sample at (u, v); none for an escaped one.
     std::size_t Locate(double u, double v) const
@@ -57,10 +62,12 @@ public:
     RgbF Mean(double u, double v) const;
 
     static constexpr std::size_t kNowhere = ~std::size_t{0};
+    static constexpr int kFinest = 2048;  // density cells a side still coloured in 2 x 2 cells
 
 private:
     int Wrap(long long i) const
     {
+        if (i >= 0 && i < resolution_) return static_cast<int>(i);  // nearly always: no division
         const long long r = i % resolution_;
         return static_cast<int>(r < 0 ? r + resolution_ : r);
     }
