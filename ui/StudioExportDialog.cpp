@@ -104,7 +104,13 @@ StudioExportDialog::StudioExportDialog(const StudioExportRequest& initial,
     auto* exposure = new QHBoxLayout;
     exposure->addWidget(autoExposure_);
     exposure->addWidget(exposure_, 1);
-    form->addRow(QStringLiteral("E&xposure:"), exposure);
+    // A row of several widgets has no buddy of its own: its label's shortcut needs one.
+    const auto label = [this](const QString& text, QWidget* buddy) {
+        auto* l = new QLabel(text, this);
+        l->setBuddy(buddy);
+        return l;
+    };
+    form->addRow(label(QStringLiteral("E&xposure:"), exposure_), exposure);
     equalize_ = new QCheckBox(QStringLiteral("E&qualise brightness"), this);
     form->addRow(QString(), equalize_);
     vibrancy_ = Number(this, 0.0, 1.0, 0.1, 2);
@@ -135,7 +141,7 @@ StudioExportDialog::StudioExportDialog(const StudioExportRequest& initial,
     auto* depth = new QHBoxLayout;
     depth->addWidget(bitDepth_);
     depth->addWidget(exr_);
-    form->addRow(QStringLiteral("PNG &depth:"), depth);
+    form->addRow(label(QStringLiteral("PNG &depth:"), bitDepth_), depth);
 
     period_ = new QSpinBox(this);
     period_->setRange(1, studio::kMaxPeriod);
@@ -148,7 +154,7 @@ StudioExportDialog::StudioExportDialog(const StudioExportRequest& initial,
     auto* file = new QHBoxLayout;
     file->addWidget(path_, 1);
     file->addWidget(browse);
-    form->addRow(QStringLiteral("&File:"), file);
+    form->addRow(label(QStringLiteral("&File:"), path_), file);
 
     preview_ = new QLabel(this);
     preview_->setMinimumSize(kPreviewWidth, kPreviewWidth);
