@@ -1,5 +1,5 @@
 #!/bin/bash
-# Fuzzes the look files of tilvex-cli animate --look for a bounded time,
+# Fuzzes the look files of tilvex-cli studio and animate --look for a bounded time,
 # starting from looks of every shape. Exits non-zero on any crash, sanitizer
 # report or broken property.
 #   run-look-fuzz.sh BIN_DIR [SECONDS]
@@ -14,7 +14,7 @@ i=0
 for look in '{}' '{"colormap": "magma", "gamma": 1.8}' '{"colormap": "quilt", "equalize": true}' \
             '{"gradient": ["#000000", "#ff8800", "#ffffff"], "background": "#102030", "gamma": 0.5}' \
             '{"colormap": "twilight", "background": "#ffffff", "gamma": 10, "equalize": false}' \
-            '{"gamma": 1e-3}' '{"gradient": ["#000000"]}' '{"colormap": "viridis", "extra": 1}' '[]' '{"gamma": "2"}'; do
+            '{"colormap": "magma", "denoise": "off", "oversample": 2}' '{"gamma": 1e-3}' '{"gradient": ["#000000"]}' '{"colormap": "viridis", "extra": 1}' '[]' '{"gamma": "2"}'; do
     printf '%s' "$look" > "$work/corpus/seed-$i.json"
     i=$((i + 1))
 done

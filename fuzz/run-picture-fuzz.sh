@@ -1,6 +1,6 @@
 #!/bin/bash
-# Fuzzes reading studio pictures (their note and session) and look files for a
-# bounded time each, starting from pictures and looks tilvex-cli writes.
+# Fuzzes reading studio pictures (their note and session) for a bounded
+# time, starting from pictures tilvex-cli writes (look files: run-look-fuzz.sh).
 # Exits non-zero on any crash, sanitizer report or broken property.
 #   run-picture-fuzz.sh BIN_DIR [SECONDS]
 set -euo pipefail
@@ -8,17 +8,16 @@ bin="$1"
 seconds="${2:-30}"
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
-mkdir -p "$work/pictures" "$work/looks" "$bin/../fuzz-artifacts"
+mkdir -p "$work/pictures" "$bin/../fuzz-artifacts"
 
 seed=1
 for kind in square hex 4-6-12; do
     "$bin/tilvex-cli" studio --seed $seed --kind "$kind" --grid 24 --max-iterations 20000 --size 24 --spp 1 \
         --png "$work/pictures/$kind.png" --exr "$work/pictures/$kind.exr" \
-        --save-look "$work/looks/$kind.json" --color-by blend --exposure 1.5 > /dev/null
+        --color-by blend --exposure 1.5 > /dev/null
     seed=$((seed + 1))
 done
-echo '{"colormap": "magma", "denoise": "off", "oversample": 2}' > "$work/looks/small.json"
-for target in picture:pictures look:looks; do
+for target in picture:pictures; do
     name=${target%%:*}
     corpus="$work/${target##*:}"
     echo "${name}_fuzz: $(ls "$corpus" | wc -l) seeds, ${seconds}s"
