@@ -6,6 +6,11 @@
 #include <cstdint>
 #include <cstring>
 
+// glibc names FP_FAST_FMA for g++ -mfma but not for clang, and SLEEF declares
+// its fused forms only under it.
+#if defined(__FMA__) && !defined(FP_FAST_FMA)
+#define FP_FAST_FMA 1
+#endif
 #include <sleef.h>
 
 namespace tilvex::studio {
