@@ -17,6 +17,14 @@
 #include "studio/simd/LaneKernelTable.h"
 #include "studio/simd/LanePack.h"
 
+// One body per kernel for speed; under the address sanitizer the flattened,
+// instrumented bodies take the compiler most of an hour, so there they stay calls.
+#if defined(__SANITIZE_ADDRESS__)
+#define TILVEX_FLATTEN
+#else
+#define TILVEX_FLATTEN [[gnu::flatten]]
+#endif
+
 namespace tilvex::studio {
 namespace {
 
@@ -441,7 +449,7 @@ struct LaneKernels {
         V size, inverse;
     };
 
-    [[gnu::flatten]] static void Locate(int resolution, const double* u, const double* v, std::uint64_t* visits)
+    TILVEX_FLATTEN static void Locate(int resolution, const double* u, const double* v, std::uint64_t* visits)
     {
         const Locator locate(resolution);
         for (int first = 0; first < kLanes; first += N) locate({V::Load(u + first), V::Load(v + first)}, visits + first);
@@ -452,7 +460,7 @@ struct LaneKernels {
     // Everything a step calls is inlined (except the library), so a batch's
     // vectors stay in registers from one operation to the next.
     template <class StepFn>
-    [[gnu::flatten]] static void Run(LaneState& state, int steps, const LaneSink& sink, StepFn step)
+    TILVEX_FLATTEN static void Run(LaneState& state, int steps, const LaneSink& sink, StepFn step)
     {
         const Locator locate(std::max(sink.resolution, 1));
         for (int first = 0; first < kLanes; first += N) {
@@ -539,7 +547,7 @@ struct LaneKernels {
     }
 
     // One fold of each lane's point, as a tiling step begins.
-    [[gnu::flatten]] static void Fold(const LaneParams& p, LaneState& state)
+    TILVEX_FLATTEN static void Fold(const LaneParams& p, LaneState& state)
     {
         for (int first = 0; first < kLanes; first += N) {
             C z{V::Load(state.re + first), V::Load(state.im + first)};
