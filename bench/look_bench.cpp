@@ -28,7 +28,7 @@ void BM_StudioRender(benchmark::State& state)
         look.colorBy = studio::ColorBy::Direction;
     }
     for (auto _ : state) {
-        RenderJob job(quilt, studio::RenderSpec{.width = 4096}, look, 0);
+        RenderJob job(quilt, studio::RenderSettings{.width = 4096}, look, 0);
         job.SampleTo(job.Budget());
         const std::optional<studio::FloatImage> image = job.Develop();
         std::vector<studio::RgbF> row(static_cast<std::size_t>(image->Width()));

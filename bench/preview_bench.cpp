@@ -36,7 +36,7 @@ void CoefficientChangeToPreview(benchmark::State& state)
         QuiltMaps maps = app.maps;
         table.Set(maps, edited, p.min + (p.max - p.min) * (0.4 + 0.01 * (round++ % 10)));
         StartFromCoefficients(app, maps);
-        studio::RenderSpec renderSpec;
+        studio::RenderSettings renderSpec;
         renderSpec.width = 1024;
         renderSpec.samplesPerPixel = kPreviewSamplesPerPixel;
         RenderJob job(app.TakeSnapshot(), renderSpec, studio::Look{});

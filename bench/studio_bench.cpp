@@ -65,7 +65,7 @@ void BM_StudioSamples(benchmark::State& state)
     Prepare(app, kind);
     const auto quilt = app.TakeSnapshot();
     const std::uint64_t samples = 8 << 20;
-    studio::RenderSpec renderSpec;
+    studio::RenderSettings renderSpec;
     renderSpec.simd = path;
     renderSpec.precision = static_cast<studio::Precision>(state.range(3));
     for (auto _ : state) {

@@ -100,7 +100,7 @@ motion::ClipSettings AnimateCommand::Settings() const
     s.loop = loop;
     s.motionBlur = motionBlur;
     s.grow = grow;
-    s.renderSpec = sampling.ToRenderSpec();
+    s.renderSpec = sampling.ToRenderSettings();
     s.height = height;
     return s;
 }

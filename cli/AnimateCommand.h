@@ -41,7 +41,7 @@ public:
     int motionBlur = 1;
     bool grow = false;
     std::string out;
-    RenderSpecOptions sampling;
+    RenderSettingsOptions sampling;
     LookOptions look;
     RunOptions run;
 

@@ -87,7 +87,7 @@ int StudioCommand::Run()
     files.period = period;
     files.dpi = dpi;
     files.session = EncodeSession(app);
-    RenderJob job(app.TakeSnapshot(), sampling.ToRenderSpec(), look.Look(), run.threads);
+    RenderJob job(app.TakeSnapshot(), sampling.ToRenderSettings(), look.Look(), run.threads);
     // Saved before the picture (saving takes the grid's floor off, after the snapshot): a stopped render keeps it.
     if (!save.empty() && !app.SaveSession(save)) return 1;
     auto start = std::chrono::steady_clock::now();

@@ -17,7 +17,7 @@ public:
     std::string Validate() const;
 
     QuiltOptions quilt;
-    RenderSpecOptions sampling;
+    RenderSettingsOptions sampling;
     LookOptions look;
     RunOptions run;
     int period = 1;

@@ -25,7 +25,7 @@ std::string Join(const std::vector<std::string>& names)
 
 }  // namespace
 
-void RenderSpecOptions::Add(CLI::App* command)
+void RenderSettingsOptions::Add(CLI::App* command)
 {
     command->add_option("--size", size,
                         "Tile width in pixels, " + std::to_string(studio::kMinWidth) + "-" +
@@ -50,7 +50,7 @@ void RenderSpecOptions::Add(CLI::App* command)
                         "exact (default) or fast: rougher sines for previews and drafts, a close but other picture");
 }
 
-std::string RenderSpecOptions::Validate() const
+std::string RenderSettingsOptions::Validate() const
 {
     if (size < studio::kMinWidth || size > studio::kMaxWidth)
         return "--size must be between " + std::to_string(studio::kMinWidth) + " and " + std::to_string(studio::kMaxWidth);
@@ -62,9 +62,9 @@ std::string RenderSpecOptions::Validate() const
     return {};
 }
 
-studio::RenderSpec RenderSpecOptions::ToRenderSpec() const
+studio::RenderSettings RenderSettingsOptions::ToRenderSettings() const
 {
-    studio::RenderSpec renderSpec;
+    studio::RenderSettings renderSpec;
     renderSpec.width = size;
     renderSpec.samplesPerPixel = spp;
     renderSpec.seed = studioSeed;

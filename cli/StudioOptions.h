@@ -5,12 +5,12 @@
 #include <CLI/CLI.hpp>
 
 #include "studio/Look.h"
-#include "studio/RenderSpec.h"
+#include "studio/RenderSettings.h"
 
 namespace tilvex::cli {
 
 // What a studio picture is sampled with: --size, --spp, --studio-seed, --simd, --precision.
-struct RenderSpecOptions {
+struct RenderSettingsOptions {
     int size = 1024;
     double spp = 16.0;
     unsigned long long studioSeed = 0;
@@ -19,7 +19,7 @@ struct RenderSpecOptions {
 
     void Add(CLI::App* command);
     std::string Validate() const;
-    studio::RenderSpec ToRenderSpec() const;  // once valid
+    studio::RenderSettings ToRenderSettings() const;  // once valid
 };
 
 // How it looks: a look file (--look) and the options given on top of it:

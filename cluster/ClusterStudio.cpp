@@ -14,7 +14,7 @@ namespace {
 
 // Every path draws the same picture, so each rank takes its own widest one
 // (auto), and only a path asked for by name must be there on every node.
-std::string CheckPath(const studio::RenderSpec& renderSpec)
+std::string CheckPath(const studio::RenderSettings& renderSpec)
 {
     if (studio::SimdSupported(renderSpec.simd)) return {};
     return std::string("this processor lacks the vector path ") + studio::SimdPathName(renderSpec.simd) +
@@ -31,7 +31,7 @@ ClusterStudioOutcome RenderStudioOnCluster(const Cluster& cluster, const Cluster
     auto since = [](std::chrono::steady_clock::time_point t) {
         return std::chrono::duration<double>(std::chrono::steady_clock::now() - t).count();
     };
-    const studio::RenderSpec& renderSpec = request.renderSpec;
+    const studio::RenderSettings& renderSpec = request.renderSpec;
     std::string failure = CheckPath(renderSpec);
     if (request.look.colorBy != studio::ColorBy::Density) failure = kNoColourOverRanks;
 

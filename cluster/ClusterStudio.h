@@ -14,7 +14,7 @@ namespace tilvex::cluster {
 // passes the same quilt and settings.
 struct ClusterStudioRequest {
     std::shared_ptr<const QuiltSnapshot> quilt;
-    studio::RenderSpec renderSpec;
+    studio::RenderSettings renderSpec;
     studio::Look look;
     int threads = 0;  // each rank's; 0: every core it has
     RenderJob::Outputs files;  // written by rank 0

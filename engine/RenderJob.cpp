@@ -21,7 +21,7 @@ const char* StageName(RenderStage stage)
     return "";
 }
 
-RenderJob::RenderJob(std::shared_ptr<const QuiltSnapshot> quilt, const studio::RenderSpec& renderSpec,
+RenderJob::RenderJob(std::shared_ptr<const QuiltSnapshot> quilt, const studio::RenderSettings& renderSpec,
                      const studio::Look& look, int threads)
     : quilt_(std::move(quilt)),
       renderSpec_(renderSpec),
@@ -95,7 +95,7 @@ std::string RenderJob::Write(const Outputs& o, std::stop_token stop, const Rende
     if (!SampleTo(Budget(), stop, progress)) return studio::kWriteStopped;
     std::optional<studio::FloatImage> image = Develop(stop, progress);
     if (!image) return studio::kWriteStopped;
-    studio::RenderSpec made = renderSpec_;
+    studio::RenderSettings made = renderSpec_;
     made.simd = accumulator_->Path();  // the path that ran (the picture is the same on any)
     const studio::PictureNote note = studio::MakePictureNote(*quilt_, made, look_, o.period, o.session);
     const int files = (o.png.empty() ? 0 : 1) + (o.exr.empty() ? 0 : 1);

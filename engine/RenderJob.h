@@ -13,7 +13,7 @@
 #include "studio/Accumulator.h"
 #include "studio/FloatImage.h"
 #include "studio/Look.h"
-#include "studio/RenderSpec.h"
+#include "studio/RenderSettings.h"
 
 namespace tilvex {
 
@@ -32,11 +32,11 @@ using RenderProgress = std::function<void(RenderStage stage, double done)>;
 // when its stop token asks.
 class RenderJob {
 public:
-    RenderJob(std::shared_ptr<const QuiltSnapshot> quilt, const studio::RenderSpec& renderSpec, const studio::Look& look,
+    RenderJob(std::shared_ptr<const QuiltSnapshot> quilt, const studio::RenderSettings& renderSpec, const studio::Look& look,
               int threads = 0);
 
     const QuiltSnapshot& Quilt() const { return *quilt_; }
-    const studio::RenderSpec& Sampling() const { return renderSpec_; }
+    const studio::RenderSettings& Sampling() const { return renderSpec_; }
     const studio::Look& Look() const { return look_; }
     // A look that samples differently (another oversampling or colouring)
     // starts the samples over; any other develops the samples taken.
@@ -82,7 +82,7 @@ private:
     void StartSampling();
 
     std::shared_ptr<const QuiltSnapshot> quilt_;
-    studio::RenderSpec renderSpec_;
+    studio::RenderSettings renderSpec_;
     studio::Look look_;
     int threads_;
     int width_, height_;

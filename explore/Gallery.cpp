@@ -62,9 +62,9 @@ std::optional<GalleryQuilt> MakeGalleryQuilt(int index, const GalleryRequest& re
     return made;
 }
 
-studio::RenderSpec ThumbnailSpec(const QuiltSnapshot& quilt, int size)
+studio::RenderSettings ThumbnailSpec(const QuiltSnapshot& quilt, int size)
 {
-    studio::RenderSpec renderSpec;
+    studio::RenderSettings renderSpec;
     // The tile's longer side is `size`: tall tiles (4-6-12) get narrower.
     const int height = studio::StudioTileHeight(quilt, size);
     renderSpec.width = height > size ? std::max(1, size * size / height) : size;
@@ -82,7 +82,7 @@ studio::Look ThumbnailLook()
 
 studio::Rgb8Image GalleryThumbnail(std::shared_ptr<const QuiltSnapshot> quilt, int size)
 {
-    const studio::RenderSpec renderSpec = ThumbnailSpec(*quilt, size);
+    const studio::RenderSettings renderSpec = ThumbnailSpec(*quilt, size);
     RenderJob job(std::move(quilt), renderSpec, ThumbnailLook(), 1);  // the gallery runs one quilt per thread already
     job.SampleTo(job.Budget());
     return *studio::Quantise8(*job.Develop());

@@ -11,7 +11,7 @@
 #include "render/QuiltSnapshot.h"
 #include "studio/Look.h"
 #include "studio/Rgb8Image.h"
-#include "studio/RenderSpec.h"
+#include "studio/RenderSettings.h"
 
 namespace tilvex {
 
@@ -60,7 +60,7 @@ struct GalleryEntry {
 
 // The thumbnail: a studio tile whose longer side is `size` pixels, in a
 // colour map that reads well, cheap enough to make one per quilt.
-studio::RenderSpec ThumbnailSpec(const QuiltSnapshot& quilt, int size);
+studio::RenderSettings ThumbnailSpec(const QuiltSnapshot& quilt, int size);
 studio::Look ThumbnailLook();
 studio::Rgb8Image GalleryThumbnail(std::shared_ptr<const QuiltSnapshot> quilt, int size);
 GalleryEntry FinishGalleryEntry(GalleryQuilt quilt, int thumbWidth);

@@ -12,7 +12,7 @@
 #include "engine/TilvexApp.h"
 #include "studio/Look.h"
 #include "studio/PictureNote.h"
-#include "studio/RenderSpec.h"
+#include "studio/RenderSettings.h"
 
 namespace {
 
@@ -52,8 +52,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
                     const auto look = settings[key].get<tilvex::studio::Look>();
                     if (nlohmann::json(look).get<tilvex::studio::Look>() != look) std::abort();
                 } else {
-                    const auto renderSpec = settings[key].get<tilvex::studio::RenderSpec>();
-                    if (nlohmann::json(renderSpec).get<tilvex::studio::RenderSpec>() != renderSpec) std::abort();
+                    const auto renderSpec = settings[key].get<tilvex::studio::RenderSettings>();
+                    if (nlohmann::json(renderSpec).get<tilvex::studio::RenderSettings>() != renderSpec) std::abort();
                 }
             } catch (const std::invalid_argument&) {
             } catch (const nlohmann::json::exception&) {

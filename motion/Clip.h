@@ -11,7 +11,7 @@
 #include "motion/LookCurve.h"
 #include "render/QuiltSnapshot.h"
 #include "studio/Look.h"
-#include "studio/RenderSpec.h"
+#include "studio/RenderSettings.h"
 
 namespace tilvex::motion {
 
@@ -30,7 +30,7 @@ struct ClipSettings {
     bool loop = false;             // the path runs on from the last key back to the first
     int motionBlur = 1;            // parameter instants averaged per frame
     bool grow = false;             // one key's density building up instead of a morph
-    studio::RenderSpec renderSpec;
+    studio::RenderSettings renderSpec;
     int height = 0;  // the frames' height; 0: the tile's. Rows past the tile continue the pattern.
 };
 

@@ -43,7 +43,7 @@ std::optional<std::vector<float>> Fold(const RenderJob& job, int threads, std::s
 std::optional<studio::ToneScale> ClipExposure(const Clip& clip, int threads, std::stop_token stop,
                                               const studio::ShareDone& progress)
 {
-    studio::RenderSpec pilot = clip.Settings().renderSpec;
+    studio::RenderSettings pilot = clip.Settings().renderSpec;
     pilot.width = std::max(studio::kMinWidth, pilot.width / 2);
     const std::vector<double> instants = PilotInstants(clip);
     std::optional<studio::ToneScale> scale;
@@ -76,7 +76,7 @@ FrameRenderer::~FrameRenderer() = default;
 std::vector<float> FrameRenderer::Sample(const Clip& clip, double t, std::uint64_t samples, std::uint64_t seed,
                                          std::stop_token stop, const studio::ShareDone& progress)
 {
-    studio::RenderSpec renderSpec = clip.Settings().renderSpec;
+    studio::RenderSettings renderSpec = clip.Settings().renderSpec;
     renderSpec.seed = seed;
     std::unique_ptr<RenderJob> own;
     RenderJob* job;

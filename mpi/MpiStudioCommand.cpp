@@ -69,7 +69,7 @@ int MpiStudioCommand::Run()
         cli::GenerateToLimit(app, quiltProgress);
     }
 
-    cluster::ClusterStudioRequest request{app.TakeSnapshot(), options_.sampling.ToRenderSpec(), options_.look.Look(),
+    cluster::ClusterStudioRequest request{app.TakeSnapshot(), options_.sampling.ToRenderSettings(), options_.look.Look(),
                                           options_.run.threads, {}};
     request.files.png = options_.png;
     request.files.exr = options_.exr;

@@ -18,7 +18,7 @@ std::string StudioRequest::Validate(const QuiltSnapshot& quilt) const
 std::optional<studio::FloatImage> DevelopStudio(std::shared_ptr<const QuiltSnapshot> quilt,
                                                 const StudioRequest& request, std::stop_token stop)
 {
-    RenderJob job(std::move(quilt), request.sampling.ToRenderSpec(), request.look.Look(), request.run.threads);
+    RenderJob job(std::move(quilt), request.sampling.ToRenderSettings(), request.look.Look(), request.run.threads);
     if (!job.SampleTo(job.Budget(), stop)) return std::nullopt;
     return job.Develop(stop);
 }

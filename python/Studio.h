@@ -16,7 +16,7 @@ namespace tilvex::python {
 // A studio picture as the keyword arguments ask for it, in the command
 // line's option groups so it is checked with the command line's words.
 struct StudioRequest {
-    cli::RenderSpecOptions sampling;
+    cli::RenderSettingsOptions sampling;
     cli::LookOptions look;
     cli::RunOptions run;
     int period = 1;

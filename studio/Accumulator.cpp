@@ -90,7 +90,7 @@ int ThreadCount(int wanted)
     return wanted > 0 ? std::min(wanted, all) : all;
 }
 
-Accumulator::Accumulator(std::shared_ptr<const QuiltSnapshot> quilt, int resolution, const RenderSpec& renderSpec,
+Accumulator::Accumulator(std::shared_ptr<const QuiltSnapshot> quilt, int resolution, const RenderSettings& renderSpec,
                          std::optional<SampleColouring> colouring)
     : quilt_(std::move(quilt)),
       path_(ResolveSimd(renderSpec.simd)),

@@ -12,7 +12,7 @@
 #include "studio/ColourSums.h"
 #include "studio/DensityBuffer.h"
 #include "studio/LaneSteps.h"
-#include "studio/RenderSpec.h"
+#include "studio/RenderSettings.h"
 #include "studio/SampleColour.h"
 
 namespace tilvex::studio {
@@ -31,7 +31,7 @@ using ShareDone = std::function<void(double done)>;
 class Accumulator {
 public:
     // With colouring, each sample's colour is summed too (ColourSums).
-    Accumulator(std::shared_ptr<const QuiltSnapshot> quilt, int resolution, const RenderSpec& renderSpec,
+    Accumulator(std::shared_ptr<const QuiltSnapshot> quilt, int resolution, const RenderSettings& renderSpec,
                 std::optional<SampleColouring> colouring = std::nullopt);
     ~Accumulator();
     Accumulator(const Accumulator&) = delete;

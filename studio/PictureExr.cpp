@@ -15,7 +15,7 @@
 #include "render/ImageOutput.h"
 #include "studio/Base64.h"
 #include "studio/PicturePng.h"
-#include "studio/RenderSpec.h"
+#include "studio/RenderSettings.h"
 
 namespace tilvex::studio {
 

@@ -18,7 +18,7 @@ PngImageFile::TextChunks PictureNote::Chunks() const
     return chunks;
 }
 
-PictureNote MakePictureNote(const QuiltSnapshot& quilt, const RenderSpec& renderSpec, const Look& look, int period,
+PictureNote MakePictureNote(const QuiltSnapshot& quilt, const RenderSettings& renderSpec, const Look& look, int period,
                             std::vector<std::uint8_t> session)
 {
     nlohmann::json note;

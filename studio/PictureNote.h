@@ -8,7 +8,7 @@
 #include "render/PngImageFile.h"
 #include "render/QuiltSnapshot.h"
 #include "studio/Look.h"
-#include "studio/RenderSpec.h"
+#include "studio/RenderSettings.h"
 
 namespace tilvex::studio {
 
@@ -27,7 +27,7 @@ struct PictureNote {
     PngImageFile::TextChunks Chunks() const;
 };
 
-PictureNote MakePictureNote(const QuiltSnapshot& quilt, const RenderSpec& renderSpec, const Look& look, int period,
+PictureNote MakePictureNote(const QuiltSnapshot& quilt, const RenderSettings& renderSpec, const Look& look, int period,
                             std::vector<std::uint8_t> session = {});
 
 // Reads the note of a PNG or OpenEXR file's bytes; stops at the pixels. None,

@@ -4,7 +4,7 @@
 #include <functional>
 
 #include "render/ImageOutput.h"
-#include "studio/RenderSpec.h"
+#include "studio/RenderSettings.h"
 
 namespace tilvex::studio {
 

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cmath>
 
-#include "studio/RenderSpec.h"
+#include "studio/RenderSettings.h"
 
 namespace tilvex::studio {
 

@@ -33,7 +33,7 @@ TEST(RenderJob, StopInEveryStageEndsItThereAndLeavesNoFile)
     const fs::path dir = fs::temp_directory_path() / ("render_job_test_" + std::to_string(::getpid()));
     fs::create_directories(dir);
     for (RenderStage stopAt : {RenderStage::Sampling, RenderStage::Folding, RenderStage::Writing}) {
-        studio::RenderSpec renderSpec;
+        studio::RenderSettings renderSpec;
         renderSpec.width = 1500;
         renderSpec.samplesPerPixel = stopAt == RenderStage::Sampling ? 500.0 : 0.05;
         RenderJob job(quilt, renderSpec, studio::Look{}, 2);
@@ -73,12 +73,12 @@ TEST(RenderJob, LooksAndSpecsReadBackAndRefuseWhatTheyDoNotKnow)
     EXPECT_EQ(nlohmann::json(look).get<studio::Look>(), look);
     // Looks written before the newer settings existed read with their defaults.
     EXPECT_EQ(nlohmann::json::parse(R"({"colormap": "magma"})").get<studio::Look>().denoise, studio::DenoiseSettings{});
-    studio::RenderSpec renderSpec{.width = 300,
+    studio::RenderSettings renderSpec{.width = 300,
                                   .samplesPerPixel = 2.5,
                                   .seed = 1ull << 60,
                                   .simd = studio::SimdPath::Scalar,
                                   .precision = studio::Precision::Fast};
-    EXPECT_EQ(nlohmann::json(renderSpec).get<studio::RenderSpec>(), renderSpec);
+    EXPECT_EQ(nlohmann::json(renderSpec).get<studio::RenderSettings>(), renderSpec);
 
     for (const char* bad : {R"({"gama": 2})", R"({"gamma": 20})", R"({"gamma": "2"})", R"({"colormap": "jet"})",
                             R"({"gradient": ["#000000"]})", R"({"background": "red"})", R"([1, 2])",
@@ -94,7 +94,7 @@ TEST(RenderJob, LooksAndSpecsReadBackAndRefuseWhatTheyDoNotKnow)
     for (const char* bad : {R"({"width": 8})", R"({"width": 300.5})", R"({"seed": -1})", R"({"simd": "sse"})", R"({"precision": "rough"})",
                             R"({"chunks": 0})", R"({"spp": 4})"}) {
         try {
-            (void)nlohmann::json::parse(bad).get<studio::RenderSpec>();
+            (void)nlohmann::json::parse(bad).get<studio::RenderSettings>();
             ADD_FAILURE() << bad << " was read";
         } catch (const std::invalid_argument&) {
         }

@@ -85,7 +85,7 @@ TEST(StudioLook, EveryOptionOnIsThreadIndependentAndTilesWithoutSeam)
         look.tone.vibrancy = 0.5;
         look.tone.highlight = 0.5;
         look.colorBy = ColorBy::Direction;
-        RenderSpec renderSpec{.width = 80, .samplesPerPixel = 6.0};
+        RenderSettings renderSpec{.width = 80, .samplesPerPixel = 6.0};
         std::vector<std::vector<RgbF>> pictures;
         for (int threads : {1, 2, 0}) {
             // The last: the widest path, sampled in two passes.
@@ -134,7 +134,7 @@ TEST(StudioLook, ColourByStructureKeepsTheSymmetry)
     for (ColorBy by : {ColorBy::Direction, ColorBy::Speed, ColorBy::Blend}) {
         Look look;
         look.colorBy = by;
-        RenderJob job(quilt, RenderSpec{.width = 64, .samplesPerPixel = 8.0}, look, 2);
+        RenderJob job(quilt, RenderSettings{.width = 64, .samplesPerPixel = 8.0}, look, 2);
         ASSERT_TRUE(job.SampleTo(job.Budget()));
         const FloatImage image = *job.Develop();
         std::vector<RgbF> row(64), down(64);
@@ -184,7 +184,7 @@ TEST(StudioLook, PicturesCarryTheirQuiltAndReadBack)
     const std::vector<std::uint8_t> session = {1, 2, 3, 250, 0, 9};
     Look look;
     look.bitDepth = 16;
-    RenderJob job(quilt, RenderSpec{.width = 40, .samplesPerPixel = 2.0}, look, 2);
+    RenderJob job(quilt, RenderSettings{.width = 40, .samplesPerPixel = 2.0}, look, 2);
     const auto dir = std::filesystem::temp_directory_path() / ("studio_look_test_" + std::to_string(::getpid()));
     std::filesystem::create_directories(dir);
     RenderJob::Outputs outputs;

@@ -36,7 +36,7 @@ const KindCase kKinds[] = {
 std::optional<DensityBuffer> Accumulate(const QuiltSnapshot& quilt, int resolution, std::uint64_t samples,
                                         SimdPath path, Precision precision = Precision::Exact, int chunks = 64)
 {
-    RenderSpec renderSpec;
+    RenderSettings renderSpec;
     renderSpec.simd = path;
     renderSpec.precision = precision;
     renderSpec.chunks = chunks;

@@ -45,7 +45,7 @@ std::shared_ptr<const QuiltSnapshot> MakeQuilt(const KindCase& k, CTilvexApp& ap
 std::optional<DensityBuffer> Accumulate(std::shared_ptr<const QuiltSnapshot> quilt, int resolution,
                                         std::uint64_t samples, std::uint64_t seed, int threads, SimdPath path)
 {
-    RenderSpec renderSpec;
+    RenderSettings renderSpec;
     renderSpec.seed = seed;
     renderSpec.simd = path;
     Accumulator accumulator(std::move(quilt), resolution, renderSpec);
@@ -116,7 +116,7 @@ TEST(StudioAccumulation, PassesAddUpToOneRunOfTheirTotal)
     const std::uint64_t total = 64 * 150001 + 37;  // several slices a chunk, none whole
     for (SimdPath path : {SimdPath::Scalar, SimdPath::Avx2, SimdPath::Avx512}) {
         if (!SimdSupported(path)) continue;
-        RenderSpec renderSpec;
+        RenderSettings renderSpec;
         renderSpec.simd = path;
         const auto whole = Accumulate(quilt, 64, total, 0, 2, path);
         Accumulator passes(quilt, 64, renderSpec);
@@ -143,11 +143,11 @@ TEST(StudioAccumulation, SharesOfTheChunksMergeIntoOneRun)
     const std::uint64_t total = 64 * 20001 + 5;
     const auto whole = Accumulate(quilt, 48, total, 0, 2, SimdPath::Auto);
     for (const std::vector<int>& bounds : {std::vector<int>{0, 22, 43, 64}, std::vector<int>{0, 1, 64, 64}}) {
-        Accumulator merged(quilt, 48, RenderSpec{});
+        Accumulator merged(quilt, 48, RenderSettings{});
         merged.TakeShare(bounds[0], bounds[1] - bounds[0]);
         ASSERT_TRUE(merged.Run(total, 2));
         for (std::size_t s = 1; s + 1 < bounds.size(); ++s) {
-            Accumulator share(quilt, 48, RenderSpec{});
+            Accumulator share(quilt, 48, RenderSettings{});
             share.TakeShare(bounds[s], bounds[s + 1] - bounds[s]);
             ASSERT_TRUE(share.Run(total, 1));
             const auto cells = share.Density().Cells();
@@ -192,7 +192,7 @@ TEST(StudioAccumulation, CancelStopsTheRender)
 {
     CTilvexApp app(7.0);
     auto quilt = MakeQuilt(kKinds[0], app);
-    Accumulator accumulator(quilt, 32, RenderSpec{});
+    Accumulator accumulator(quilt, 32, RenderSettings{});
     std::stop_source stop;
     int calls = 0;
     EXPECT_FALSE(accumulator.Run(10000000, 2, stop.get_token(), [&](double) {

@@ -9,7 +9,7 @@
 #include "motion/Clip.h"
 #include "render/QuiltSnapshot.h"
 #include "studio/Look.h"
-#include "studio/RenderSpec.h"
+#include "studio/RenderSettings.h"
 
 class QCheckBox;
 class QComboBox;
@@ -32,7 +32,7 @@ struct AnimationRequest {
     AnimationKey start, end;
     double seconds = 4.0;
     int fps = 24;
-    studio::RenderSpec renderSpec{.width = 640};
+    studio::RenderSettings renderSpec{.width = 640};
     studio::Look look;
     bool loop = false;
     QString path;

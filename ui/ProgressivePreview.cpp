@@ -12,7 +12,7 @@ void ProgressivePreview::Show(std::shared_ptr<const QuiltSnapshot> quilt, int wi
 {
     const std::uint64_t request = ++request_;
     runner_.Submit([this, quilt = std::move(quilt), width, look, dpr, request](const BackgroundRunner::Task& task) {
-        studio::RenderSpec renderSpec;
+        studio::RenderSettings renderSpec;
         renderSpec.width = std::max(studio::kMinWidth, width);
         renderSpec.samplesPerPixel = kPreviewSamplesPerPixel;
         RenderJob job(quilt, renderSpec, look);

@@ -247,7 +247,7 @@ void StudioExportDialog::RefreshPreview()
 {
     if (!quilt_ || settingLook_) return;
     if (!previewJob_) {
-        studio::RenderSpec renderSpec;
+        studio::RenderSettings renderSpec;
         renderSpec.width = kPreviewWidth;
         renderSpec.samplesPerPixel = 4.0;
         previewJob_ = std::make_shared<RenderJob>(quilt_, renderSpec, Look());

@@ -7,7 +7,7 @@
 
 #include "render/QuiltSnapshot.h"
 #include "studio/Look.h"
-#include "studio/RenderSpec.h"
+#include "studio/RenderSettings.h"
 #include "ui/BackgroundRunner.h"
 
 class QCheckBox;
@@ -26,7 +26,7 @@ namespace tilvex::ui {
 
 // What "Export Studio Image" renders and where it goes.
 struct StudioExportRequest {
-    studio::RenderSpec renderSpec{.width = 2048};
+    studio::RenderSettings renderSpec{.width = 2048};
     studio::Look look;
     int period = 1;
     QString path;

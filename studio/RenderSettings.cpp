@@ -1,4 +1,4 @@
-#include "studio/RenderSpec.h"
+#include "studio/RenderSettings.h"
 
 #include <stdexcept>
 
@@ -8,7 +8,7 @@
 
 namespace tilvex::studio {
 
-std::string Validate(const RenderSpec& s)
+std::string Validate(const RenderSettings& s)
 {
     if (s.width < kMinWidth || s.width > kMaxWidth)
         return "width must be between " + std::to_string(kMinWidth) + " and " + std::to_string(kMaxWidth);
@@ -19,7 +19,7 @@ std::string Validate(const RenderSpec& s)
     return {};
 }
 
-void to_json(nlohmann::json& j, const RenderSpec& s)
+void to_json(nlohmann::json& j, const RenderSettings& s)
 {
     j = nlohmann::json{{"width", s.width},
                        {"samplesPerPixel", s.samplesPerPixel},
@@ -29,7 +29,7 @@ void to_json(nlohmann::json& j, const RenderSpec& s)
                        {"chunks", s.chunks}};
 }
 
-void from_json(const nlohmann::json& j, RenderSpec& s)
+void from_json(const nlohmann::json& j, RenderSettings& s)
 {
     JsonFields fields(j, "render settings");
     fields.Read("width", s.width);
