@@ -41,24 +41,12 @@ public:
 
     Footprint Locate(double u, double v) const
     {
-        Footprint f;
         const double x = u * resolution_ - 0.5, y = v * resolution_ - 0.5;
-        if (!(std::fabs(x) < 1e9 && std::fabs(y) < 1e9)) return f;  // escaped orbits leave no trace
+        if (!(std::fabs(x) < 1e9 && std::fabs(y) < 1e9)) return {};  // escaped orbits leave no trace
         const double fx = std::floor(x), fy = std::floor(y);
         const auto wx = static_cast<std::uint32_t>((x - fx) * 16.0 + 0.5);
         const auto wy = static_cast<std::uint32_t>((y - fy) * 16.0 + 0.5);
-        const int x0 = Wrap(static_cast<long long>(fx)), y0 = Wrap(static_cast<long long>(fy));
-        const int x1 = x0 + 1 == resolution_ ? 0 : x0 + 1;
-        const int y1 = y0 + 1 == resolution_ ? 0 : y0 + 1;
-        f.cell[0] = static_cast<std::uint32_t>(Index(x0, y0));
-        f.cell[1] = static_cast<std::uint32_t>(Index(x1, y0));
-        f.cell[2] = static_cast<std::uint32_t>(Index(x0, y1));
-        f.cell[3] = static_cast<std::uint32_t>(Index(x1, y1));
-        f.weight[0] = (16 - wx) * (16 - wy);
-        f.weight[1] = wx * (16 - wy);
-        f.weight[2] = (16 - wx) * wy;
-        f.weight[3] = wx * wy;
-        return f;
+        return FootprintAt(Wrap(static_cast<long long>(fx)), Wrap(static_cast<long long>(fy)), wx, wy);
     }
     // Asks for the footprint's two rows ahead of Add: a large buffer misses the
     // cache on nearly every visit, and the orbit's next steps hide the wait.
@@ -82,17 +70,7 @@ public:
         if (visit == kNoVisit) return {};
         const auto wx = static_cast<std::uint32_t>(visit & 31), wy = static_cast<std::uint32_t>(visit >> 5 & 31);
         const int x0 = static_cast<int>(visit >> 10 & 0xFFFFF), y0 = static_cast<int>(visit >> kVisitRowShift);
-        const int x1 = x0 + 1 == resolution_ ? 0 : x0 + 1, y1 = y0 + 1 == resolution_ ? 0 : y0 + 1;
-        Footprint f;
-        f.cell[0] = static_cast<std::uint32_t>(Index(x0, y0));
-        f.cell[1] = static_cast<std::uint32_t>(Index(x1, y0));
-        f.cell[2] = static_cast<std::uint32_t>(Index(x0, y1));
-        f.cell[3] = static_cast<std::uint32_t>(Index(x1, y1));
-        f.weight[0] = (16 - wx) * (16 - wy);
-        f.weight[1] = wx * (16 - wy);
-        f.weight[2] = (16 - wx) * wy;
-        f.weight[3] = wx * wy;
-        return f;
+        return FootprintAt(x0, y0, wx, wy);
     }
     void AddVisit(std::uint64_t visit) { Add(Unpack(visit)); }
     void PrefetchVisit(std::uint64_t visit) const
@@ -132,6 +110,22 @@ public:
     }
 
 private:
+    // The four cells from (x0, y0) on, wrapping, with bilinear weights in 256ths.
+    Footprint FootprintAt(int x0, int y0, std::uint32_t wx, std::uint32_t wy) const
+    {
+        const int x1 = x0 + 1 == resolution_ ? 0 : x0 + 1, y1 = y0 + 1 == resolution_ ? 0 : y0 + 1;
+        Footprint f;
+        f.cell[0] = static_cast<std::uint32_t>(Index(x0, y0));
+        f.cell[1] = static_cast<std::uint32_t>(Index(x1, y0));
+        f.cell[2] = static_cast<std::uint32_t>(Index(x0, y1));
+        f.cell[3] = static_cast<std::uint32_t>(Index(x1, y1));
+        f.weight[0] = (16 - wx) * (16 - wy);
+        f.weight[1] = wx * (16 - wy);
+        f.weight[2] = (16 - wx) * wy;
+        f.weight[3] = wx * wy;
+        return f;
+    }
+
     int Wrap(long long i) const
     {
         // Positions come from the unit square, so one step back or forth is the usual case.
