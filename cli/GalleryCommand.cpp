@@ -75,9 +75,7 @@ int GalleryCommand::Run()
         return 2;
     }
     GalleryFolder folder;
-    const EarlierGallery earlier = overwrite ? EarlierGallery::Overwrite
-                                   : add     ? EarlierGallery::Add
-                                             : EarlierGallery::Refuse;
+    const EarlierGallery earlier = EarlierGalleryFrom(overwrite, add);
     if (FolderProblem problem = folder.Open(out, earlier); problem.status != 0) {
         std::cerr << "tilvex-cli gallery: " << problem.message << "\n";
         return problem.status;

@@ -16,6 +16,11 @@ enum class EarlierGallery {
     Overwrite,  // the new gallery replaces it whole, its files included
     Add,        // the new quilts join it under names of their own
 };
+// What --overwrite and --add ask for (they exclude each other).
+inline EarlierGallery EarlierGalleryFrom(bool overwrite, bool add)
+{
+    return overwrite ? EarlierGallery::Overwrite : add ? EarlierGallery::Add : EarlierGallery::Refuse;
+}
 
 // A problem with the folder: the message, and the exit status (2 when an
 // option would change the answer, else 1).

@@ -71,9 +71,7 @@ int VariationsCommand::Run()
     request.threads = run.threads;
 
     GalleryFolder folder;
-    const EarlierGallery earlier = overwrite ? EarlierGallery::Overwrite
-                                   : add     ? EarlierGallery::Add
-                                             : EarlierGallery::Refuse;
+    const EarlierGallery earlier = EarlierGalleryFrom(overwrite, add);
     if (FolderProblem problem = folder.Open(out, earlier); problem.status != 0) {
         std::cerr << "tilvex-cli variations: " << problem.message << "\n";
         return problem.status;

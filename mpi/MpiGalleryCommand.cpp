@@ -30,9 +30,7 @@ int MpiGalleryCommand::Run()
     cli::GalleryFolder folder;
     cli::FolderProblem opened;
     if (leads) {
-        const cli::EarlierGallery earlier = options_.overwrite ? cli::EarlierGallery::Overwrite
-                                            : options_.add     ? cli::EarlierGallery::Add
-                                                               : cli::EarlierGallery::Refuse;
+        const cli::EarlierGallery earlier = cli::EarlierGalleryFrom(options_.overwrite, options_.add);
         opened = folder.Open(options_.out, earlier);
     }
     if (const int status = cluster_.Broadcast(opened.status); status != 0) {
