@@ -24,8 +24,10 @@ build: deps
 test-release: build
 	cd $(BUILD) && ctest --output-on-failure -j $(JOBS)
 
+# The sanitizer and fuzz builds: -O1 with line tables, what the sanitizers are
+# made for, at half the compile time of -O2 -g.
 test-asan: deps
-	@cmake -S . -B $(ASAN_BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTILVEX_SANITIZE=ON -DTILVEX_BUILD_BENCH=OFF > /dev/null
+	@cmake -S . -B $(ASAN_BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo "-DCMAKE_CXX_FLAGS_RELWITHDEBINFO=-O1 -g1 -DNDEBUG" -DTILVEX_SANITIZE=ON -DTILVEX_BUILD_BENCH=OFF > /dev/null
 	@cmake --build $(ASAN_BUILD) -j $(JOBS)
 	cd $(ASAN_BUILD) && ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 ctest --output-on-failure -j $(JOBS) -LE no-sanitizer
 
@@ -33,7 +35,7 @@ test-asan: deps
 # then what a gallery reads back from its folder (index.json, thumbnails), the clip's look files,
 # then studio pictures' notes and look files, seeded with what tilvex-cli writes.
 test-fuzz: deps
-	@CC=clang CXX=clang++ cmake -S . -B $(FUZZ_BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTILVEX_FUZZ=ON -DTILVEX_BUILD_UI=OFF -DTILVEX_BUILD_BENCH=OFF > /dev/null
+	@CC=clang CXX=clang++ cmake -S . -B $(FUZZ_BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo "-DCMAKE_CXX_FLAGS_RELWITHDEBINFO=-O1 -g1 -DNDEBUG" -DTILVEX_FUZZ=ON -DTILVEX_BUILD_UI=OFF -DTILVEX_BUILD_BENCH=OFF > /dev/null
 	@cmake --build $(FUZZ_BUILD) --target session_fuzz gallery_index_fuzz thumbnail_fuzz picture_fuzz look_fuzz tilvex-cli -j $(JOBS)
 	bash fuzz/run-session-fuzz.sh $(FUZZ_BUILD)/bin $(FUZZ_SECONDS)
 	bash fuzz/run-gallery-fuzz.sh $(FUZZ_BUILD)/bin $(GALLERY_FUZZ_SECONDS)

@@ -6,22 +6,32 @@
 # Only these files get instruction-set flags; the rest is built for the
 # baseline machine. SLEEF supplies the library functions (its deterministic
 # forms). No contraction: a lane rounds the same on every path.
+#
+# In the sanitizer build these files alone are built uninstrumented and
+# optimised: instrumented, the flattened kernels take the compiler most of an
+# hour and the unflattened ones make every studio test crawl. The state they
+# step is allocated and read by instrumented code, and the tests hold every
+# path to the scalar one.
 find_package(PkgConfig REQUIRED)
 pkg_check_modules(SLEEF REQUIRED IMPORTED_TARGET sleef)
 
 function(tilvex_lane_kernels target)
     set(dir ${CMAKE_SOURCE_DIR}/studio/simd)
     set(sources ${dir}/LaneStepsScalar.cpp)
+    set(plain "")
+    if(TILVEX_SANITIZE)
+        set(plain ";-fno-sanitize=all;-O2")
+    endif()
     if(CMAKE_SYSTEM_PROCESSOR MATCHES "^(x86_64|AMD64|amd64)$")
         list(APPEND sources ${dir}/LaneStepsScalarPlain.cpp ${dir}/LaneStepsAvx2.cpp ${dir}/LaneStepsAvx512.cpp)
-        set_source_files_properties(${dir}/LaneStepsScalar.cpp PROPERTIES COMPILE_OPTIONS "-mfma;-ffp-contract=off")
-        set_source_files_properties(${dir}/LaneStepsScalarPlain.cpp PROPERTIES COMPILE_OPTIONS "-ffp-contract=off")
-        set_source_files_properties(${dir}/LaneStepsAvx2.cpp PROPERTIES COMPILE_OPTIONS "-mavx2;-mfma;-ffp-contract=off")
+        set_source_files_properties(${dir}/LaneStepsScalar.cpp PROPERTIES COMPILE_OPTIONS "-mfma;-ffp-contract=off${plain}")
+        set_source_files_properties(${dir}/LaneStepsScalarPlain.cpp PROPERTIES COMPILE_OPTIONS "-ffp-contract=off${plain}")
+        set_source_files_properties(${dir}/LaneStepsAvx2.cpp PROPERTIES COMPILE_OPTIONS "-mavx2;-mfma;-ffp-contract=off${plain}")
         set_source_files_properties(${dir}/LaneStepsAvx512.cpp PROPERTIES
-            COMPILE_OPTIONS "-mavx512f;-mavx512dq;-mavx512vl;-mavx2;-mfma;-ffp-contract=off")
+            COMPILE_OPTIONS "-mavx512f;-mavx512dq;-mavx512vl;-mavx2;-mfma;-ffp-contract=off${plain}")
         target_compile_definitions(${target} PRIVATE TILVEX_X86_LANES)
     else()
-        set_source_files_properties(${dir}/LaneStepsScalar.cpp PROPERTIES COMPILE_OPTIONS "-ffp-contract=off")
+        set_source_files_properties(${dir}/LaneStepsScalar.cpp PROPERTIES COMPILE_OPTIONS "-ffp-contract=off${plain}")
     endif()
     target_sources(${target} PRIVATE ${sources})
     target_link_libraries(${target} PUBLIC PkgConfig::SLEEF)

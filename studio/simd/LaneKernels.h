@@ -17,8 +17,9 @@
 #include "studio/simd/LaneKernelTable.h"
 #include "studio/simd/LanePack.h"
 
-// One body per kernel for speed; under the address sanitizer the flattened,
-// instrumented bodies take the compiler most of an hour, so there they stay calls.
+// One body per kernel for speed; where the address sanitizer instruments these
+// files (the fuzz build), the flattened bodies take the compiler most of an
+// hour, so there they stay calls.
 #if defined(__SANITIZE_ADDRESS__)
 #define TILVEX_FLATTEN
 #else

@@ -43,11 +43,11 @@ void ShapingTest::aStoppedPreviewNeverPaintsOverANewerOne()
 
     // A drag: many requests at once, then one after the first pictures of another.
     for (int i = 0; i < 12; ++i) preview.Show(quilts[i % 3], 400, studio::Look{});
-    QTRY_VERIFY(!shown.empty());
+    QTRY_VERIFY_WITH_TIMEOUT(!shown.empty(), 60000);
     preview.Show(quilts[1], 96, studio::Look{});
     const std::uint64_t last = preview.Request();
     const std::size_t before = shown.size();
-    QTRY_VERIFY_WITH_TIMEOUT(!preview.Busy() && !shown.empty() && shown.back().first == last, 20000);
+    QTRY_VERIFY_WITH_TIMEOUT(!preview.Busy() && !shown.empty() && shown.back().first == last, 60000);
     QTest::qWait(50);
     for (std::size_t i = 0; i < before; ++i) QCOMPARE(shown[i].first, std::uint64_t{12});
     for (std::size_t i = before; i < shown.size(); ++i) QCOMPARE(shown[i].first, last);
@@ -88,7 +88,7 @@ void ShapingTest::aSliderDragIsOneStepThatUndoAndRedoWalk()
     QCOMPARE(dock.Spin(alpha)->value(), dragged);
     QVERIFY(std::abs(dragged - 0.08) < 1e-9);
     QVERIFY(app.QuiltName() != name);
-    QTRY_VERIFY(frame.View().ShowsPreview());
+    QTRY_VERIFY_WITH_TIMEOUT(frame.View().ShowsPreview(), 60000);
 
     frame.Action(cmd::QuiltUndo)->trigger();  // the whole drag at once
     QCOMPARE(table.Get(app.maps, alpha), start);
