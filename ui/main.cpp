@@ -107,10 +107,12 @@ int main(int argc, char** argv)
     tilvex::ScopedInteraction startup(app, measuring ? static_cast<tilvex::UserInteraction&>(unattended) : startupUi);
     if (!app.InitInstance(options.availableMemory.value_or(tilvex::AvailablePhysicalMemory()))) return 1;
 
-    // Measurements leave the user's recent-file list alone.
-    QTemporaryDir scratch;
+    // Measurements leave the user's recent-file list alone (a scratch folder made
+    // only for them: a killed program leaves nothing behind in the temp folder).
+    std::optional<QTemporaryDir> scratch;
+    if (measuring) scratch.emplace();
     std::unique_ptr<QSettings> settings =
-        measuring ? std::make_unique<QSettings>(scratch.filePath(QStringLiteral("tilvex.ini")), QSettings::IniFormat)
+        measuring ? std::make_unique<QSettings>(scratch->filePath(QStringLiteral("tilvex.ini")), QSettings::IniFormat)
                   : std::make_unique<QSettings>();
 
     int result = 0;
