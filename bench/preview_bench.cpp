@@ -51,7 +51,7 @@ void CoefficientChangeToPreview(benchmark::State& state)
     // The quilt was on screen before the slider moved: what its kind and the
     // window's size fix (the fold's flat field) is made by then, and timed
     // here once on its own as the first preview of the kind.
-    const auto [openFirst, openSharp] = change();
+    const double openFirst = change().first;
     double first = 0.0, sharp = 0.0;
     for (auto _ : state) {
         const auto [f, s] = change();
