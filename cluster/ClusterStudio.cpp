@@ -6,7 +6,8 @@
 #include <optional>
 
 #include "cluster/Deal.h"
-#include "cluster/ReduceDensity.h"
+#include "cluster/DevelopOnRanks.h"
+#include "cluster/SumDensity.h"
 
 namespace tilvex::cluster {
 
@@ -39,7 +40,7 @@ ClusterStudioOutcome RenderStudioOnCluster(const Cluster& cluster, const Cluster
     if (failure.empty()) {
         try {
             job.emplace(request.quilt, renderSpec, request.look, request.threads);
-            const ChunkShare share = ShareOfChunks(job->Chunks(), cluster.Rank(), cluster.Ranks());
+            const Share share = ShareOf(job->Chunks(), cluster.Rank(), cluster.Ranks());
             job->TakeShare(share.first, share.count);
             job->SampleTo(job->Budget(), {}, cluster.Leads() ? progress : RenderProgress{});
         } catch (const std::bad_alloc&) {
@@ -53,23 +54,19 @@ ClusterStudioOutcome RenderStudioOnCluster(const Cluster& cluster, const Cluster
     outcome.sampleSeconds = since(start);
 
     const auto reduced = std::chrono::steady_clock::now();
-    ReduceDensity(cluster, *job);
+    SumDensity(cluster, *job);
     outcome.reduceSeconds = since(reduced);
     outcome.samples = cluster.SumOnLeader(job->Samples());
+    DevelopOutcome developed = DevelopOnRanks(cluster, *job, request.files, progress);
+    outcome.failures = std::move(developed.failures);
+    outcome.writeError = std::move(developed.writeError);
     if (cluster.Leads()) {
-        try {
-            // Every chunk was sampled somewhere: the job's sampling stage has nothing left to do.
-            outcome.writeError = job->Write(request.files, {}, progress);
-        } catch (const std::bad_alloc&) {
-            outcome.writeError = "not enough memory to develop the picture";
-        }
         outcome.width = job->Width() * request.files.period;
         outcome.height = job->Height() * request.files.period;
         outcome.threads = job->Threads();
         outcome.chunks = job->Chunks();
         outcome.path = job->Path();
     }
-    outcome.writeError = cluster.Broadcast(outcome.writeError);
     return outcome;
 }
 

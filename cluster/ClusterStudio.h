@@ -33,15 +33,15 @@ struct ClusterStudioOutcome {
     studio::SimdPath path = studio::SimdPath::Scalar;
     std::uint64_t samples = 0;   // of every rank
     double sampleSeconds = 0.0;  // until every rank had sampled its share
-    double reduceSeconds = 0.0;  // summing the densities onto rank 0
+    double reduceSeconds = 0.0;  // summing the densities on every rank
 };
 
 // Each rank samples its share of the chunks (on its own threads), the
-// densities are summed onto rank 0 (ReduceDensity), and rank 0 develops and
-// writes the PNG (and OpenEXR) through the job's stages: the file tilvex-cli studio writes
-// for the same quilt and settings, for any number of ranks and threads. The
-// vector path is rank 0's: a rank whose processor lacks it fails. Progress
-// is reported on rank 0 only (its own share while sampling). Collective.
+// densities are summed on every rank (SumDensity), the ranks develop the
+// picture in bands and rank 0 writes the PNG (and OpenEXR) (DevelopOnRanks):
+// the file tilvex-cli studio writes for the same quilt and settings, for any
+// number of ranks and threads. Progress is reported on rank 0 only (its own
+// share). Collective.
 ClusterStudioOutcome RenderStudioOnCluster(const Cluster& cluster, const ClusterStudioRequest& request,
                                            const RenderProgress& progress = {});
 

@@ -4,13 +4,15 @@
 
 namespace tilvex::cluster {
 
-// A rank's share of a studio render's chunks: [first, first + count). Shares
-// are consecutive and differ by one chunk at most; a rank beyond the chunk
-// count gets none.
-struct ChunkShare {
+// A rank's share of consecutive items (a studio render's chunks, a
+// picture's rows): [first, first + count). Shares are consecutive and differ
+// by one item at most; a rank beyond the item count gets none.
+struct Share {
     int first = 0, count = 0;
 };
-ChunkShare ShareOfChunks(int chunks, int rank, int ranks);
+Share ShareOf(int items, int rank, int ranks);
+// Every rank's share, in rank order.
+std::vector<Share> SharesOf(int items, int ranks);
 
 // Items (gallery quilts, film frames) dealt round: item i goes to rank
 // i % ranks, so every kind of a gallery's cycle spreads over the ranks. The

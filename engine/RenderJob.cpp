@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <type_traits>
 
 #include "studio/Develop.h"
 #include "studio/PictureNote.h"
@@ -95,6 +96,14 @@ std::string RenderJob::Write(const Outputs& o, std::stop_token stop, const Rende
     if (!SampleTo(Budget(), stop, progress)) return studio::kWriteStopped;
     std::optional<studio::FloatImage> image = Develop(stop, progress);
     if (!image) return studio::kWriteStopped;
+    return WritePicture(*image, o, stop, progress);
+}
+
+template <class Picture>
+std::string RenderJob::WriteFiles(const Picture& image, const Outputs& o, std::stop_token stop,
+                                  const RenderProgress& progress) const
+{
+    if (std::string problem = studio::CheckPictureSize(*quilt_, width_, o.period); !problem.empty()) return problem;
     studio::RenderSettings made = renderSpec_;
     made.simd = accumulator_->Path();  // the path that ran (the picture is the same on any)
     const studio::PictureNote note = studio::MakePictureNote(*quilt_, made, look_, o.period, o.session);
@@ -107,13 +116,29 @@ std::string RenderJob::Write(const Outputs& o, std::stop_token stop, const Rende
     format.bitDepth = look_.bitDepth;
     format.dpi = o.dpi;
     if (!o.png.empty()) {
-        if (std::string error = studio::WritePicturePng(*image, o.period, o.png, note.Chunks(), stop, share, format);
+        if (std::string error = studio::WritePicturePng(image, o.period, o.png, note.Chunks(), stop, share, format);
             !error.empty())
             return error;
         ++written;
     }
-    if (!o.exr.empty()) return studio::WritePictureExr(*image, o.period, o.exr, note, stop, share);
-    return {};
+    if (o.exr.empty()) return {};
+    if constexpr (std::is_same_v<Picture, studio::FloatImage>)
+        return studio::WritePictureExr(image, o.period, o.exr, note, stop, share);
+    else
+        return "an OpenEXR file is written from the picture's colours before quantisation";
+}
+
+std::string RenderJob::WritePicture(const studio::FloatImage& image, const Outputs& o, std::stop_token stop,
+                                    const RenderProgress& progress) const
+{
+    return WriteFiles(image, o, stop, progress);
+}
+
+std::string RenderJob::WritePicture(const studio::Rgb8Image& image, const Outputs& o, std::stop_token stop,
+                                    const RenderProgress& progress) const
+{
+    if (look_.bitDepth != 8) return "a 16-bit PNG is written from the picture's colours before quantisation";
+    return WriteFiles(image, o, stop, progress);
 }
 
 std::string RenderJob::WritePng(const std::string& path, int period, std::stop_token stop,

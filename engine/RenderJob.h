@@ -59,6 +59,11 @@ public:
     {
         accumulator_->MergeCells(firstCell, counts);
     }
+    // Cells that become the whole render's sums, made elsewhere.
+    void AssignDensity(std::size_t firstCell, std::span<const std::uint32_t> counts)
+    {
+        accumulator_->AssignCells(firstCell, counts);
+    }
 
     // Takes samples until `total` have been asked of the chunks. False when stopped.
     bool SampleTo(std::uint64_t total, std::stop_token stop = {}, const RenderProgress& progress = {});
@@ -75,11 +80,21 @@ public:
     // PNG and/or an OpenEXR file carrying the job's settings. Empty on
     // success, else a message.
     std::string Write(const Outputs& outputs, std::stop_token stop = {}, const RenderProgress& progress = {});
+    // Writes a picture of this job's samples developed elsewhere (in bands, by
+    // several processes): the same files Write makes. A quantised picture
+    // serves an 8-bit PNG only.
+    std::string WritePicture(const studio::FloatImage& image, const Outputs& outputs, std::stop_token stop = {},
+                             const RenderProgress& progress = {}) const;
+    std::string WritePicture(const studio::Rgb8Image& image, const Outputs& outputs, std::stop_token stop = {},
+                             const RenderProgress& progress = {}) const;
     std::string WritePng(const std::string& path, int period, std::stop_token stop = {},
                          const RenderProgress& progress = {});
 
 private:
     void StartSampling();
+    template <class Picture>
+    std::string WriteFiles(const Picture& image, const Outputs& outputs, std::stop_token stop,
+                           const RenderProgress& progress) const;
 
     std::shared_ptr<const QuiltSnapshot> quilt_;
     studio::RenderSettings renderSpec_;

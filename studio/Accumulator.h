@@ -47,6 +47,7 @@ public:
     void TakeShare(int first, int count);
     int Chunks() const { return static_cast<int>(chunks_.size()); }
     void MergeCells(std::size_t first, std::span<const std::uint32_t> counts) { buffer_.MergeCells(first, counts); }
+    void AssignCells(std::size_t first, std::span<const std::uint32_t> counts) { buffer_.AssignCells(first, counts); }
 
     const DensityBuffer& Density() const { return buffer_; }
     const ColourSums* Colours() const { return colours_ ? &*colours_ : nullptr; }

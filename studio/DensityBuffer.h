@@ -1,5 +1,6 @@
 #pragma once
 
+#include <algorithm>
 #include <cmath>
 #include <cstdint>
 #include <memory>
@@ -92,6 +93,12 @@ public:
     {
         if (first > size_ || counts.size() > size_ - first) throw std::out_of_range("DensityBuffer::MergeCells");
         for (std::size_t i = 0; i < counts.size(); ++i) Add(first + i, counts[i]);
+    }
+    // Cells [first, first + counts.size()) become the whole render's sums, made elsewhere.
+    void AssignCells(std::size_t first, std::span<const std::uint32_t> counts)
+    {
+        if (first > size_ || counts.size() > size_ - first) throw std::out_of_range("DensityBuffer::AssignCells");
+        std::copy(counts.begin(), counts.end(), cells_.get() + first);
     }
 
     // Bilinear density at unit position (u, v), in visits.

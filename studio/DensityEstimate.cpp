@@ -163,9 +163,11 @@ double PlainDensity::Sample(double u, double v) const
 }
 
 std::optional<DensityField> EstimateDensity(const DensityBuffer& buffer, const FlatField* flat,
-                                            const DenoiseSettings& settings, int threads, std::stop_token stop)
+                                            const DenoiseSettings& settings, int threads, std::stop_token stop,
+                                            RowBand rows)
 {
     const int resolution = buffer.Resolution();
+    rows = rows.Within(resolution);
     if (flat && flat->Resolution() != resolution) flat = nullptr;
     const std::span<const std::uint32_t> cells = buffer.Cells();
     std::vector<float> values(cells.size());
@@ -173,7 +175,9 @@ std::optional<DensityField> EstimateDensity(const DensityBuffer& buffer, const F
     tbb::task_arena arena(ThreadCount(threads));
     if (!settings.on) {
         arena.execute([&] {
-            tbb::parallel_for(tbb::blocked_range<std::size_t>(0, cells.size(), 1 << 16),
+            const std::size_t first = static_cast<std::size_t>(rows.first) * resolution;
+            const std::size_t last = static_cast<std::size_t>(rows.last) * resolution;
+            tbb::parallel_for(tbb::blocked_range<std::size_t>(first, last, 1 << 16),
                               [&](const tbb::blocked_range<std::size_t>& r) {
                                   for (std::size_t i = r.begin(); i < r.end(); ++i) values[i] = static_cast<float>(plain.Cell(i));
                               });
@@ -223,11 +227,11 @@ std::optional<DensityField> EstimateDensity(const DensityBuffer& buffer, const F
         }
     };
     tbb::enumerable_thread_specific<BandScatter> bands([&] { return BandScatter(resolution, margin, kBandRows); });
-    const int bandCount = (resolution + kBandRows - 1) / kBandRows;
+    const int bandCount = (rows.Count() + kBandRows - 1) / kBandRows;
     arena.execute([&] {
         tbb::parallel_for(0, bandCount, [&](int band) {
             if (stop.stop_requested()) return;
-            const int y0 = band * kBandRows, y1 = std::min(resolution, y0 + kBandRows);
+            const int y0 = rows.first + band * kBandRows, y1 = std::min(rows.last, y0 + kBandRows);
             BandScatter& scatter = bands.local();
             scatter.Start(y0, y1 - y0, flat);
             Kernel kernel;

@@ -7,6 +7,7 @@
 
 #include "studio/DensityBuffer.h"
 #include "studio/FlatField.h"
+#include "studio/RowBand.h"
 
 namespace tilvex::studio {
 
@@ -37,6 +38,7 @@ public:
 
     int Resolution() const { return resolution_; }
     const std::vector<float>& Values() const { return values_; }
+    std::vector<float>& Values() { return values_; }  // filled in by bands made elsewhere
     // Bilinear density at unit position (u, v), wrapping at the edges as the
     // buffer's splats do; with a flat field each cell weighs by its coverage,
     // so a cell a fold line barely touches (whose coverage is least certain)
@@ -71,8 +73,10 @@ inline constexpr double kMinCoverage = 1.0 / 64;
 // filtered as the settings say; the kernel wraps at the unit square's edges
 // and weighs coverage alike, so cells cut by a fold line count as full and no
 // empty cell darkens its neighbours. Empty when stopped. The same buffer gives
-// the same field for any thread count.
+// the same field for any thread count. With a band of the buffer's rows only
+// those cells are made (the rest stay 0), the same as in the whole field.
 std::optional<DensityField> EstimateDensity(const DensityBuffer& buffer, const FlatField* flat,
-                                            const DenoiseSettings& settings, int threads, std::stop_token stop = {});
+                                            const DenoiseSettings& settings, int threads, std::stop_token stop = {},
+                                            RowBand rows = {});
 
 }  // namespace tilvex::studio

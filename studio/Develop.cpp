@@ -50,9 +50,10 @@ double WrapInto(double v, double period)
 
 std::optional<FoldedTile> FoldTile(const QuiltSnapshot& quilt, const DensityField& field, const PlainDensity* plain,
                                    int width, int height, int oversample, int threads, std::stop_token stop,
-                                   const ShareDone& progress, const ColourSums* colours)
+                                   const ShareDone& progress, const ColourSums* colours, RowBand rows)
 {
-    std::vector<float> densities(static_cast<std::size_t>(width) * height);
+    rows = rows.Within(height);
+    std::vector<float> densities(static_cast<std::size_t>(width) * rows.Count());
     std::vector<std::uint32_t> packed(colours ? densities.size() : 0);
     tbb::enumerable_thread_specific<DensityHistogram> histograms;
     const double sx = static_cast<double>(quilt.tile.width) / width;
@@ -64,12 +65,13 @@ std::optional<FoldedTile> FoldTile(const QuiltSnapshot& quilt, const DensityFiel
     std::atomic<int> rowsDone{0};
     std::mutex progressLock;
     arena.execute([&] {
-        tbb::parallel_for(tbb::blocked_range<int>(0, height), [&](const tbb::blocked_range<int>& rows) {
+        tbb::parallel_for(tbb::blocked_range<int>(rows.first, rows.last), [&](const tbb::blocked_range<int>& some) {
             if (stop.stop_requested()) return;
             TileFolder& folder = folders.local();
             DensityHistogram& histogram = histograms.local();
-            for (int row = rows.begin(); row < rows.end(); ++row) {
-                float* out = densities.data() + static_cast<std::size_t>(row) * width;
+            for (int row = some.begin(); row < some.end(); ++row) {
+                const std::size_t at = static_cast<std::size_t>(row - rows.first) * width;
+                float* out = densities.data() + at;
                 for (int col = 0; col < width; ++col) {
                     double sum = 0.0;
                     for (int j = 0; j < count; ++j) {
@@ -86,14 +88,14 @@ std::optional<FoldedTile> FoldTile(const QuiltSnapshot& quilt, const DensityFiel
                         const Complex u = folder.UnitPosition((col + 0.5) * sx, quilt.tile.height - (row + 0.5) * sy);
                         if (plain) histogram.Add(static_cast<float>(plain->Sample(u.re, u.im)));
                         if (colours)
-                            packed[static_cast<std::size_t>(row) * width + col] = PackColour(colours->Mean(u.re, u.im));
+                            packed[at + col] = PackColour(colours->Mean(u.re, u.im));
                     }
                 }
             }
-            const int done = rowsDone += static_cast<int>(rows.size());
+            const int done = rowsDone += static_cast<int>(some.size());
             if (progress) {
                 std::lock_guard lock(progressLock);
-                progress(static_cast<double>(done) / height);
+                progress(static_cast<double>(done) / std::max(rows.Count(), 1));
             }
         });
     });

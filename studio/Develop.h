@@ -10,6 +10,7 @@
 #include "studio/DensityEstimate.h"
 #include "studio/FloatImage.h"
 #include "studio/Look.h"
+#include "studio/RowBand.h"
 
 namespace tilvex::studio {
 
@@ -25,9 +26,11 @@ struct FoldedTile {
 // With oversample N above 1 the field is N times the picture's resolution and
 // each pixel is a Gaussian (sigma half a pixel) of the 2N x 2N points of an
 // N x N grid a pixel that lie within a pixel of its centre. Empty when stopped.
+// With a band of the picture's rows, those rows only (and their histogram).
 std::optional<FoldedTile> FoldTile(const QuiltSnapshot& quilt, const DensityField& field, const PlainDensity* plain,
                                    int width, int height, int oversample, int threads, std::stop_token stop = {},
-                                   const ShareDone& progress = {}, const ColourSums* colours = nullptr);
+                                   const ShareDone& progress = {}, const ColourSums* colours = nullptr,
+                                   RowBand rows = {});
 
 // The plain density per pixel (the flat field divided out, no estimate, no
 // oversampling), as a run of pictures adds up its instants. Empty when stopped.

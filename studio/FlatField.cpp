@@ -50,8 +50,17 @@ FieldKey KeyOf(const QuiltSnapshot& quilt, int resolution)
     return key;
 }
 
-std::shared_ptr<const FlatField> Make(const QuiltSnapshot& quilt, int resolution, int threads)
+bool HasFlatField(const QuiltSnapshot& quilt)
 {
+    if (quilt.kind == QuiltKind::Square || quilt.kind == QuiltKind::WildCorner) return false;
+    return quilt.tile.width > 0 && quilt.tile.height > 0 && quilt.geometry.gridScale > 0.0;
+}
+
+}  // namespace
+
+std::vector<std::uint32_t> FlatFieldCounts(const QuiltSnapshot& quilt, int resolution, int threads, int part, int parts)
+{
+    if (!HasFlatField(quilt)) return {};
     // Over one period of the fold where it has one: a tile of whole pixels
     // holds a period only to within a pixel.
     const std::optional<Complex> region = TileFolder(quilt).FoldRegion();
@@ -65,11 +74,15 @@ std::shared_ptr<const FlatField> Make(const QuiltSnapshot& quilt, int resolution
     const int columns = std::max(1, static_cast<int>(std::lround(extent.re / step)));
     const int rows = std::max(1, static_cast<int>(std::lround(extent.im / step)));
     const double stepX = extent.re / columns, stepY = extent.im / rows;
+    parts = std::max(parts, 1);
+    part = std::clamp(part, 0, parts - 1);
+    const int firstRow = static_cast<int>(static_cast<long long>(rows) * part / parts);
+    const int lastRow = static_cast<int>(static_cast<long long>(rows) * (part + 1) / parts);
     tbb::enumerable_thread_specific<DensityBuffer> buffers([resolution] { return DensityBuffer(resolution); });
     tbb::enumerable_thread_specific<TileFolder> folders([&quilt] { return TileFolder(quilt); });
     tbb::task_arena arena(ThreadCount(threads));
     arena.execute([&] {
-        tbb::parallel_for(tbb::blocked_range<int>(0, rows), [&](const tbb::blocked_range<int>& range) {
+        tbb::parallel_for(tbb::blocked_range<int>(firstRow, lastRow), [&](const tbb::blocked_range<int>& range) {
             DensityBuffer& buffer = buffers.local();
             TileFolder& folder = folders.local();
             for (int j = range.begin(); j < range.end(); ++j)
@@ -89,6 +102,12 @@ std::shared_ptr<const FlatField> Make(const QuiltSnapshot& quilt, int resolution
         std::span<const std::uint32_t> cells = b.Cells();
         for (std::size_t i = 0; i < counts.size(); ++i) counts[i] += cells[i];
     });
+    return counts;
+}
+
+std::shared_ptr<const FlatField> FlatFieldFromCounts(int resolution, std::vector<std::uint32_t> counts)
+{
+    if (counts.size() != static_cast<std::size_t>(resolution) * resolution) return nullptr;
     // Most covered cells are whole: their typical count is a full share.
     std::vector<std::uint32_t> covered;
     for (std::uint32_t c : counts)
@@ -104,12 +123,9 @@ std::shared_ptr<const FlatField> Make(const QuiltSnapshot& quilt, int resolution
     return std::make_shared<FlatField>(resolution, std::move(counts), sum / static_cast<double>(n));
 }
 
-}  // namespace
-
 std::shared_ptr<const FlatField> FlatFieldFor(const QuiltSnapshot& quilt, int resolution, int threads)
 {
-    if (quilt.kind == QuiltKind::Square || quilt.kind == QuiltKind::WildCorner) return nullptr;
-    if (quilt.tile.width <= 0 || quilt.tile.height <= 0 || !(quilt.geometry.gridScale > 0.0)) return nullptr;
+    if (!HasFlatField(quilt)) return nullptr;
     // The last few fields made: a desktop preview and an export, or a render's passes, share them.
     static std::mutex lock;
     static std::list<std::pair<FieldKey, std::shared_ptr<const FlatField>>> kept;
@@ -120,7 +136,7 @@ std::shared_ptr<const FlatField> FlatFieldFor(const QuiltSnapshot& quilt, int re
             kept.splice(kept.begin(), kept, it);
             return it->second;
         }
-    std::shared_ptr<const FlatField> field = Make(quilt, resolution, threads);
+    std::shared_ptr<const FlatField> field = FlatFieldFromCounts(resolution, FlatFieldCounts(quilt, resolution, threads));
     kept.emplace_front(key, field);
     if (kept.size() > 3) kept.pop_back();
     return field;

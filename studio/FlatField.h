@@ -38,4 +38,12 @@ private:
 // cell alike.
 std::shared_ptr<const FlatField> FlatFieldFor(const QuiltSnapshot& quilt, int resolution, int threads);
 
+// The field made by several processes: part `part` of `parts` of its points
+// (bands of its lattice) gives counts that, summed cell by cell over the
+// parts, are the whole field's. Empty for the kinds with no field.
+std::vector<std::uint32_t> FlatFieldCounts(const QuiltSnapshot& quilt, int resolution, int threads, int part = 0,
+                                           int parts = 1);
+// The field of the summed counts (null for none).
+std::shared_ptr<const FlatField> FlatFieldFromCounts(int resolution, std::vector<std::uint32_t> counts);
+
 }  // namespace tilvex::studio

@@ -83,9 +83,11 @@ std::string WritePicturePng(const FloatImage& tile, int period, const std::strin
 }
 
 std::string WritePicturePng(const Rgb8Image& tile, int period, const std::string& path,
-                            const PngImageFile::TextChunks& text, std::stop_token stop, const ShareDone& progress)
+                            const PngImageFile::TextChunks& text, std::stop_token stop, const ShareDone& progress,
+                            PictureFormat format)
 {
-    return WriteTiled(tile.width, tile.height, period, path, text, stop, progress, {}, [&](int y, std::uint8_t* row) {
+    format.bitDepth = 8;
+    return WriteTiled(tile.width, tile.height, period, path, text, stop, progress, format, [&](int y, std::uint8_t* row) {
         const Rgb8* source = tile.Row(y);
         for (int x = 0; x < tile.width; ++x) {
             *row++ = source[x].r;

@@ -29,6 +29,6 @@ std::string WritePicturePng(const FloatImage& tile, int period, const std::strin
                             const ShareDone& progress = {}, PictureFormat format = {});
 std::string WritePicturePng(const Rgb8Image& tile, int period, const std::string& path,
                             const PngImageFile::TextChunks& text = {}, std::stop_token stop = {},
-                            const ShareDone& progress = {});
+                            const ShareDone& progress = {}, PictureFormat format = {});
 
 }  // namespace tilvex::studio

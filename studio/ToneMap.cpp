@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <bit>
 #include <cmath>
+#include <stdexcept>
 
 namespace tilvex::studio {
 
@@ -17,11 +18,14 @@ DensityHistogram::DensityHistogram(std::span<const float> densities) : DensityHi
     for (float d : densities) Add(d);
 }
 
-void DensityHistogram::Merge(const DensityHistogram& other)
+void DensityHistogram::Merge(const DensityHistogram& other) { Merge(other.bins_, other.filled_, other.densest_); }
+
+void DensityHistogram::Merge(std::span<const std::uint32_t> bins, std::uint64_t filled, float densest)
 {
-    for (int i = 0; i < kHistogramBins; ++i) bins_[i] += other.bins_[i];
-    filled_ += other.filled_;
-    densest_ = std::max(densest_, other.densest_);
+    if (bins.size() != bins_.size()) throw std::invalid_argument("DensityHistogram::Merge: another bin count");
+    for (std::size_t i = 0; i < bins_.size(); ++i) bins_[i] += bins[i];
+    filled_ += filled;
+    densest_ = std::max(densest_, densest);
 }
 
 double DensityHistogram::BinEdge(int bin)

@@ -90,6 +90,9 @@ public:
         if (density > densest_) densest_ = density;
     }
     void Merge(const DensityHistogram& other);
+    // Merge for a histogram summed elsewhere (over processes), as its parts.
+    void Merge(std::span<const std::uint32_t> bins, std::uint64_t filled, float densest);
+    std::span<const std::uint32_t> Bins() const { return bins_; }
 
     std::uint64_t Filled() const { return filled_; }
     float Densest() const { return densest_; }

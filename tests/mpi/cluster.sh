@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
-# tilvex-mpi under mpirun: the studio's PNG is byte for byte tilvex-cli's for
-# 1, 2 and 3 ranks, the gallery's folder is tilvex-cli's for 2 ranks, a
+# tilvex-mpi under mpirun: the studio's PNG (8 and 16 bits) and OpenEXR file
+# are byte for byte tilvex-cli's for 1, 2 and 3 ranks, the gallery's folder is tilvex-cli's for 2 ranks, a
 # film's video or frames are tilvex-cli's for 2 and 3 ranks, refused
 # options are reported once with tilvex-cli's status, and a rank that fails
 # ends the job naming it and leaves no picture.
@@ -12,7 +12,8 @@ work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 failures=0
 fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
-run() { mpirun --oversubscribe "$@"; }
+# mpirun passes its standard input to rank 0: it must not eat the cases read below.
+run() { mpirun --oversubscribe "$@" < /dev/null; }
 
 # Each case: ranks, then options; every kind's path and a period and thread count in turn.
 while read -r ranks options; do
@@ -31,7 +32,13 @@ done << 'CASES'
 2 --seed 7 --max-iterations 60000 --size 96 --spp 4 --kind hex --threads 1 --period 2
 3 --seed 8 --max-iterations 60000 --size 80 --spp 4 --kind 4-6-12 --simd scalar --threads 2 --period 1
 3 --seed 9 --max-iterations 60000 --size 64 --spp 4 --kind wild-corner --gamma 1.5 --colormap magma --period 1
+2 --seed 5 --max-iterations 60000 --size 72 --spp 4 --kind 3-12-12 --bit-depth 16 --equalize --period 1
 CASES
+# The linear picture is developed from the densities gathered on rank 0.
+exr="--seed 5 --max-iterations 60000 --size 48 --spp 4 --kind 4-8-8"
+# shellcheck disable=SC2086
+"$cli" studio $exr --exr "$work/cli.exr" > /dev/null && run -np 3 "$mpi" studio $exr --exr "$work/mpi.exr" > /dev/null &&
+    cmp -s "$work/cli.exr" "$work/mpi.exr" || fail "3 ranks: the OpenEXR file differs from tilvex-cli's"
 
 # The Slurm batch script, run outside Slurm: one rank on this node.
 TILVEX_MPI="$mpi" bash "$(dirname "$0")/../../data/tilvex-poster.sbatch" --seed 7 --max-iterations 60000 --size 64 \
