@@ -34,7 +34,6 @@ ClusterStudioOutcome RenderStudioOnCluster(const Cluster& cluster, const Cluster
     };
     const studio::RenderSettings& renderSpec = request.renderSpec;
     std::string failure = CheckPath(renderSpec);
-    if (request.look.colorBy != studio::ColorBy::Density) failure = kNoColourOverRanks;
 
     std::optional<RenderJob> job;
     if (failure.empty()) {

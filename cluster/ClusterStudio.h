@@ -20,11 +20,6 @@ struct ClusterStudioRequest {
     RenderJob::Outputs files;  // written by rank 0
 };
 
-// Colour by structure sums each sample's colour beside its density, and only
-// the densities are summed over the ranks: such a look is refused.
-inline constexpr char kNoColourOverRanks[] =
-    "--color-by direction, speed and blend are not available over MPI ranks; use tilvex-cli studio for them";
-
 struct ClusterStudioOutcome {
     std::vector<RankFailure> failures;  // ranks whose share failed: nothing was written
     std::string writeError;             // rank 0's, when the picture could not be written

@@ -93,9 +93,10 @@ DevelopOutcome DevelopOnRanks(const Cluster& cluster, const RenderJob& job, cons
     // The fold in bands of the picture's rows, exposed by the histogram of them all.
     std::optional<studio::FoldedTile> tile;
     const studio::PlainDensity plain(buffer, flat.get());
+    const studio::ColourSums* sums = look.colorBy == studio::ColorBy::Density ? nullptr : job.Colours();
     outcome.failures = cluster.Agree(Attempt([&] {
-        tile = studio::FoldTile(quilt, *field, &plain, width, height, look.oversample, threads, {}, folding, nullptr,
-                                {mine.first, mine.first + mine.count});
+        tile = studio::FoldTile(quilt, *field, &plain, width, height, look.oversample, threads, {}, folding,
+                                sums, {mine.first, mine.first + mine.count});
         field.reset();
     }));
     if (!outcome.failures.empty()) return outcome;
@@ -106,7 +107,8 @@ DevelopOutcome DevelopOnRanks(const Cluster& cluster, const RenderJob& job, cons
         // Coloured and quantised where folded: rank 0 gathers three bytes a pixel.
         studio::Rgb8Image picture;
         outcome.failures = cluster.Agree(Attempt([&] {
-            const studio::FloatImage band(width, mine.count, std::move(tile->densities), look, colours, {}, &exposure);
+            const studio::FloatImage band(width, mine.count, std::move(tile->densities), look, colours,
+                                          std::move(tile->colours), &exposure);
             picture.width = width;
             picture.height = cluster.Leads() ? height : mine.count;
             picture.pixels.resize(static_cast<std::size_t>(width) * picture.height);
@@ -122,16 +124,25 @@ DevelopOutcome DevelopOnRanks(const Cluster& cluster, const RenderJob& job, cons
                     pictureBands);
         if (cluster.Leads()) outcome.writeError = Write([&] { return job.WritePicture(picture, files, {}, progress); });
     } else {
-        // Rank 0 colours the 16-bit and linear pictures from the densities as it writes them.
+        // Rank 0 colours the 16-bit and linear pictures from the densities
+        // (and mean sample colours) as it writes them.
         std::vector<float> densities = std::move(tile->densities);
+        std::vector<std::uint32_t> sampleColours = std::move(tile->colours);
+        const bool coloured = sums != nullptr;
         outcome.failures = cluster.Agree(Attempt([&] {
-            if (cluster.Leads()) densities.resize(static_cast<std::size_t>(width) * height);
+            if (!cluster.Leads()) return;
+            densities.resize(static_cast<std::size_t>(width) * height);
+            if (coloured) sampleColours.resize(densities.size());
         }));
         if (!outcome.failures.empty()) return outcome;
         GatherBands(cluster, std::as_writable_bytes(std::span(densities)), width * sizeof(float), pictureBands);
+        if (coloured)
+            GatherBands(cluster, std::as_writable_bytes(std::span(sampleColours)), width * sizeof(std::uint32_t),
+                        pictureBands);
         if (cluster.Leads())
             outcome.writeError = Write([&] {
-                const studio::FloatImage image(width, height, std::move(densities), look, colours, {}, &exposure);
+                const studio::FloatImage image(width, height, std::move(densities), look, colours,
+                                               std::move(sampleColours), &exposure);
                 return job.WritePicture(image, files, {}, progress);
             });
     }

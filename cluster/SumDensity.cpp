@@ -36,6 +36,15 @@ void SumDensity(const Cluster& cluster, RenderJob& job)
         job.AssignDensity(first, std::span<const std::uint32_t>(total.data(), count));
     }
     MPI_Op_free(&sum);
+    if (const studio::ColourSums* colours = job.Colours()) {
+        const std::span<const std::uint32_t> sums = colours->Sums();
+        total.resize(std::min<std::size_t>(kSumSlice, sums.size()));
+        for (std::size_t first = 0; first < sums.size(); first += kSumSlice) {
+            const int count = static_cast<int>(std::min<std::size_t>(kSumSlice, sums.size() - first));
+            MPI_Allreduce(sums.data() + first, total.data(), count, MPI_UINT32_T, MPI_SUM, MPI_COMM_WORLD);
+            job.AssignColourSums(first, std::span<const std::uint32_t>(total.data(), count));
+        }
+    }
 }
 
 void SumCounts(const Cluster& cluster, std::span<std::uint32_t> counts)

@@ -18,6 +18,8 @@ inline constexpr int kSumSlice = 1 << 20;
 // visit), so every rank ends with the buffer one process makes from all the
 // chunks, however they were shared. Collective; the jobs' buffers must have
 // one resolution.
+// With a look that colours by structure, the samples' colour sums likewise
+// (plain sums, as one process adds its threads').
 void SumDensity(const Cluster& cluster, RenderJob& job);
 
 // Every rank's counts become the sums of all ranks' (as a process adds up

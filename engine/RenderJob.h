@@ -50,6 +50,8 @@ public:
     std::uint64_t Budget() const;
     std::uint64_t Samples() const { return accumulator_->Samples(); }
     const studio::DensityBuffer& Density() const { return accumulator_->Density(); }
+    // The samples' colour sums, when the look colours by structure; else null.
+    const studio::ColourSums* Colours() const { return accumulator_->Colours(); }
 
     // Work spread over processes: this job samples chunks [first, first + count)
     // of its budget only; the other shares' densities are merged in slices.
@@ -63,6 +65,10 @@ public:
     void AssignDensity(std::size_t firstCell, std::span<const std::uint32_t> counts)
     {
         accumulator_->AssignCells(firstCell, counts);
+    }
+    void AssignColourSums(std::size_t first, std::span<const std::uint32_t> sums)
+    {
+        accumulator_->AssignColourSums(first, sums);
     }
 
     // Takes samples until `total` have been asked of the chunks. False when stopped.

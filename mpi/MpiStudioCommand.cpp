@@ -28,9 +28,7 @@ CLI::App* MpiStudioCommand::Add(CLI::App& program)
 int MpiStudioCommand::Run()
 {
     const bool leads = cluster_.Leads();
-    std::string validated = leads ? options_.Validate() : std::string();
-    if (validated.empty() && leads && options_.look.Look().colorBy != studio::ColorBy::Density)
-        validated = cluster::kNoColourOverRanks;
+    const std::string validated = leads ? options_.Validate() : std::string();
     if (RefusedByLeader(cluster_, "studio", validated)) return 2;
     // Rank 0 writes the files: a name it cannot write is refused before any rank works.
     std::string unwritable;

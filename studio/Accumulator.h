@@ -48,6 +48,10 @@ public:
     int Chunks() const { return static_cast<int>(chunks_.size()); }
     void MergeCells(std::size_t first, std::span<const std::uint32_t> counts) { buffer_.MergeCells(first, counts); }
     void AssignCells(std::size_t first, std::span<const std::uint32_t> counts) { buffer_.AssignCells(first, counts); }
+    void AssignColourSums(std::size_t first, std::span<const std::uint32_t> sums)
+    {
+        if (colours_) colours_->AssignSums(first, sums);
+    }
 
     const DensityBuffer& Density() const { return buffer_; }
     const ColourSums* Colours() const { return colours_ ? &*colours_ : nullptr; }

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
+#include <span>
+#include <stdexcept>
 #include <vector>
 
 #include "studio/ColorMap.h"
@@ -55,6 +57,15 @@ public:
     void Merge(const ColourSums& other)
     {
         for (std::size_t i = 0; i < sums_.size(); ++i) sums_[i] += other.sums_[i];
+    }
+    // Four sums a cell, red, green, blue and count; for sums made elsewhere,
+    // sums [first, first + sums.size()) become the whole render's.
+    std::span<const std::uint32_t> Sums() const { return sums_; }
+    void AssignSums(std::size_t first, std::span<const std::uint32_t> sums)
+    {
+        if (first > sums_.size() || sums.size() > sums_.size() - first)
+            throw std::out_of_range("ColourSums::AssignSums");
+        std::copy(sums.begin(), sums.end(), sums_.begin() + static_cast<std::ptrdiff_t>(first));
     }
 
     // The mean colour about unit position (u, v): the four nearest cells'
