@@ -56,7 +56,9 @@ ClusterStudioOutcome RenderStudioOnCluster(const Cluster& cluster, const Cluster
     SumDensity(cluster, *job);
     outcome.reduceSeconds = since(reduced);
     outcome.samples = cluster.SumOnLeader(job->Samples());
+    const auto developing = std::chrono::steady_clock::now();
     DevelopOutcome developed = DevelopOnRanks(cluster, *job, request.files, progress);
+    outcome.developSeconds = since(developing);
     outcome.failures = std::move(developed.failures);
     outcome.writeError = std::move(developed.writeError);
     if (cluster.Leads()) {

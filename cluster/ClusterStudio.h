@@ -29,6 +29,7 @@ struct ClusterStudioOutcome {
     std::uint64_t samples = 0;   // of every rank
     double sampleSeconds = 0.0;  // until every rank had sampled its share
     double reduceSeconds = 0.0;  // summing the densities on every rank
+    double developSeconds = 0.0; // developing in bands and writing
 };
 
 // Each rank samples its share of the chunks (on its own threads), the

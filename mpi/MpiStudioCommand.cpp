@@ -107,6 +107,7 @@ int MpiStudioCommand::Run()
     j["samplesPerSecond"] = seconds > 0 ? static_cast<double>(outcome.samples) / seconds : 0.0;
     j["sampleSeconds"] = outcome.sampleSeconds;
     j["reduceSeconds"] = outcome.reduceSeconds;
+    j["developSeconds"] = outcome.developSeconds;
     j["colormap"] = request.look.gradient.empty() ? request.look.colormap : "gradient";
     std::cout << cli::JsonText(j) << "\n";
     return 0;
