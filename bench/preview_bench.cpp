@@ -43,7 +43,7 @@ void CoefficientChangeToPreview(benchmark::State& state)
         double firstSeconds = -1.0;
         for (std::uint64_t total : PreviewPasses(job)) {
             job.SampleTo(total);
-            benchmark::DoNotOptimize(studio::Quantise8(*job.Develop()));
+            benchmark::DoNotOptimize(studio::Quantise8(*job.Develop({}, {}, PreviewWidth(job, total))));
             if (firstSeconds < 0.0) firstSeconds = std::chrono::duration<double>(Clock::now() - start).count();
         }
         return std::pair{firstSeconds, std::chrono::duration<double>(Clock::now() - start).count()};

@@ -73,8 +73,10 @@ public:
 
     // Takes samples until `total` have been asked of the chunks. False when stopped.
     bool SampleTo(std::uint64_t total, std::stop_token stop = {}, const RenderProgress& progress = {});
-    // The picture of the samples so far, under the current look. Empty when stopped.
-    std::optional<studio::FloatImage> Develop(std::stop_token stop = {}, const RenderProgress& progress = {}) const;
+    // The picture of the samples so far, under the current look, `width`
+    // pixels wide (0: the job's). Empty when stopped.
+    std::optional<studio::FloatImage> Develop(std::stop_token stop = {}, const RenderProgress& progress = {},
+                                              int width = 0) const;
     // Where a picture goes and what it carries besides the job's settings.
     struct Outputs {
         std::string png, exr;                 // either may be empty

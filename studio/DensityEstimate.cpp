@@ -226,6 +226,16 @@ std::optional<DensityField> EstimateDensity(const DensityBuffer& buffer, const F
             }
         }
     };
+    // Each cell's radius once, for the rows the bands and their margins read:
+    // a band's margins and its coverage would otherwise ask for it again.
+    std::vector<double> radii(cells.size());
+    const int radiusRows = std::min(resolution, rows.Count() + 2 * margin);
+    arena.execute([&] {
+        tbb::parallel_for(0, radiusRows, [&](int j) {
+            const int y = radiusRows == resolution ? j : Wrap(rows.first - margin + j, resolution);
+            for (int x = 0; x < resolution; ++x) radii[static_cast<std::size_t>(y) * resolution + x] = radiusAt(x, y);
+        });
+    });
     tbb::enumerable_thread_specific<BandScatter> bands([&] { return BandScatter(resolution, margin, kBandRows); });
     const int bandCount = (rows.Count() + kBandRows - 1) / kBandRows;
     arena.execute([&] {
@@ -240,7 +250,7 @@ std::optional<DensityField> EstimateDensity(const DensityBuffer& buffer, const F
                 for (int x = 0; x < resolution; ++x) {
                     const std::uint32_t count = cells[static_cast<std::size_t>(row) * resolution + x];
                     if (!count) continue;
-                    kernelOf(radiusAt(x, row), kernel);
+                    kernelOf(radii[static_cast<std::size_t>(row) * resolution + x], kernel);
                     for (int k = 0; k < kernel.count; ++k)
                         scatter.Box(x, y, kernel.n[k],
                                     static_cast<std::uint64_t>(std::llround(count * kernel.weight[k] * BandScatter::kScale)));
@@ -251,7 +261,7 @@ std::optional<DensityField> EstimateDensity(const DensityBuffer& buffer, const F
                 double coverage = 1.0;
                 if (flat) {
                     // The coverage this cell's own kernel sees.
-                    kernelOf(radiusAt(x, y), kernel);
+                    kernelOf(radii[cell], kernel);
                     coverage = 0.0;
                     for (int k = 0; k < kernel.count; ++k)
                         coverage += kernel.weight[k] * static_cast<double>(scatter.Cover(x, y, kernel.n[k]));

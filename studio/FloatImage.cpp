@@ -1,5 +1,9 @@
 #include "studio/FloatImage.h"
 
+#include <tbb/blocked_range.h>
+#include <tbb/enumerable_thread_specific.h>
+#include <tbb/parallel_for.h>
+
 #include <algorithm>
 
 namespace tilvex::studio {
@@ -82,13 +86,18 @@ std::optional<Rgb8Image> Quantise8(const FloatImage& image, std::stop_token stop
     out.width = image.Width();
     out.height = image.Height();
     out.pixels.resize(static_cast<std::size_t>(out.width) * out.height);
-    std::vector<RgbF> row(static_cast<std::size_t>(out.width));
-    for (int y = 0; y < out.height; ++y) {
-        if (stop.stop_requested()) return std::nullopt;
-        image.Row(y, row.data());
-        Rgb8* target = out.pixels.data() + static_cast<std::size_t>(y) * out.width;
-        for (int x = 0; x < out.width; ++x) target[x] = Quantise8(row[x]);
-    }
+    // Every pixel is coloured on its own: rows go to every core (a preview pass waits for this).
+    tbb::enumerable_thread_specific<std::vector<RgbF>> rows(static_cast<std::size_t>(out.width));
+    tbb::parallel_for(tbb::blocked_range<int>(0, out.height, 16), [&](const tbb::blocked_range<int>& some) {
+        if (stop.stop_requested()) return;
+        std::vector<RgbF>& row = rows.local();
+        for (int y = some.begin(); y < some.end(); ++y) {
+            image.Row(y, row.data());
+            Rgb8* target = out.pixels.data() + static_cast<std::size_t>(y) * out.width;
+            for (int x = 0; x < out.width; ++x) target[x] = Quantise8(row[static_cast<std::size_t>(x)]);
+        }
+    });
+    if (stop.stop_requested()) return std::nullopt;
     return out;
 }
 

@@ -19,12 +19,13 @@ void ProgressivePreview::Show(std::shared_ptr<const QuiltSnapshot> quilt, int wi
         const double pixels = static_cast<double>(job.Width()) * job.Height();
         for (std::uint64_t total : PreviewPasses(job)) {
             if (!job.SampleTo(total, task.Stop())) return;
-            std::optional<studio::FloatImage> tile = job.Develop(task.Stop());
+            std::optional<studio::FloatImage> tile = job.Develop(task.Stop(), {}, PreviewWidth(job, total));
             if (!tile) return;
             std::optional<studio::Rgb8Image> pixels8 = studio::Quantise8(*tile, task.Stop());
             if (!pixels8) return;
             QImage image = ToQImage(*pixels8);
-            image.setDevicePixelRatio(dpr);
+            // A coarse pass covers the same place on the screen as a full one.
+            image.setDevicePixelRatio(dpr * pixels8->width / job.Width());
             const double spp = static_cast<double>(total) / pixels;
             task.Post([this, image, request, spp] {
                 if (shown) shown(image, request, spp);
