@@ -124,9 +124,11 @@ void CTilvexView::paintEvent(QPaintEvent*)
         OnDraw(painter);
         return;
     }
+    // A coarse pass is smaller than its place on the screen: drawn into it, smoothly.
     const QSizeF tile = preview_.deviceIndependentSize();
+    painter.setRenderHint(QPainter::SmoothPixmapTransform);
     for (qreal y = 0; y < height(); y += tile.height())
-        for (qreal x = 0; x < width(); x += tile.width()) painter.drawImage(QPointF(x, y), preview_);
+        for (qreal x = 0; x < width(); x += tile.width()) painter.drawImage(QRectF(QPointF(x, y), tile), preview_);
 }
 
 void CTilvexView::resizeEvent(QResizeEvent* event)
