@@ -95,6 +95,7 @@ private slots:
     void applyPaletteChangesThePaintedColours();
     void densityCommandsRecolourOrRebuild();
     void paletteResetWhileNothingShownRebuilds();
+    void coarsePreviewPassCoversItsFullSizePlace();
 };
 
 void ViewTest::paintsStoredRowsTopDownWithTheImageColourTable()
@@ -281,6 +282,22 @@ void ViewTest::paletteResetWhileNothingShownRebuilds()
     QImage shot = Grab(view);
     QCOMPARE(f.app.image.imageBuilt, 1);
     QVERIFY(DistinctColours(shot, QRect(0, 0, 200, 200)) > 8);
+}
+
+// A pass developed at half the width carries half the pixel ratio: it must
+// tile the view as a full pass does, with no background between tiles.
+void ViewTest::coarsePreviewPassCoversItsFullSizePlace()
+{
+    Fixture f;
+    CTilvexView view(f.app);
+    view.resize(100, 80);
+    QImage coarse(20, 15, QImage::Format_RGB32);
+    coarse.fill(qRgb(40, 90, 160));
+    coarse.setDevicePixelRatio(0.5);  // 40 x 30 on the screen
+    view.ShowPreview(coarse);
+    const QImage shot = Grab(view);
+    for (int y = 0; y < shot.height(); y += 7)
+        for (int x = 0; x < shot.width(); x += 7) QCOMPARE(shot.pixel(x, y), qRgb(40, 90, 160));
 }
 
 QTEST_MAIN(ViewTest)
