@@ -1,5 +1,7 @@
 #include "engine/RenderJob.h"
 
+#include <tbb/task_arena.h>
+
 #include <algorithm>
 #include <cmath>
 #include <type_traits>
@@ -116,17 +118,21 @@ std::string RenderJob::WriteFiles(const Picture& image, const Outputs& o, std::s
     studio::PictureFormat format;
     format.bitDepth = look_.bitDepth;
     format.dpi = o.dpi;
-    if (!o.png.empty()) {
-        if (std::string error = studio::WritePicturePng(image, o.period, o.png, note.Chunks(), stop, share, format);
-            !error.empty())
-            return error;
-        ++written;
-    }
-    if (o.exr.empty()) return {};
-    if constexpr (std::is_same_v<Picture, studio::FloatImage>)
-        return studio::WritePictureExr(image, o.period, o.exr, note, stop, share);
-    else
-        return "an OpenEXR file is written from the picture's colours before quantisation";
+    // Colouring rows is parallel: on the job's threads, as its other stages.
+    tbb::task_arena arena(studio::ThreadCount(threads_));
+    return arena.execute([&]() -> std::string {
+        if (!o.png.empty()) {
+            if (std::string error = studio::WritePicturePng(image, o.period, o.png, note.Chunks(), stop, share, format);
+                !error.empty())
+                return error;
+            ++written;
+        }
+        if (o.exr.empty()) return {};
+        if constexpr (std::is_same_v<Picture, studio::FloatImage>)
+            return studio::WritePictureExr(image, o.period, o.exr, note, stop, share);
+        else
+            return "an OpenEXR file is written from the picture's colours before quantisation";
+    });
 }
 
 std::string RenderJob::WritePicture(const studio::FloatImage& image, const Outputs& o, std::stop_token stop,
