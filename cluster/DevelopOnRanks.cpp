@@ -1,6 +1,7 @@
 #include "cluster/DevelopOnRanks.h"
 
 #include <mpi.h>
+#include <tbb/task_arena.h>
 
 #include <exception>
 #include <memory>
@@ -109,15 +110,11 @@ DevelopOutcome DevelopOnRanks(const Cluster& cluster, const RenderJob& job, cons
         outcome.failures = cluster.Agree(Attempt([&] {
             const studio::FloatImage band(width, mine.count, std::move(tile->densities), look, colours,
                                           std::move(tile->colours), &exposure);
-            picture.width = width;
-            picture.height = cluster.Leads() ? height : mine.count;
-            picture.pixels.resize(static_cast<std::size_t>(width) * picture.height);
-            std::vector<studio::RgbF> row(static_cast<std::size_t>(width));
-            for (int y = 0; y < mine.count; ++y) {
-                band.Row(y, row.data());
-                studio::Rgb8* out = picture.pixels.data() + static_cast<std::size_t>(y) * width;
-                for (int x = 0; x < width; ++x) out[x] = studio::Quantise8(row[static_cast<std::size_t>(x)]);
-            }
+            tbb::task_arena arena(studio::ThreadCount(threads));
+            picture = *arena.execute([&] { return studio::Quantise8(band); });
+            if (!cluster.Leads()) return;
+            picture.height = height;  // rank 0's band is the top of the picture
+            picture.pixels.resize(static_cast<std::size_t>(width) * height);
         }));
         if (!outcome.failures.empty()) return outcome;
         GatherBands(cluster, std::as_writable_bytes(std::span(picture.pixels)), width * sizeof(studio::Rgb8),
