@@ -19,9 +19,16 @@ void InSlices(std::size_t offset, std::size_t bytes, Move&& move)
         move(offset + done, static_cast<int>(std::min(kBandSlice, bytes - done)));
 }
 
-void CheckSize(std::size_t have, std::size_t need)
+// A band's first byte and length in rows counted from row offsetRows,
+// checked against the `size` bytes given.
+struct Bytes {
+    std::size_t offset, length;
+};
+Bytes BandBytes(Share band, std::size_t rowBytes, std::size_t offsetRows, std::size_t size)
 {
-    if (have < need) throw std::logic_error("a band lies beyond the rows given");
+    const Bytes bytes{(band.first - offsetRows) * rowBytes, band.count * rowBytes};
+    if (bytes.offset + bytes.length > size) throw std::logic_error("a band lies beyond the rows given");
+    return bytes;
 }
 
 }  // namespace
@@ -30,10 +37,8 @@ void ShareBands(const Cluster& cluster, std::span<std::byte> rows, std::size_t r
                 const std::vector<Share>& bands)
 {
     for (int r = 0; r < cluster.Ranks(); ++r) {
-        const Share band = bands[static_cast<std::size_t>(r)];
-        const std::size_t offset = band.first * rowBytes, bytes = band.count * rowBytes;
-        CheckSize(rows.size(), offset + bytes);
-        InSlices(offset, bytes, [&](std::size_t at, int count) {
+        const Bytes band = BandBytes(bands[static_cast<std::size_t>(r)], rowBytes, 0, rows.size());
+        InSlices(band.offset, band.length, [&](std::size_t at, int count) {
             MPI_Bcast(rows.data() + at, count, MPI_BYTE, r, MPI_COMM_WORLD);
         });
     }
@@ -43,18 +48,17 @@ void GatherBands(const Cluster& cluster, std::span<std::byte> rows, std::size_t 
                  const std::vector<Share>& bands)
 {
     if (!cluster.Leads()) {
-        const std::size_t bytes = bands[static_cast<std::size_t>(cluster.Rank())].count * rowBytes;
-        CheckSize(rows.size(), bytes);
-        InSlices(0, bytes, [&](std::size_t at, int count) {
+        // This rank's rows hold its band alone.
+        const Share mine = bands[static_cast<std::size_t>(cluster.Rank())];
+        const Bytes band = BandBytes(mine, rowBytes, static_cast<std::size_t>(mine.first), rows.size());
+        InSlices(band.offset, band.length, [&](std::size_t at, int count) {
             MPI_Send(rows.data() + at, count, MPI_BYTE, 0, kBandTag, MPI_COMM_WORLD);
         });
         return;
     }
     for (int r = 1; r < cluster.Ranks(); ++r) {
-        const Share band = bands[static_cast<std::size_t>(r)];
-        const std::size_t offset = band.first * rowBytes, bytes = band.count * rowBytes;
-        CheckSize(rows.size(), offset + bytes);
-        InSlices(offset, bytes, [&](std::size_t at, int count) {
+        const Bytes band = BandBytes(bands[static_cast<std::size_t>(r)], rowBytes, 0, rows.size());
+        InSlices(band.offset, band.length, [&](std::size_t at, int count) {
             MPI_Recv(rows.data() + at, count, MPI_BYTE, r, kBandTag, MPI_COMM_WORLD, MPI_STATUS_IGNORE);
         });
     }

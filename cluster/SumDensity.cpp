@@ -21,39 +21,39 @@ void SaturatingSum(void* in, void* inout, int* length, MPI_Datatype*)
     }
 }
 
+// Sums `mine` over the ranks a slice at a time; take(first, sums) gets each slice's total.
+template <class Take>
+void SumSlices(std::span<const std::uint32_t> mine, MPI_Op op, Take&& take)
+{
+    std::vector<std::uint32_t> total(std::min<std::size_t>(kSumSlice, mine.size()));
+    for (std::size_t first = 0; first < mine.size(); first += kSumSlice) {
+        const int count = static_cast<int>(std::min<std::size_t>(kSumSlice, mine.size() - first));
+        MPI_Allreduce(mine.data() + first, total.data(), count, MPI_UINT32_T, op, MPI_COMM_WORLD);
+        take(first, std::span<const std::uint32_t>(total.data(), static_cast<std::size_t>(count)));
+    }
+}
+
 }  // namespace
 
 void SumDensity(const Cluster& cluster, RenderJob& job)
 {
     if (cluster.Ranks() == 1) return;
-    MPI_Op sum;
-    MPI_Op_create(&SaturatingSum, 1, &sum);
-    const std::span<const std::uint32_t> cells = job.Density().Cells();
-    std::vector<std::uint32_t> total(std::min<std::size_t>(kSumSlice, cells.size()));
-    for (std::size_t first = 0; first < cells.size(); first += kSumSlice) {
-        const int count = static_cast<int>(std::min<std::size_t>(kSumSlice, cells.size() - first));
-        MPI_Allreduce(cells.data() + first, total.data(), count, MPI_UINT32_T, sum, MPI_COMM_WORLD);
-        job.AssignDensity(first, std::span<const std::uint32_t>(total.data(), count));
-    }
-    MPI_Op_free(&sum);
-    if (const studio::ColourSums* colours = job.Colours()) {
-        const std::span<const std::uint32_t> sums = colours->Sums();
-        total.resize(std::min<std::size_t>(kSumSlice, sums.size()));
-        for (std::size_t first = 0; first < sums.size(); first += kSumSlice) {
-            const int count = static_cast<int>(std::min<std::size_t>(kSumSlice, sums.size() - first));
-            MPI_Allreduce(sums.data() + first, total.data(), count, MPI_UINT32_T, MPI_SUM, MPI_COMM_WORLD);
-            job.AssignColourSums(first, std::span<const std::uint32_t>(total.data(), count));
-        }
-    }
+    MPI_Op saturating;
+    MPI_Op_create(&SaturatingSum, 1, &saturating);
+    SumSlices(job.Density().Cells(), saturating,
+              [&job](std::size_t first, std::span<const std::uint32_t> sums) { job.AssignDensity(first, sums); });
+    MPI_Op_free(&saturating);
+    if (const studio::ColourSums* colours = job.Colours())
+        SumSlices(colours->Sums(), MPI_SUM,
+                  [&job](std::size_t first, std::span<const std::uint32_t> sums) { job.AssignColourSums(first, sums); });
 }
 
 void SumCounts(const Cluster& cluster, std::span<std::uint32_t> counts)
 {
     if (cluster.Ranks() == 1) return;
-    for (std::size_t first = 0; first < counts.size(); first += kSumSlice) {
-        const int count = static_cast<int>(std::min<std::size_t>(kSumSlice, counts.size() - first));
-        MPI_Allreduce(MPI_IN_PLACE, counts.data() + first, count, MPI_UINT32_T, MPI_SUM, MPI_COMM_WORLD);
-    }
+    SumSlices(counts, MPI_SUM, [&counts](std::size_t first, std::span<const std::uint32_t> sums) {
+        std::copy(sums.begin(), sums.end(), counts.begin() + static_cast<std::ptrdiff_t>(first));
+    });
 }
 
 }  // namespace tilvex::cluster

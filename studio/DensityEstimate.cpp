@@ -228,12 +228,16 @@ std::optional<DensityField> EstimateDensity(const DensityBuffer& buffer, const F
     };
     // Each cell's radius once, for the rows the bands and their margins read:
     // a band's margins and its coverage would otherwise ask for it again.
+    // Only filled cells scatter; without a flat field no other cell needs one.
     std::vector<double> radii(cells.size());
     const int radiusRows = std::min(resolution, rows.Count() + 2 * margin);
     arena.execute([&] {
         tbb::parallel_for(0, radiusRows, [&](int j) {
             const int y = radiusRows == resolution ? j : Wrap(rows.first - margin + j, resolution);
-            for (int x = 0; x < resolution; ++x) radii[static_cast<std::size_t>(y) * resolution + x] = radiusAt(x, y);
+            for (int x = 0; x < resolution; ++x) {
+                const std::size_t cell = static_cast<std::size_t>(y) * resolution + x;
+                if (flat || cells[cell]) radii[cell] = radiusAt(x, y);
+            }
         });
     });
     tbb::enumerable_thread_specific<BandScatter> bands([&] { return BandScatter(resolution, margin, kBandRows); });
