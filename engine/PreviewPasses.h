@@ -12,6 +12,29 @@ namespace tilvex {
 // the screen within a frame or two, then doubling up to 16 samples per pixel.
 inline constexpr double kPreviewFirstSamplesPerPixel = 0.25;
 inline constexpr double kPreviewSamplesPerPixel = 16.0;
+// Every chunk's orbits warm up before their first sample, and at a quarter
+// sample per pixel 64 chunks' warm-ups would cost more than the samples.
+inline constexpr int kPreviewChunks = 16;
+
+// The preview's render: rougher sines (the same density to the eye, found
+// sooner) and few chunks; still the same picture for any thread count.
+inline studio::RenderSettings PreviewRenderSettings(int width)
+{
+    studio::RenderSettings renderSpec;
+    renderSpec.width = std::max(studio::kMinWidth, width);
+    renderSpec.samplesPerPixel = kPreviewSamplesPerPixel;
+    renderSpec.precision = studio::Precision::Fast;
+    renderSpec.chunks = kPreviewChunks;
+    return renderSpec;
+}
+
+// The width of a tile of `period` x `period` tiles fitted whole into a view of
+// viewWidth x viewHeight pixels.
+inline int FittedTileWidth(double viewWidth, double viewHeight, const QuiltSnapshot& quilt, int period)
+{
+    const double aspect = quilt.tile.height > 0 ? static_cast<double>(quilt.tile.width) / quilt.tile.height : 1.0;
+    return std::max(16, static_cast<int>(std::min(viewWidth, viewHeight * aspect) / std::max(period, 1)));
+}
 
 inline std::vector<std::uint64_t> PreviewPasses(const RenderJob& job)
 {

@@ -7,6 +7,7 @@
 #include <type_traits>
 
 #include "studio/Develop.h"
+#include "studio/FlatField.h"
 #include "studio/PictureNote.h"
 #include "studio/PictureExr.h"
 #include "studio/PicturePng.h"
@@ -91,6 +92,11 @@ std::optional<studio::FloatImage> RenderJob::Develop(std::stop_token stop, const
             if (progress) progress(RenderStage::Folding, done);
         },
         accumulator_->Colours());
+}
+
+void RenderJob::PrepareDevelop(std::stop_token stop) const
+{
+    studio::FlatFieldFor(*quilt_, accumulator_->Density().Resolution(), threads_, stop);
 }
 
 std::string RenderJob::Write(const Outputs& o, std::stop_token stop, const RenderProgress& progress)

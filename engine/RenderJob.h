@@ -77,6 +77,9 @@ public:
     // pixels wide (0: the job's). Empty when stopped.
     std::optional<studio::FloatImage> Develop(std::stop_token stop = {}, const RenderProgress& progress = {},
                                               int width = 0) const;
+    // Makes beforehand what every development of this kind at this size
+    // shares (the fold's flat field), so a later first pass is not held up.
+    void PrepareDevelop(std::stop_token stop = {}) const;
     // Where a picture goes and what it carries besides the job's settings.
     struct Outputs {
         std::string png, exr;                 // either may be empty

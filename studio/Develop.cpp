@@ -74,18 +74,20 @@ std::optional<FoldedTile> FoldTile(const QuiltSnapshot& quilt, const DensityFiel
                 float* out = densities.data() + at;
                 for (int col = 0; col < width; ++col) {
                     double sum = 0.0;
+                    Complex u;
                     for (int j = 0; j < count; ++j) {
                         // Row 0 of the picture is the top; the tile's y counts up from its bottom.
                         const double y = WrapInto(quilt.tile.height - (row + 0.5 + taps.offset[j]) * sy, quilt.tile.height);
                         for (int i = 0; i < count; ++i) {
                             const double x = WrapInto((col + 0.5 + taps.offset[i]) * sx, quilt.tile.width);
-                            const Complex u = folder.UnitPosition(x, y);
+                            u = folder.UnitPosition(x, y);
                             sum += taps.weight[i] * taps.weight[j] * field.Sample(u.re, u.im);
                         }
                     }
                     out[col] = static_cast<float>(sum);
                     if (plain || colours) {
-                        const Complex u = folder.UnitPosition((col + 0.5) * sx, quilt.tile.height - (row + 0.5) * sy);
+                        // Without oversampling the one tap was the pixel's centre.
+                        if (count > 1) u = folder.UnitPosition((col + 0.5) * sx, quilt.tile.height - (row + 0.5) * sy);
                         if (plain) histogram.Add(static_cast<float>(plain->Sample(u.re, u.im)));
                         if (colours)
                             packed[at + col] = PackColour(colours->Mean(u.re, u.im));

@@ -58,7 +58,8 @@ bool HasFlatField(const QuiltSnapshot& quilt)
 
 }  // namespace
 
-std::vector<std::uint32_t> FlatFieldCounts(const QuiltSnapshot& quilt, int resolution, int threads, int part, int parts)
+std::vector<std::uint32_t> FlatFieldCounts(const QuiltSnapshot& quilt, int resolution, int threads, int part, int parts,
+                                           std::stop_token stop)
 {
     if (!HasFlatField(quilt)) return {};
     // Over one period of the fold where it has one: a tile of whole pixels
@@ -83,6 +84,7 @@ std::vector<std::uint32_t> FlatFieldCounts(const QuiltSnapshot& quilt, int resol
     tbb::task_arena arena(ThreadCount(threads));
     arena.execute([&] {
         tbb::parallel_for(tbb::blocked_range<int>(firstRow, lastRow), [&](const tbb::blocked_range<int>& range) {
+            if (stop.stop_requested()) return;
             DensityBuffer& buffer = buffers.local();
             TileFolder& folder = folders.local();
             for (int j = range.begin(); j < range.end(); ++j)
@@ -97,6 +99,7 @@ std::vector<std::uint32_t> FlatFieldCounts(const QuiltSnapshot& quilt, int resol
                 }
         });
     });
+    if (stop.stop_requested()) return {};
     std::vector<std::uint32_t> counts(static_cast<std::size_t>(resolution) * resolution, 0);
     buffers.combine_each([&counts](const DensityBuffer& b) {
         std::span<const std::uint32_t> cells = b.Cells();
@@ -123,7 +126,8 @@ std::shared_ptr<const FlatField> FlatFieldFromCounts(int resolution, std::vector
     return std::make_shared<FlatField>(resolution, std::move(counts), sum / static_cast<double>(n));
 }
 
-std::shared_ptr<const FlatField> FlatFieldFor(const QuiltSnapshot& quilt, int resolution, int threads)
+std::shared_ptr<const FlatField> FlatFieldFor(const QuiltSnapshot& quilt, int resolution, int threads,
+                                              std::stop_token stop)
 {
     if (!HasFlatField(quilt)) return nullptr;
     // The last few fields made: a desktop preview and an export, or a render's passes, share them.
@@ -136,7 +140,9 @@ std::shared_ptr<const FlatField> FlatFieldFor(const QuiltSnapshot& quilt, int re
             kept.splice(kept.begin(), kept, it);
             return it->second;
         }
-    std::shared_ptr<const FlatField> field = FlatFieldFromCounts(resolution, FlatFieldCounts(quilt, resolution, threads));
+    std::shared_ptr<const FlatField> field =
+        FlatFieldFromCounts(resolution, FlatFieldCounts(quilt, resolution, threads, 0, 1, stop));
+    if (stop.stop_requested()) return nullptr;
     kept.emplace_front(key, field);
     if (kept.size() > 3) kept.pop_back();
     return field;

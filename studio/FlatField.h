@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <stop_token>
 #include <vector>
 
 #include "render/QuiltSnapshot.h"
@@ -35,14 +36,15 @@ private:
 // The quilt's flat field at this resolution, made once and kept for later
 // calls with the same fold and resolution. Null for the kinds whose pixel
 // rule mirrors whole unit squares (square, Wild Corner): they cover every
-// cell alike.
-std::shared_ptr<const FlatField> FlatFieldFor(const QuiltSnapshot& quilt, int resolution, int threads);
+// cell alike, and null (nothing kept) when stopped before it was made.
+std::shared_ptr<const FlatField> FlatFieldFor(const QuiltSnapshot& quilt, int resolution, int threads,
+                                              std::stop_token stop = {});
 
 // The field made by several processes: part `part` of `parts` of its points
 // (bands of its lattice) gives counts that, summed cell by cell over the
-// parts, are the whole field's. Empty for the kinds with no field.
+// parts, are the whole field's. Empty for the kinds with no field, and when stopped.
 std::vector<std::uint32_t> FlatFieldCounts(const QuiltSnapshot& quilt, int resolution, int threads, int part = 0,
-                                           int parts = 1);
+                                           int parts = 1, std::stop_token stop = {});
 // The field of the summed counts (null for none).
 std::shared_ptr<const FlatField> FlatFieldFromCounts(int resolution, std::vector<std::uint32_t> counts);
 

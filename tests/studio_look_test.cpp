@@ -57,6 +57,9 @@ TEST(StudioFlatField, UniformFieldDevelopsFlatForEveryKind)
             const Complex u = folder.UnitPosition(a * region.re, b * region.im);
             buffer.Add(buffer.Locate(u.re, u.im));
         }
+        std::stop_source stopped;
+        stopped.request_stop();
+        EXPECT_EQ(FlatFieldFor(*quilt, resolution, 2, stopped.get_token()), nullptr);  // and keeps nothing
         const auto flat = FlatFieldFor(*quilt, resolution, 2);
         const PlainDensity plain(buffer, flat.get());
         for (bool denoise : {false, true}) {

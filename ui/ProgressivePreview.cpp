@@ -6,16 +6,24 @@
 
 namespace tilvex::ui {
 
-ProgressivePreview::ProgressivePreview(QObject* parent) : QObject(parent), runner_(this) {}
+ProgressivePreview::ProgressivePreview(QObject* parent) : QObject(parent), runner_(this), preparer_(this) {}
+
+void ProgressivePreview::Prepare(std::shared_ptr<const QuiltSnapshot> quilt, int width)
+{
+    const std::array<int, 5> key{static_cast<int>(quilt->kind), quilt->detail.hexKnot, quilt->tile.width,
+                                 quilt->tile.height, width};
+    if (key == prepared_) return;  // made or on its way: a second request would only start it again
+    prepared_ = key;
+    preparer_.Submit([quilt = std::move(quilt), width](const BackgroundRunner::Task& task) {
+        RenderJob(quilt, PreviewRenderSettings(width), {}).PrepareDevelop(task.Stop());
+    });
+}
 
 void ProgressivePreview::Show(std::shared_ptr<const QuiltSnapshot> quilt, int width, const studio::Look& look, qreal dpr)
 {
     const std::uint64_t request = ++request_;
     runner_.Submit([this, quilt = std::move(quilt), width, look, dpr, request](const BackgroundRunner::Task& task) {
-        studio::RenderSettings renderSpec;
-        renderSpec.width = std::max(studio::kMinWidth, width);
-        renderSpec.samplesPerPixel = kPreviewSamplesPerPixel;
-        RenderJob job(quilt, renderSpec, look);
+        RenderJob job(quilt, PreviewRenderSettings(width), look);
         const double pixels = static_cast<double>(job.Width()) * job.Height();
         for (std::uint64_t total : PreviewPasses(job)) {
             if (!job.SampleTo(total, task.Stop())) return;

@@ -2,6 +2,7 @@
 
 #include <QImage>
 #include <QObject>
+#include <array>
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -23,6 +24,9 @@ public:
 
     // Renders the quilt as a tile `width` pixels wide (the device pixels).
     void Show(std::shared_ptr<const QuiltSnapshot> quilt, int width, const studio::Look& look, qreal dpr = 1.0);
+    // Readies what a first pass of the quilt's kind at this width would wait
+    // for, while the user has not yet asked for one.
+    void Prepare(std::shared_ptr<const QuiltSnapshot> quilt, int width);
     void Cancel() { runner_.Cancel(); }
     bool Busy() const { return runner_.Busy(); }
     // The number of the latest Show (the first is 1).
@@ -33,8 +37,10 @@ public:
     std::function<void(const QImage& tile, std::uint64_t request, double samplesPerPixel)> shown;
 
 private:
-    BackgroundRunner runner_;
+    BackgroundRunner runner_, preparer_;
     std::uint64_t request_ = 0;
+    // What was last readied: the kind and form, the tile and the width.
+    std::array<int, 5> prepared_{};
 };
 
 }  // namespace tilvex::ui

@@ -88,7 +88,11 @@ void QuiltShaping::ShowParameters(bool on)
 
 void QuiltShaping::Reload()
 {
-    if (!dock_->isHidden()) dock_->Load(FormOf(app_), app_.maps, QString::fromStdString(app_.QuiltName()));
+    if (dock_->isHidden()) return;
+    dock_->Load(FormOf(app_), app_.maps, QString::fromStdString(app_.QuiltName()));
+    std::shared_ptr<const QuiltSnapshot> quilt = app_.TakeSnapshot();
+    const int width = PreviewTileWidth(view_, *quilt, app_.geometry.viewPeriod);
+    preview_.Prepare(std::move(quilt), width);
 }
 
 void QuiltShaping::Edited(const QuiltMaps& maps)

@@ -6,6 +6,8 @@
 
 #include <nlohmann/json.hpp>
 
+#include "engine/PreviewPasses.h"
+
 namespace tilvex::ui {
 
 QImage ToQImage(const studio::Rgb8Image& picture)
@@ -19,9 +21,8 @@ QImage ToQImage(const studio::Rgb8Image& picture)
 
 int PreviewTileWidth(const QWidget& view, const QuiltSnapshot& quilt, int viewPeriod)
 {
-    const double aspect = quilt.tile.height > 0 ? static_cast<double>(quilt.tile.width) / quilt.tile.height : 1.0;
-    const double fit = std::min<double>(view.width(), view.height() * aspect) * view.devicePixelRatioF();
-    return std::max(16, static_cast<int>(fit / std::max(viewPeriod, 1)));
+    const double dpr = view.devicePixelRatioF();
+    return FittedTileWidth(view.width() * dpr, view.height() * dpr, quilt, viewPeriod);
 }
 
 studio::Look LoadStudioLook(QSettings& settings)
