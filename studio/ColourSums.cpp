@@ -14,7 +14,7 @@ RgbF ColourSums::Mean(double u, double v) const
     const double w[4] = {(1 - ax) * (1 - ay), ax * (1 - ay), (1 - ax) * ay, ax * ay};
     double r = 0, g = 0, b = 0, n = 0;
     for (int k = 0; k < 4; ++k) {
-        const std::uint32_t* s = sums_.data() + 4 * (static_cast<std::size_t>(ys[k]) * resolution_ + xs[k]);
+        const std::uint32_t* s = sums_.get() + 4 * (static_cast<std::size_t>(ys[k]) * resolution_ + xs[k]);
         r += w[k] * s[0];
         g += w[k] * s[1];
         b += w[k] * s[2];

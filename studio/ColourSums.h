@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "studio/ColorMap.h"
+#include "studio/HugePages.h"
 
 namespace tilvex::studio {
 
@@ -22,7 +23,9 @@ namespace tilvex::studio {
 class ColourSums {
 public:
     explicit ColourSums(int resolution)
-        : resolution_(resolution), sums_(4 * static_cast<std::size_t>(resolution) * resolution, 0)
+        : resolution_(resolution),
+          size_(4 * static_cast<std::size_t>(resolution) * resolution),
+          sums_(ZeroedScatterStorage<std::uint32_t>(size_))
     {
     }
 
@@ -43,12 +46,12 @@ public:
     }
     void Prefetch(std::size_t at) const
     {
-        if (at != kNowhere) __builtin_prefetch(sums_.data() + at, 1);
+        if (at != kNowhere) __builtin_prefetch(sums_.get() + at, 1);
     }
     void Add(std::size_t at, Rgb8 c)
     {
         if (at == kNowhere) return;
-        std::uint32_t* s = sums_.data() + at;
+        std::uint32_t* s = sums_.get() + at;
         s[0] += c.r;
         s[1] += c.g;
         s[2] += c.b;
@@ -56,16 +59,15 @@ public:
     }
     void Merge(const ColourSums& other)
     {
-        for (std::size_t i = 0; i < sums_.size(); ++i) sums_[i] += other.sums_[i];
+        for (std::size_t i = 0; i < size_; ++i) sums_[i] += other.sums_[i];
     }
     // Four sums a cell, red, green, blue and count; for sums made elsewhere,
     // sums [first, first + sums.size()) become the whole render's.
-    std::span<const std::uint32_t> Sums() const { return sums_; }
+    std::span<const std::uint32_t> Sums() const { return {sums_.get(), size_}; }
     void AssignSums(std::size_t first, std::span<const std::uint32_t> sums)
     {
-        if (first > sums_.size() || sums.size() > sums_.size() - first)
-            throw std::out_of_range("ColourSums::AssignSums");
-        std::copy(sums.begin(), sums.end(), sums_.begin() + static_cast<std::ptrdiff_t>(first));
+        if (first > size_ || sums.size() > size_ - first) throw std::out_of_range("ColourSums::AssignSums");
+        std::copy(sums.begin(), sums.end(), sums_.get() + first);
     }
 
     // The mean colour about unit position (u, v): the four nearest cells'
@@ -84,7 +86,8 @@ private:
     }
 
     int resolution_;
-    std::vector<std::uint32_t> sums_;
+    std::size_t size_;
+    ScatterStorage<std::uint32_t> sums_;
 };
 
 }  // namespace tilvex::studio

@@ -8,6 +8,7 @@
 #include <stdexcept>
 
 #include "core/QuiltMap.h"
+#include "studio/HugePages.h"
 
 namespace tilvex::studio {
 
@@ -148,13 +149,9 @@ private:
         cells_[i] = s < w ? UINT32_MAX : s;
     }
 
-    struct Release {
-        void operator()(std::uint32_t* p) const;
-    };
-
     int resolution_;
     std::size_t size_;
-    std::unique_ptr<std::uint32_t[], Release> cells_;
+    ScatterStorage<std::uint32_t> cells_;
 };
 
 }  // namespace tilvex::studio
