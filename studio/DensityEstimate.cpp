@@ -141,25 +141,37 @@ double Bilinear(int resolution, double u, double v, const FlatField* flat, At&& 
 
 }  // namespace
 
+DensityField DensityField::Unfiltered(const DensityBuffer& buffer, const FlatField* flat)
+{
+    if (flat && flat->Resolution() != buffer.Resolution()) flat = nullptr;
+    DensityField field(buffer.Resolution(), {}, flat);
+    field.unfiltered_.emplace(buffer, flat);
+    return field;
+}
+
 double DensityField::Sample(double u, double v) const
 {
+    if (unfiltered_)
+        return Bilinear(resolution_, u, v, flat_, [this](std::size_t cell) {
+            return static_cast<double>(static_cast<float>(unfiltered_->Cell(cell)));
+        });
     return Bilinear(resolution_, u, v, flat_, [this](std::size_t cell) { return static_cast<double>(values_[cell]); });
 }
 
 PlainDensity::PlainDensity(const DensityBuffer& buffer, const FlatField* flat)
-    : buffer_(buffer), flat_(flat && flat->Resolution() == buffer.Resolution() ? flat : nullptr)
+    : buffer_(&buffer), flat_(flat && flat->Resolution() == buffer.Resolution() ? flat : nullptr)
 {
 }
 
 double PlainDensity::Cell(std::size_t cell) const
 {
     const double coverage = flat_ ? flat_->Coverage(cell) : 1.0;
-    return coverage < kMinCoverage ? 0.0 : buffer_.Cells()[cell] / (coverage * DensityBuffer::kOneVisit);
+    return coverage < kMinCoverage ? 0.0 : buffer_->Cells()[cell] / (coverage * DensityBuffer::kOneVisit);
 }
 
 double PlainDensity::Sample(double u, double v) const
 {
-    return Bilinear(buffer_.Resolution(), u, v, flat_, [this](std::size_t cell) { return Cell(cell); });
+    return Bilinear(buffer_->Resolution(), u, v, flat_, [this](std::size_t cell) { return Cell(cell); });
 }
 
 std::optional<DensityField> EstimateDensity(const DensityBuffer& buffer, const FlatField* flat,

@@ -28,6 +28,20 @@ struct DenoiseSettings {
 
 inline constexpr double kMaxDenoiseRadius = 32.0, kMaxDenoiseCurve = 4.0;
 
+// The buffer's counts over the fold's coverage, cell by cell, read
+// bilinearly: the density before any filter.
+class PlainDensity {
+public:
+    PlainDensity(const DensityBuffer& buffer, const FlatField* flat);
+
+    double Cell(std::size_t cell) const;
+    double Sample(double u, double v) const;
+
+private:
+    const DensityBuffer* buffer_;  // outlives the reader
+    const FlatField* flat_;
+};
+
 // A smooth density over the unit square, in visits per fully covered cell.
 class DensityField {
 public:
@@ -35,8 +49,13 @@ public:
         : resolution_(resolution), values_(std::move(values)), flat_(flat)
     {
     }
+    // The field of no filter read from the buffer itself, each cell rounded to
+    // a float as a made field's is: the same field without a copy of the
+    // buffer (a quarter gigabyte at 8192 pixels). Its Values() are empty.
+    static DensityField Unfiltered(const DensityBuffer& buffer, const FlatField* flat);
 
     int Resolution() const { return resolution_; }
+    // Empty for an unfiltered field.
     const std::vector<float>& Values() const { return values_; }
     std::vector<float>& Values() { return values_; }  // filled in by bands made elsewhere
     // Bilinear density at unit position (u, v), wrapping at the edges as the
@@ -49,20 +68,7 @@ private:
     int resolution_;
     std::vector<float> values_;
     const FlatField* flat_;  // outlived by the field's user
-};
-
-// The buffer's counts over the fold's coverage, cell by cell, read
-// bilinearly: the density before any filter.
-class PlainDensity {
-public:
-    PlainDensity(const DensityBuffer& buffer, const FlatField* flat);
-
-    double Cell(std::size_t cell) const;
-    double Sample(double u, double v) const;
-
-private:
-    const DensityBuffer& buffer_;
-    const FlatField* flat_;
+    std::optional<PlainDensity> unfiltered_;  // read instead of values_; its buffer outlives the field
 };
 
 // Cells with less coverage than this lie outside the folded cell: left empty

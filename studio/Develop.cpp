@@ -111,9 +111,8 @@ std::optional<std::vector<float>> FoldTile(const QuiltSnapshot& quilt, const Den
                                            int height, int threads, std::stop_token stop, const ShareDone& progress)
 {
     const std::shared_ptr<const FlatField> flat = FlatFieldFor(quilt, buffer.Resolution(), threads);
-    std::optional<DensityField> field = EstimateDensity(buffer, flat.get(), DenoiseSettings{.on = false}, threads, stop);
-    if (!field) return std::nullopt;
-    std::optional<FoldedTile> tile = FoldTile(quilt, *field, nullptr, width, height, 1, threads, stop, progress);
+    const DensityField field = DensityField::Unfiltered(buffer, flat.get());
+    std::optional<FoldedTile> tile = FoldTile(quilt, field, nullptr, width, height, 1, threads, stop, progress);
     if (!tile) return std::nullopt;
     return std::move(tile->densities);
 }
@@ -124,7 +123,9 @@ std::optional<FloatImage> Develop(const QuiltSnapshot& quilt, const DensityBuffe
     width = std::max(width, 1);
     const int height = StudioTileHeight(quilt, width);
     const std::shared_ptr<const FlatField> flat = FlatFieldFor(quilt, buffer.Resolution(), threads);
-    std::optional<DensityField> field = EstimateDensity(buffer, flat.get(), look.denoise, threads, stop);
+    std::optional<DensityField> field = look.denoise.on
+                                            ? EstimateDensity(buffer, flat.get(), look.denoise, threads, stop)
+                                            : DensityField::Unfiltered(buffer, flat.get());
     if (!field) return std::nullopt;
     const PlainDensity plain(buffer, flat.get());
     if (look.colorBy == ColorBy::Density) colours = nullptr;

@@ -62,6 +62,13 @@ TEST(StudioFlatField, UniformFieldDevelopsFlatForEveryKind)
         EXPECT_EQ(FlatFieldFor(*quilt, resolution, 2, stopped.get_token()), nullptr);  // and keeps nothing
         const auto flat = FlatFieldFor(*quilt, resolution, 2);
         const PlainDensity plain(buffer, flat.get());
+        // The field of no filter, read from the buffer, is the one made cell by cell.
+        const DensityField made = *EstimateDensity(buffer, flat.get(), DenoiseSettings{.on = false}, 2);
+        const DensityField read = DensityField::Unfiltered(buffer, flat.get());
+        for (int i = 0; i < 500; ++i) {
+            const double u = std::fmod(i * 0.7548776662466927, 1.0), v = std::fmod(i * 0.5698402909980532, 1.0);
+            ASSERT_EQ(made.Sample(u, v), read.Sample(u, v)) << "kind " << static_cast<int>(kind);
+        }
         for (bool denoise : {false, true}) {
             const DensityField field = *EstimateDensity(buffer, flat.get(), DenoiseSettings{.on = denoise}, 2);
             const std::vector<float> d = FoldTile(*quilt, field, &plain, w, h, 1, 2)->densities;
