@@ -28,7 +28,7 @@ done
 cp "$here"/../tests/data/*.qlt "$work/corpus/" 2>/dev/null || true
 # Files that once crashed or stalled a program: a name that is not UTF-8,
 # counters at the top of int, a negative iteration count, values that are not
-# finite.
+# finite, a tile of no width and a billion rows.
 cp "$here"/corpus/*.qlt "$work/corpus/"
 echo "session_fuzz: $(ls "$work/corpus" | wc -l) seed sessions, ${seconds}s"
 

@@ -34,6 +34,7 @@ void BuildImageBlock(const QuiltSnapshot& q, QuiltMaps& fold, std::vector<std::u
     const int n = q.geometry.gridSize;
     const bool mirrorOnly = rule == PixelRule::SquareLattice && !q.transform.transformEnabled && width == 2 * n;
     std::uint8_t* pixels = block.data() + 1064;
+    if (stride == 0) return;  // a tile of no width has rows of no bytes, however many
     for (int y = 0; y < height; ++y) {
         std::uint8_t* row = pixels + static_cast<std::size_t>(y) * stride;
         std::memset(row, 0, stride);
