@@ -5,7 +5,10 @@
 # run time) and the scalar ones for processors without fused multiply-adds.
 # Only these files get instruction-set flags; the rest is built for the
 # baseline machine. SLEEF supplies the library functions (its deterministic
-# forms). No contraction: a lane rounds the same on every path.
+# forms). No contraction: a lane rounds the same on every path. No automatic
+# vectorisation either: the lanes are vectorised by hand, and g++ 12 at -O2
+# turns a complex product's scalar code into fused multiply-adds (vfmaddsub)
+# despite -ffp-contract=off.
 #
 # In the sanitizer build these files alone are built uninstrumented and
 # optimised: instrumented, the flattened kernels take the compiler most of an
@@ -29,6 +32,7 @@ function(tilvex_lane_kernels target)
     else()
         set_source_files_properties(${dir}/LaneStepsScalar.cpp PROPERTIES COMPILE_OPTIONS "-ffp-contract=off")
     endif()
+    set_property(SOURCE ${sources} APPEND PROPERTY COMPILE_OPTIONS -fno-tree-vectorize)
     if(TILVEX_SANITIZE)
         set_property(SOURCE ${sources} APPEND PROPERTY COMPILE_OPTIONS -fno-sanitize=all -O2)
     endif()

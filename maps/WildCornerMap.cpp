@@ -20,6 +20,11 @@ constexpr Term kTermTable[WildCornerMap::kTerms] = {
 
 }  // namespace
 
+WildCornerMap::WaveMultiple WildCornerMap::WaveMultipleOf(int k)
+{
+    return {static_cast<int>(kTermTable[k].n), static_cast<int>(kTermTable[k].m)};
+}
+
 WildCornerMap::WildCornerMap(RandomSource& random)
 {
     cornerN = random.rand() % 11 + 3;

@@ -17,6 +17,12 @@ public:
 
     explicit WildCornerMap(RandomSource& random);
 
+    // Row 0's wave vector k is n (twoPi basisV) + m basisW for these whole n and m.
+    struct WaveMultiple {
+        int n, m;
+    };
+    static WaveMultiple WaveMultipleOf(int k);
+
     void Randomize(int n, int k, RandomSource& random);
     Complex Iterate(Complex p);
     void BuildFrequencies(int n);

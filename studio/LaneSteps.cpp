@@ -1,6 +1,7 @@
 #include "studio/LaneSteps.h"
 
 #include <algorithm>
+#include <cmath>
 
 #include "studio/simd/LaneKernelTable.h"
 
@@ -170,6 +171,28 @@ void CornerParams(const WildCornerMap& m, LaneParams& p)
             Copy(m.frequencies[kTerms * j + k], q.wave[q.count]);
             Copy(m.amplitudes[kTerms * j + k], q.amp[q.count]);
         }
+
+    q.rows = std::max(rows, 0);
+    q.terms = terms;
+    q.lattice = m.rotations.GetSize() >= rows;
+    const Complex a0 = m.twoPi * m.basisV, b0 = m.basisW;
+    for (int k = 0; k < terms; ++k) {
+        const WildCornerMap::WaveMultiple w = WildCornerMap::WaveMultipleOf(k);
+        q.n[k] = w.n;
+        q.m[k] = w.m;
+    }
+    for (int j = 0; j < rows && q.lattice; ++j) {
+        const Complex turn = j == 0 ? Complex(1.0, 0.0) : m.rotations[j - 1];
+        const Complex a = turn * a0, b = turn * b0;
+        Copy(a, q.baseA[j]);
+        Copy(b, q.baseB[j]);
+        // A table that is not the combination it should be (a hand-made
+        // session) keeps its own waves.
+        for (int k = 0; k < terms; ++k) {
+            const Complex wave = m.frequencies[kTerms * j + k], off = wave - (q.n[k] * a + q.m[k] * b);
+            if (!(std::hypot(off.re, off.im) <= 1e-9 * (1.0 + std::hypot(wave.re, wave.im)))) q.lattice = false;
+        }
+    }
 }
 
 }  // namespace

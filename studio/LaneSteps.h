@@ -86,6 +86,13 @@ struct LaneParams {
         double center[2];
         int count;  // rows * terms
         double wave[22 * 12][2], amp[22 * 12][2];
+        // Each row's waves are whole combinations n A + m B of the row's two
+        // base waves (the first row's, turned): the fast step takes each
+        // term's sine from powers of the bases' phases instead of a call.
+        bool lattice;
+        int rows, terms;
+        double baseA[22][2], baseB[22][2];
+        int n[12], m[12];
     } corner{};
 };
 

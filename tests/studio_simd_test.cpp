@@ -6,6 +6,7 @@
 
 #include "engine/QuiltControl.h"
 #include "engine/TilvexApp.h"
+#include "maps/WildCornerMap.h"
 #include "studio/Accumulator.h"
 #include "studio/LaneSteps.h"
 #include "studio/Orbit.h"
@@ -187,6 +188,33 @@ TEST(StudioPrecision, LanesAndTheFastPrecisionDrawTheExactMapsQuilt)
         EXPECT_GT(Correlation(Blocks(map, res), Blocks(*exact, res)), 0.98) << k.name << " at " << res << " cells a side";
         EXPECT_GT(Correlation(Blocks(*exact, res), Blocks(*fast, res)), 0.98) << k.name << " at " << res << " cells a side";
     }
+}
+
+// The fast Wild Corner step takes each row's sines from two phases: one step
+// of it lands where the exact sum of sines does, to rounding, for every N and
+// depth a quilt can have.
+TEST(StudioPrecision, FastWildCornerSumsTheSameWaves)
+{
+    RandomSource random;
+    random.Seed(3.0);
+    WildCornerMap map(random);
+    for (int n = 3; n <= 42; ++n)
+        for (int depth : {0, 1, 7, 12}) {
+            map.Randomize(n, depth, random);
+            const LaneParams params = MakeLaneParams(QuiltKind::WildCorner, 0, {}, {}, {}, {}, {}, map);
+            ASSERT_TRUE(params.corner.lattice) << n;
+            LaneState exact, fast;
+            for (int l = 0; l < kLanes; ++l) {
+                StartLane(params, {}, exact, l, 0.05 + 0.11 * l, 0.93 - 0.1 * l);
+                fast.re[l] = exact.re[l], fast.im[l] = exact.im[l];
+            }
+            StepLanes(SimdPath::Scalar, Precision::Exact, params, exact, 1);
+            StepLanes(SimdPath::Scalar, Precision::Fast, params, fast, 1);
+            for (int l = 0; l < kLanes; ++l) {
+                EXPECT_NEAR(fast.re[l], exact.re[l], 1e-12) << "N " << n << " depth " << depth;
+                EXPECT_NEAR(fast.im[l], exact.im[l], 1e-12) << "N " << n << " depth " << depth;
+            }
+        }
 }
 
 // SLEEF's deterministic functions and one batch width: every path counts the

@@ -29,7 +29,8 @@
 namespace tilvex::studio {
 namespace {
 
-template <class V, class M>
+// Rough: the fast precision, free to reach a close density by other means.
+template <class V, class M, bool kRough = false>
 struct LaneKernels {
     using Mask = typename V::Mask;
     static constexpr int N = V::kLanes;  // a slice of the kLanes lanes, stepped on its own
@@ -425,6 +426,29 @@ struct LaneKernels {
         return s + Of(q.center);
     }
 
+    // The same sum with each row's sines taken from the phases of its two
+    // base waves: two calls a row instead of one a term.
+    static C CornerLattice(const LaneParams::Corner& q, C p)
+    {
+        const C d = p - Of(q.center);
+        C s{V(0.0), V(0.0)};
+        for (int j = 0; j < q.rows; ++j) {
+            const V a = V(q.baseA[j][0]) * d.re + V(q.baseA[j][1]) * d.im;
+            const V b = V(q.baseB[j][0]) * d.re + V(q.baseB[j][1]) * d.im;
+            C pa[9], pb[8];  // e^(i n a), e^(i m b)
+            pa[0] = pb[0] = Real(V(1.0));
+            M::SinCos(a, pa[1].im, pa[1].re);
+            M::SinCos(b, pb[1].im, pb[1].re);
+            for (int k = 2; k < 9; ++k) pa[k] = pa[k - 1] * pa[1];
+            for (int k = 2; k < 8; ++k) pb[k] = pb[k - 1] * pb[1];
+            for (int k = 0; k < q.terms; ++k) {
+                const C &x = pa[q.n[k]], &y = pb[q.m[k]];
+                s = s + (x.re * y.im + x.im * y.re) * Of(q.amp[j * q.terms + k]);
+            }
+        }
+        return s + Of(q.center);
+    }
+
     // --- visits ---
 
     // The cell and weights DensityBuffer::Locate gives a lane's position, as
@@ -542,6 +566,8 @@ struct LaneKernels {
         }
         case Form::WildCorner: {
             const LaneParams::Corner q = p.corner;
+            if (kRough && q.lattice)
+                return Run(state, steps, sink, [&q, &wrapped](C& z, V&) { return wrapped(CornerLattice(q, z), z); });
             return Run(state, steps, sink, [&q, &wrapped](C& z, V&) { return wrapped(Corner(q, z), z); });
         }
         }
@@ -622,7 +648,7 @@ LaneKernelTable KernelTable()
 {
     using Batch = Pack<Part, K>;
     using Exact = LaneKernels<Batch, PackMath<Batch, PartExact>>;
-    using Fast = LaneKernels<Batch, PackMath<Batch, PartFast>>;
+    using Fast = LaneKernels<Batch, PackMath<Batch, PartFast>, true>;
     using Recorded = LaneKernels<Batch, PackMath<Batch, RecordedMath<Part, PartExact>>>;
     LaneKernelTable table;
     table.step = [](const LaneParams& p, Precision precision, LaneState& state, int steps, const LaneSink& sink) {
