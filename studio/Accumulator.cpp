@@ -9,6 +9,7 @@
 #include <cstring>
 #include <mutex>
 
+#include "studio/ColourBins.h"
 #include "studio/LaneOrbits.h"
 #include "studio/Orbit.h"
 #include "studio/VisitBins.h"
@@ -41,34 +42,6 @@ public:
 
 private:
     std::uint64_t state_;
-};
-
-// Adds each sample's colour kLag samples after its cell was prefetched: a
-// large buffer misses the cache on nearly every add, and the next samples hide the wait.
-class LaggedColours {
-public:
-    explicit LaggedColours(ColourSums& sums) : sums_(sums) {}
-    ~LaggedColours()
-    {
-        for (std::uint64_t i = count_ > kLag ? count_ - kLag : 0; i < count_; ++i)
-            sums_.Add(at_[i % kLag], colour_[i % kLag]);
-    }
-    void Visit(double u, double v, Rgb8 colour)
-    {
-        const std::uint64_t slot = count_ % kLag;
-        if (count_ >= kLag) sums_.Add(at_[slot], colour_[slot]);
-        at_[slot] = sums_.Locate(u, v);
-        colour_[slot] = colour;
-        sums_.Prefetch(at_[slot]);
-        ++count_;
-    }
-
-private:
-    static constexpr std::uint64_t kLag = 8;
-    ColourSums& sums_;
-    std::size_t at_[kLag] = {};
-    Rgb8 colour_[kLag];
-    std::uint64_t count_ = 0;
 };
 
 }  // namespace
@@ -140,6 +113,8 @@ bool Accumulator::Run(std::uint64_t samples, int threads, std::stop_token stop, 
         [&bands] { return std::make_unique<VisitBins>(bands); });
     const int colourResolution = colours_ ? colours_->Resolution() : 0;
     tbb::enumerable_thread_specific<ColourSums> colourSums([colourResolution] { return ColourSums(colourResolution); });
+    tbb::enumerable_thread_specific<std::unique_ptr<ColourBins>> colourBins(
+        [&colourSums] { return std::make_unique<ColourBins>(colourSums.local()); });
     std::atomic<std::uint64_t> taken{0};
     std::mutex progressLock;
 
@@ -153,15 +128,14 @@ bool Accumulator::Run(std::uint64_t samples, int threads, std::stop_token stop, 
                                                            buffer_.Resolution(), kWarmUpSteps,
                                                            [&chunk] { return chunk.draws.Draw(); }, colouring_.has_value());
             VisitBins& local = *bins.local();
-            std::optional<LaggedColours> colours;
-            if (colouring_) colours.emplace(colourSums.local());
+            ColourBins* colours = colouring_ ? colourBins.local().get() : nullptr;
             while (chunk.done < share && !stop.stop_requested()) {
                 const std::uint64_t end = std::min(share, (chunk.done / kSlice + 1) * kSlice);
                 if (colours) {
                     // A sample's colour needs the step that made it: its lane's trail.
                     chunk.lanes->RunPlotted(end - chunk.done, [&](std::uint64_t visit, double x, double y, int lane) {
                         local.Add(visit);
-                        colours->Visit(x, y, chunk.trail.Next(*colouring_, lane, x, y));
+                        colours->Add(x, y, chunk.trail.Next(*colouring_, lane, x, y));
                     });
                 } else {
                     chunk.lanes->Run(end - chunk.done, [&local](std::uint64_t visit) { local.Add(visit); });
@@ -178,6 +152,7 @@ bool Accumulator::Run(std::uint64_t samples, int threads, std::stop_token stop, 
         });
     });
     bins.clear();  // their last visits go in
+    colourBins.clear();  // and their last colours
     if (colours_) colourSums.combine_each([this](const ColourSums& c) { colours_->Merge(c); });
     if (!stop.stop_requested()) return true;
     for (int c = shareFirst_; c < shareEnd_; ++c)

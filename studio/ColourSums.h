@@ -5,7 +5,6 @@
 #include <cstdint>
 #include <span>
 #include <stdexcept>
-#include <vector>
 
 #include "studio/ColorMap.h"
 #include "studio/HugePages.h"
@@ -44,10 +43,7 @@ public:
         return 4 * (static_cast<std::size_t>(Wrap(static_cast<long long>(y))) * resolution_ +
                     static_cast<std::size_t>(Wrap(static_cast<long long>(x))));
     }
-    void Prefetch(std::size_t at) const
-    {
-        if (at != kNowhere) __builtin_prefetch(sums_.get() + at, 1);
-    }
+    void Prefetch(std::size_t at) const { __builtin_prefetch(sums_.get() + at, 1); }
     void Add(std::size_t at, Rgb8 c)
     {
         if (at == kNowhere) return;

@@ -9,6 +9,7 @@
 #include "engine/TilvexApp.h"
 #include "studio/Accumulator.h"
 #include "studio/ColorMap.h"
+#include "studio/ColourBins.h"
 #include "studio/Develop.h"
 #include "studio/TileFolder.h"
 #include "studio/TileGeometry.h"
@@ -185,6 +186,27 @@ TEST(StudioAccumulation, BinnedVisitsAddUpToDirectAdds)
         first.reset();
         second.reset();
         EXPECT_EQ(CellsOf(binned), CellsOf(direct)) << res << " cells a side, " << bands.Count() << " bands";
+    }
+}
+
+// Sample colours gathered by band give the sums that adding each at once
+// gives: full bins, the staged remainder and escaped samples, for one band and many.
+TEST(StudioAccumulation, BinnedColoursAddUpToDirectAdds)
+{
+    std::mt19937_64 random(5);
+    std::uniform_real_distribution<double> unit(-0.01, 1.01);
+    for (int res : {8, 200}) {
+        ColourSums direct(res), binned(res);
+        {
+            ColourBins bins(binned);
+            for (int i = 0; i < 300000; ++i) {
+                const double u = i % 97 ? unit(random) : std::numeric_limits<double>::infinity(), v = unit(random);
+                const Rgb8 c{static_cast<std::uint8_t>(random()), static_cast<std::uint8_t>(i), 255};
+                bins.Add(u, v, c);
+                direct.Add(direct.Locate(u, v), c);
+            }
+        }
+        EXPECT_TRUE(std::ranges::equal(binned.Sums(), direct.Sums())) << res << " cells a side";
     }
 }
 
