@@ -40,9 +40,11 @@ void CoefficientChangeToPreview(benchmark::State& state)
         const auto quilt = app.TakeSnapshot();
         RenderJob job(quilt, PreviewRenderSettings(FittedTileWidth(1024, 1024, *quilt, 1)), studio::Look{});
         double firstSeconds = -1.0;
-        for (std::uint64_t total : PreviewPasses(job)) {
+        const std::vector<std::uint64_t> passes = PreviewPasses(job);
+        for (std::uint64_t total : passes) {
             job.SampleTo(total);
-            benchmark::DoNotOptimize(studio::Quantise8(*job.Develop({}, {}, PreviewWidth(job, total))));
+            benchmark::DoNotOptimize(
+                studio::Quantise8(*job.Develop({}, {}, PreviewWidth(job, total), PreviewFlatFieldUse(total, passes))));
             if (firstSeconds < 0.0) firstSeconds = std::chrono::duration<double>(Clock::now() - start).count();
         }
         return std::pair{firstSeconds, std::chrono::duration<double>(Clock::now() - start).count()};

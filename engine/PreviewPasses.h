@@ -42,6 +42,14 @@ inline std::vector<std::uint64_t> PreviewPasses(const RenderJob& job)
     return ProgressivePasses(job.Budget(), static_cast<std::uint64_t>(pixels * kPreviewFirstSamplesPerPixel));
 }
 
+// The passes before the last do not wait for the fold's flat field if it is
+// still being made (a kind or size the preview has not shown yet): they show
+// its fold lines for a few seconds rather than nothing. The last one waits.
+inline studio::FlatFieldUse PreviewFlatFieldUse(std::uint64_t total, const std::vector<std::uint64_t>& passes)
+{
+    return total == passes.back() ? studio::FlatFieldUse::MakeIfNeeded : studio::FlatFieldUse::IfMade;
+}
+
 // Passes of under one sample per pixel are developed at half the width: so
 // sparse a picture shows no more at full size, and is on the screen in
 // about a third of the time. The screen scales it up.

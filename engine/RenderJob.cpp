@@ -84,14 +84,14 @@ bool RenderJob::SampleTo(std::uint64_t total, std::stop_token stop, const Render
 }
 
 std::optional<studio::FloatImage> RenderJob::Develop(std::stop_token stop, const RenderProgress& progress,
-                                                    int width) const
+                                                    int width, studio::FlatFieldUse flatUse) const
 {
     return studio::Develop(
         *quilt_, accumulator_->Density(), width > 0 ? width : width_, look_, threads_, stop,
         [&progress](double done) {
             if (progress) progress(RenderStage::Folding, done);
         },
-        accumulator_->Colours());
+        accumulator_->Colours(), flatUse);
 }
 
 void RenderJob::PrepareDevelop(std::stop_token stop) const

@@ -11,6 +11,7 @@
 
 #include "render/QuiltSnapshot.h"
 #include "studio/Accumulator.h"
+#include "studio/Develop.h"
 #include "studio/FloatImage.h"
 #include "studio/Look.h"
 #include "studio/RenderSettings.h"
@@ -76,7 +77,8 @@ public:
     // The picture of the samples so far, under the current look, `width`
     // pixels wide (0: the job's). Empty when stopped.
     std::optional<studio::FloatImage> Develop(std::stop_token stop = {}, const RenderProgress& progress = {},
-                                              int width = 0) const;
+                                              int width = 0,
+                                              studio::FlatFieldUse flatUse = studio::FlatFieldUse::MakeIfNeeded) const;
     // Makes beforehand what every development of this kind at this size
     // shares (the fold's flat field), so a later first pass is not held up.
     void PrepareDevelop(std::stop_token stop = {}) const;

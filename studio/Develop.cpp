@@ -110,7 +110,8 @@ std::optional<FoldedTile> FoldTile(const QuiltSnapshot& quilt, const DensityFiel
 std::optional<std::vector<float>> FoldTile(const QuiltSnapshot& quilt, const DensityBuffer& buffer, int width,
                                            int height, int threads, std::stop_token stop, const ShareDone& progress)
 {
-    const std::shared_ptr<const FlatField> flat = FlatFieldFor(quilt, buffer.Resolution(), threads);
+    const std::shared_ptr<const FlatField> flat = FlatFieldFor(quilt, buffer.Resolution(), threads, stop);
+    if (stop.stop_requested()) return std::nullopt;
     const DensityField field = DensityField::Unfiltered(buffer, flat.get());
     std::optional<FoldedTile> tile = FoldTile(quilt, field, nullptr, width, height, 1, threads, stop, progress);
     if (!tile) return std::nullopt;
@@ -118,11 +119,15 @@ std::optional<std::vector<float>> FoldTile(const QuiltSnapshot& quilt, const Den
 }
 
 std::optional<FloatImage> Develop(const QuiltSnapshot& quilt, const DensityBuffer& buffer, int width, const Look& look,
-                                  int threads, std::stop_token stop, const ShareDone& progress, const ColourSums* colours)
+                                  int threads, std::stop_token stop, const ShareDone& progress, const ColourSums* colours,
+                                  FlatFieldUse flatUse)
 {
     width = std::max(width, 1);
     const int height = StudioTileHeight(quilt, width);
-    const std::shared_ptr<const FlatField> flat = FlatFieldFor(quilt, buffer.Resolution(), threads);
+    const std::shared_ptr<const FlatField> flat = flatUse == FlatFieldUse::IfMade
+                                                      ? FlatFieldIfMade(quilt, buffer.Resolution())
+                                                      : FlatFieldFor(quilt, buffer.Resolution(), threads, stop);
+    if (stop.stop_requested()) return std::nullopt;
     std::optional<DensityField> field = look.denoise.on
                                             ? EstimateDensity(buffer, flat.get(), look.denoise, threads, stop)
                                             : DensityField::Unfiltered(buffer, flat.get());

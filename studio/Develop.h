@@ -38,6 +38,10 @@ std::optional<std::vector<float>> FoldTile(const QuiltSnapshot& quilt, const Den
                                            int height, int threads, std::stop_token stop = {},
                                            const ShareDone& progress = {});
 
+// How a develop takes the fold's flat field: made (or waited for) if need
+// be, or only one already made, as a draft may (its fold lines then show).
+enum class FlatFieldUse { MakeIfNeeded, IfMade };
+
 // The picture of a density under a look: the flat field and the density
 // estimate, the fold, then tone and colour maps (applied row by row as the
 // image is read). The buffer's resolution is the picture's times the look's
@@ -46,7 +50,8 @@ std::optional<std::vector<float>> FoldTile(const QuiltSnapshot& quilt, const Den
 // mean colour of the samples about its folded position.
 std::optional<FloatImage> Develop(const QuiltSnapshot& quilt, const DensityBuffer& buffer, int width, const Look& look,
                                   int threads, std::stop_token stop = {}, const ShareDone& progress = {},
-                                  const ColourSums* colours = nullptr);
+                                  const ColourSums* colours = nullptr,
+                                  FlatFieldUse flatUse = FlatFieldUse::MakeIfNeeded);
 
 // The exact grid as it stands, developed as a studio picture: a quick look
 // at a quilt still being generated, no sampling.

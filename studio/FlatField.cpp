@@ -9,6 +9,7 @@
 #include <array>
 #include <bit>
 #include <cmath>
+#include <condition_variable>
 #include <list>
 #include <mutex>
 
@@ -126,25 +127,89 @@ std::shared_ptr<const FlatField> FlatFieldFromCounts(int resolution, std::vector
     return std::make_shared<FlatField>(resolution, std::move(counts), sum / static_cast<double>(n));
 }
 
+namespace {
+
+// The last few fields made, and those being made: a desktop preview and an
+// export, or a render's passes, share them. A field is made outside the lock,
+// so a caller wanting another field, or one told to stop while it waits for
+// this one, is not held up by it.
+struct Kept {
+    FieldKey key;
+    std::shared_ptr<const FlatField> field;
+    bool ready;  // false while being made
+};
+struct KeptFields {
+    std::mutex lock;
+    std::condition_variable_any made;
+    std::list<Kept> kept;
+};
+KeptFields& Fields()
+{
+    static KeptFields fields;
+    return fields;
+}
+
+}  // namespace
+
+std::shared_ptr<const FlatField> FlatFieldIfMade(const QuiltSnapshot& quilt, int resolution)
+{
+    if (!HasFlatField(quilt)) return nullptr;
+    KeptFields& fields = Fields();
+    const FieldKey key = KeyOf(quilt, resolution);
+    std::lock_guard guard(fields.lock);
+    const std::list<Kept>& kept = fields.kept;
+    const auto it = std::ranges::find_if(kept, [&key](const Kept& k) { return k.key == key && k.ready; });
+    return it == kept.end() ? nullptr : it->field;
+}
+
 std::shared_ptr<const FlatField> FlatFieldFor(const QuiltSnapshot& quilt, int resolution, int threads,
                                               std::stop_token stop)
 {
     if (!HasFlatField(quilt)) return nullptr;
-    // The last few fields made: a desktop preview and an export, or a render's passes, share them.
-    static std::mutex lock;
-    static std::list<std::pair<FieldKey, std::shared_ptr<const FlatField>>> kept;
+    KeptFields& fields = Fields();
+    std::list<Kept>& kept = fields.kept;
+    std::condition_variable_any& made = fields.made;
     const FieldKey key = KeyOf(quilt, resolution);
-    std::lock_guard guard(lock);
-    for (auto it = kept.begin(); it != kept.end(); ++it)
-        if (it->first == key) {
+    const auto find = [&] { return std::ranges::find_if(kept, [&key](const Kept& k) { return k.key == key; }); };
+
+    std::unique_lock guard(fields.lock);
+    for (;;) {
+        auto it = find();
+        if (it == kept.end()) break;
+        if (it->ready) {
             kept.splice(kept.begin(), kept, it);
-            return it->second;
+            return it->field;
         }
-    std::shared_ptr<const FlatField> field =
-        FlatFieldFromCounts(resolution, FlatFieldCounts(quilt, resolution, threads, 0, 1, stop));
-    if (stop.stop_requested()) return nullptr;
-    kept.emplace_front(key, field);
-    if (kept.size() > 3) kept.pop_back();
+        // Another caller is making it: wait for it, or to be stopped. Should
+        // that caller be stopped instead, the field is not kept and this one makes it.
+        if (!made.wait(guard, stop, [&] { return find() == kept.end() || find()->ready; })) return nullptr;
+    }
+    kept.push_front({key, nullptr, false});
+    const auto mine = kept.begin();  // only this caller erases it unready
+    const auto giveUp = [&] {
+        kept.erase(mine);
+        made.notify_all();
+    };
+    guard.unlock();
+    std::shared_ptr<const FlatField> field;
+    try {
+        field = FlatFieldFromCounts(resolution, FlatFieldCounts(quilt, resolution, threads, 0, 1, stop));
+    } catch (...) {
+        guard.lock();
+        giveUp();
+        throw;
+    }
+    guard.lock();
+    if (stop.stop_requested()) {
+        giveUp();
+        return nullptr;
+    }
+    mine->field = field;
+    mine->ready = true;
+    std::size_t ready = 0;
+    for (auto it = kept.begin(); it != kept.end();)
+        it = it->ready && ++ready > 3 ? kept.erase(it) : std::next(it);
+    made.notify_all();
     return field;
 }
 

@@ -40,6 +40,10 @@ private:
 std::shared_ptr<const FlatField> FlatFieldFor(const QuiltSnapshot& quilt, int resolution, int threads,
                                               std::stop_token stop = {});
 
+// The field if one made for the quilt's fold and this resolution is kept,
+// without making it or waiting for it: null otherwise.
+std::shared_ptr<const FlatField> FlatFieldIfMade(const QuiltSnapshot& quilt, int resolution);
+
 // The field made by several processes: part `part` of `parts` of its points
 // (bands of its lattice) gives counts that, summed cell by cell over the
 // parts, are the whole field's. Empty for the kinds with no field, and when stopped.

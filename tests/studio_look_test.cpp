@@ -4,10 +4,12 @@
 
 #include <OpenEXR/ImfRgbaFile.h>
 
+#include <chrono>
 #include <cmath>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <thread>
 
 #include <nlohmann/json.hpp>
 
@@ -36,6 +38,35 @@ std::shared_ptr<const QuiltSnapshot> MakeQuilt(QuiltKind kind, CTilvexApp& app, 
     NewQuilt(app, request);
     if (steps) RunSteps(app, steps);
     return app.TakeSnapshot();
+}
+
+// Callers asking for one field at once share it, and one told to stop while
+// it makes the field leaves it to the others, which then make it themselves.
+// A draft takes it only once it is made.
+TEST(StudioFlatField, CallersAtOnceShareOneFieldWhoeverIsStopped)
+{
+    CTilvexApp app(5.0);
+    const auto quilt = MakeQuilt(QuiltKind::Hex, app);
+    for (int resolution : {61, 63}) {
+        EXPECT_EQ(FlatFieldIfMade(*quilt, resolution), nullptr);  // a draft does not wait for it
+        std::stop_source first;
+        std::shared_ptr<const FlatField> stopped, second, third;
+        {
+            // The pauses only make it likely that the first is making the
+            // field when the others ask and when it is stopped; any order must pass.
+            std::jthread a([&] { stopped = FlatFieldFor(*quilt, resolution, 1, first.get_token()); });
+            std::this_thread::sleep_for(std::chrono::milliseconds(30));
+            std::jthread b([&] { second = FlatFieldFor(*quilt, resolution, 1); });
+            std::jthread c([&] { third = FlatFieldFor(*quilt, resolution, 1); });
+            std::this_thread::sleep_for(std::chrono::milliseconds(30));
+            first.request_stop();
+        }
+        ASSERT_NE(second, nullptr) << resolution;
+        EXPECT_EQ(second, third);
+        EXPECT_EQ(second, FlatFieldFor(*quilt, resolution, 1));
+        EXPECT_EQ(second, FlatFieldIfMade(*quilt, resolution));
+        EXPECT_TRUE(stopped == nullptr || stopped == second);
+    }
 }
 
 // A uniform field over whole periods of the fold (the tile where the kind

@@ -94,6 +94,7 @@ CMainFrame::CMainFrame(CTilvexApp& app, QSettings& settings, QWidget* parent)
     };
     view_->resized = [this] {
         if (studioPreview_) RefreshStudioPreview();
+        if (shaping_) shaping_->ViewResized();
     };
     animation_ = new AnimationExport(this, settings_, [this] { return app_.TakeSnapshot(); }, [this] { return studioLook_; });
     connect(&idle_, &IdleDriver::progress, this, &CMainFrame::OnGenerationProgress);

@@ -25,9 +25,11 @@ void ProgressivePreview::Show(std::shared_ptr<const QuiltSnapshot> quilt, int wi
     runner_.Submit([this, quilt = std::move(quilt), width, look, dpr, request](const BackgroundRunner::Task& task) {
         RenderJob job(quilt, PreviewRenderSettings(width), look);
         const double pixels = static_cast<double>(job.Width()) * job.Height();
-        for (std::uint64_t total : PreviewPasses(job)) {
+        const std::vector<std::uint64_t> passes = PreviewPasses(job);
+        for (std::uint64_t total : passes) {
             if (!job.SampleTo(total, task.Stop())) return;
-            std::optional<studio::FloatImage> tile = job.Develop(task.Stop(), {}, PreviewWidth(job, total));
+            std::optional<studio::FloatImage> tile =
+                job.Develop(task.Stop(), {}, PreviewWidth(job, total), PreviewFlatFieldUse(total, passes));
             if (!tile) return;
             std::optional<studio::Rgb8Image> pixels8 = studio::Quantise8(*tile, task.Stop());
             if (!pixels8) return;

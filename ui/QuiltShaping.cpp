@@ -90,9 +90,23 @@ void QuiltShaping::Reload()
 {
     if (dock_->isHidden()) return;
     dock_->Load(FormOf(app_), app_.maps, QString::fromStdString(app_.QuiltName()));
+    ViewResized();
+}
+
+void QuiltShaping::ViewResized()
+{
+    // The dock showing narrows the view after it is shown: the field made for
+    // the view's old size would be of no use to the preview.
+    if (dock_->isHidden()) return;
+    auto [quilt, width] = QuiltForView();
+    preview_.Prepare(std::move(quilt), width);
+}
+
+std::pair<std::shared_ptr<const QuiltSnapshot>, int> QuiltShaping::QuiltForView() const
+{
     std::shared_ptr<const QuiltSnapshot> quilt = app_.TakeSnapshot();
     const int width = PreviewTileWidth(view_, *quilt, app_.geometry.viewPeriod);
-    preview_.Prepare(std::move(quilt), width);
+    return {std::move(quilt), width};
 }
 
 void QuiltShaping::Edited(const QuiltMaps& maps)
@@ -108,8 +122,7 @@ void QuiltShaping::Edited(const QuiltMaps& maps)
 
 void QuiltShaping::StartPreview()
 {
-    std::shared_ptr<const QuiltSnapshot> quilt = app_.TakeSnapshot();
-    const int width = PreviewTileWidth(view_, *quilt, app_.geometry.viewPeriod);
+    auto [quilt, width] = QuiltForView();
     preview_.Show(std::move(quilt), width, look ? look() : studio::Look{}, view_.devicePixelRatioF());
 }
 

@@ -4,7 +4,9 @@
 #include <QPointer>
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <optional>
+#include <utility>
 #include <vector>
 
 #include "engine/QuiltHistory.h"
@@ -39,6 +41,8 @@ public:
     // opened from the gallery): a changed definition becomes an undo step.
     void BeforeChange();
     void AfterChange();
+    // The view took a new size: what an edit's preview will need is readied for it.
+    void ViewResized();
 
     bool ParametersShown() const;
     ParameterDock& Dock() { return *dock_; }
@@ -60,6 +64,7 @@ private:
     void Edited(const QuiltMaps& maps);
     void Reload();
     void StartPreview();
+    std::pair<std::shared_ptr<const QuiltSnapshot>, int> QuiltForView() const;  // its snapshot and preview width
 
     CTilvexApp& app_;
     QMainWindow& frame_;
