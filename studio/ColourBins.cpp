@@ -3,7 +3,6 @@
 #include <emmintrin.h>
 
 #include <algorithm>
-#include <new>
 
 namespace tilvex::studio {
 
@@ -12,20 +11,14 @@ namespace {
 // Adds this many ahead of the one being added are asked for.
 constexpr std::uint32_t kAhead = 16;
 
-std::uint64_t* CacheLines(std::size_t count)
-{
-    return static_cast<std::uint64_t*>(::operator new(count * sizeof(std::uint64_t), std::align_val_t(64)));
-}
-void FreeLines(std::uint64_t* p) { ::operator delete(p, std::align_val_t(64)); }
-
 }  // namespace
 
 ColourBins::ColourBins(ColourSums& sums)
     : sums_(sums),
       bands_(((std::max<std::size_t>(sums.Sums().size(), 1) - 1) >> kBandShift) + 1),
       fill_(std::make_unique<std::uint32_t[]>(bands_)),
-      staging_(CacheLines(bands_ * kLine), FreeLines),
-      bins_(CacheLines(bands_ * kBinEntries), FreeLines)
+      staging_(ZeroedScatterStorage<std::uint64_t>(bands_ * kLine)),
+      bins_(ZeroedScatterStorage<std::uint64_t>(bands_ * kBinEntries))
 {
 }
 

@@ -43,7 +43,7 @@ private:
     ColourSums& sums_;
     std::size_t bands_;
     std::unique_ptr<std::uint32_t[]> fill_;
-    std::unique_ptr<std::uint64_t[], void (*)(std::uint64_t*)> staging_, bins_;
+    ScatterStorage<std::uint64_t> staging_, bins_;
 };
 
 }  // namespace tilvex::studio

@@ -4,7 +4,6 @@
 
 #include <algorithm>
 #include <bit>
-#include <new>
 
 namespace tilvex::studio {
 
@@ -19,12 +18,6 @@ constexpr std::size_t kBinVisits = 2048;
 
 // Adds this many visits ahead of the one being added are asked for.
 constexpr std::uint32_t kPrefetchAhead = 16;
-
-std::uint64_t* CacheLines(std::size_t count)
-{
-    return static_cast<std::uint64_t*>(::operator new(count * sizeof(std::uint64_t), std::align_val_t(64)));
-}
-void FreeLines(std::uint64_t* p) { ::operator delete(p, std::align_val_t(64)); }
 
 }  // namespace
 
@@ -48,8 +41,8 @@ std::scoped_lock<std::mutex, std::mutex> VisitBands::LockPair(int band) const
 VisitBins::VisitBins(const VisitBands& bands)
     : bands_(bands),
       fill_(std::make_unique<std::uint32_t[]>(static_cast<std::size_t>(bands.Count()))),
-      staging_(CacheLines(static_cast<std::size_t>(bands.Count()) * kLine), FreeLines),
-      slots_(CacheLines(static_cast<std::size_t>(bands.Count()) * bands.BinSize()), FreeLines)
+      staging_(ZeroedScatterStorage<std::uint64_t>(static_cast<std::size_t>(bands.Count()) * kLine)),
+      slots_(ZeroedScatterStorage<std::uint64_t>(static_cast<std::size_t>(bands.Count()) * bands.BinSize()))
 {
 }
 

@@ -5,6 +5,7 @@
 #include <mutex>
 
 #include "studio/DensityBuffer.h"
+#include "studio/HugePages.h"
 
 namespace tilvex::studio {
 
@@ -64,7 +65,7 @@ private:
 
     const VisitBands& bands_;
     std::unique_ptr<std::uint32_t[]> fill_;
-    std::unique_ptr<std::uint64_t[], void (*)(std::uint64_t*)> staging_, slots_;
+    ScatterStorage<std::uint64_t> staging_, slots_;
 };
 
 }  // namespace tilvex::studio
