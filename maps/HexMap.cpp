@@ -283,8 +283,10 @@ Complex HexMap::PixelToLattice(double px, double py)
     double theta = (d.re == 0 && d.im == 0) ? 0.0 : std::atan2(d.im, d.re);
     if (theta < 0) theta += twoPi;
     double phi = std::fmod(theta, thirdPi);
-    const int sector = static_cast<int>(std::trunc(theta * sectorScale));
-    if (sector % 2 != 0) phi = sixthPi - phi + sixthPi;
+    // Only a session's own odd constants put the sector outside int's range; it then counts as even.
+    const double sector = std::trunc(theta * sectorScale);
+    const bool oddSector = std::fabs(sector) < 2147483648.0 && static_cast<int>(sector) % 2 != 0;
+    if (oddSector) phi = sixthPi - phi + sixthPi;
 
     const double rho = r * invCellWidth;
     const double a = rho * std::cos(phi);

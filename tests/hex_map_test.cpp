@@ -242,6 +242,14 @@ TEST(HexMapGeometry, PixelToLattice)
             EXPECT_LE(angle, kPi / 3 + 1e-9);
         }
     }
+
+    // A session carries its own sector scale; one that puts the sector far
+    // outside int (or NaN) counts it as even instead of converting it.
+    for (double scale : {3e290, -3e290, std::nan("")}) {
+        map.sectorScale = scale;
+        r = map.PixelToLattice(10, 10);
+        EXPECT_NEAR(r.im, 0.1 / kH, 1e-9) << scale;
+    }
 }
 
 TEST(HexMapCoefficients, DetailCoefficientRoundTripAndSextet)
