@@ -103,7 +103,12 @@ std::string RenderJob::Write(const Outputs& o, std::stop_token stop, const Rende
 {
     if (std::string problem = studio::CheckPictureSize(*quilt_, width_, o.period); !problem.empty()) return problem;
     if (!SampleTo(Budget(), stop, progress)) return studio::kWriteStopped;
-    std::optional<studio::FloatImage> image = Develop(stop, progress);
+    std::optional<studio::FloatImage> image = studio::DevelopSpending(
+        *quilt_, accumulator_->SpendDensity(), width_, look_, threads_, stop,
+        [&progress](double done) {
+            if (progress) progress(RenderStage::Folding, done);
+        },
+        accumulator_->Colours());
     if (!image) return studio::kWriteStopped;
     return WritePicture(*image, o, stop, progress);
 }

@@ -91,7 +91,8 @@ public:
     };
     // Samples to the budget, develops and writes period x period tiles as a
     // PNG and/or an OpenEXR file carrying the job's settings. Empty on
-    // success, else a message.
+    // success, else a message. The job's last act once it develops: its
+    // samples are freed before the picture is folded.
     std::string Write(const Outputs& outputs, std::stop_token stop = {}, const RenderProgress& progress = {});
     // Writes a picture of this job's samples developed elsewhere (in bands, by
     // several processes): the same files Write makes. A quantised picture

@@ -6,6 +6,7 @@
 #include <optional>
 #include <span>
 #include <stop_token>
+#include <utility>
 #include <vector>
 
 #include "render/QuiltSnapshot.h"
@@ -54,6 +55,9 @@ public:
     }
 
     const DensityBuffer& Density() const { return buffer_; }
+    // The density, handed over for a last develop: the accumulator keeps an
+    // empty buffer of one cell and is not to sample again.
+    DensityBuffer SpendDensity() { return std::exchange(buffer_, DensityBuffer(1)); }
     const ColourSums* Colours() const { return colours_ ? &*colours_ : nullptr; }
     std::uint64_t Samples() const;  // taken so far, here
     std::uint64_t Target() const { return target_; }  // asked of every chunk so far

@@ -46,6 +46,43 @@ double WrapInto(double v, double period)
     return v < 0.0 ? v + period : v;
 }
 
+// The histogram of the plain density at the pixels' centres, as FoldTile takes it.
+std::optional<DensityHistogram> PlainHistogram(const QuiltSnapshot& quilt, const PlainDensity& plain, int width,
+                                               int height, int threads, std::stop_token stop)
+{
+    const double sx = static_cast<double>(quilt.tile.width) / width;
+    const double sy = static_cast<double>(quilt.tile.height) / height;
+    tbb::enumerable_thread_specific<DensityHistogram> histograms;
+    tbb::enumerable_thread_specific<TileFolder> folders([&quilt] { return TileFolder(quilt); });
+    tbb::task_arena arena(ThreadCount(threads));
+    arena.execute([&] {
+        tbb::parallel_for(tbb::blocked_range<int>(0, height), [&](const tbb::blocked_range<int>& some) {
+            if (stop.stop_requested()) return;
+            TileFolder& folder = folders.local();
+            DensityHistogram& histogram = histograms.local();
+            for (int row = some.begin(); row < some.end(); ++row)
+                for (int col = 0; col < width; ++col) {
+                    const Complex u = folder.UnitPosition((col + 0.5) * sx, quilt.tile.height - (row + 0.5) * sy);
+                    histogram.Add(static_cast<float>(plain.Sample(u.re, u.im)));
+                }
+        });
+    });
+    if (stop.stop_requested()) return std::nullopt;
+    DensityHistogram all;
+    histograms.combine_each([&all](const DensityHistogram& h) { all.Merge(h); });
+    return all;
+}
+
+// The tile's densities and colours move into the picture; its histogram may be the exposure.
+std::optional<FloatImage> Picture(const QuiltSnapshot& quilt, int width, int height, FoldedTile& tile, const Look& look,
+                                  const DensityHistogram& exposure, std::stop_token stop)
+{
+    FloatImage image(width, height, std::move(tile.densities), look, Colours(look, quilt.paletteEntries),
+                     std::move(tile.colours), &exposure);
+    if (stop.stop_requested()) return std::nullopt;
+    return image;
+}
+
 }  // namespace
 
 std::optional<FoldedTile> FoldTile(const QuiltSnapshot& quilt, const DensityField& field, const PlainDensity* plain,
@@ -137,10 +174,30 @@ std::optional<FloatImage> Develop(const QuiltSnapshot& quilt, const DensityBuffe
     std::optional<FoldedTile> tile =
         FoldTile(quilt, *field, &plain, width, height, look.oversample, threads, stop, progress, colours);
     if (!tile) return std::nullopt;
-    FloatImage image(width, height, std::move(tile->densities), look, Colours(look, quilt.paletteEntries),
-                     std::move(tile->colours), &tile->plain);
+    return Picture(quilt, width, height, *tile, look, tile->plain, stop);
+}
+
+std::optional<FloatImage> DevelopSpending(const QuiltSnapshot& quilt, DensityBuffer buffer, int width, const Look& look,
+                                          int threads, std::stop_token stop, const ShareDone& progress,
+                                          const ColourSums* colours)
+{
+    // Unfiltered, the field reads the buffer itself through the fold.
+    if (!look.denoise.on) return Develop(quilt, buffer, width, look, threads, stop, progress, colours);
+    width = std::max(width, 1);
+    const int height = StudioTileHeight(quilt, width);
+    const std::shared_ptr<const FlatField> flat = FlatFieldFor(quilt, buffer.Resolution(), threads, stop);
     if (stop.stop_requested()) return std::nullopt;
-    return image;
+    const std::optional<DensityHistogram> exposure =
+        PlainHistogram(quilt, PlainDensity(buffer, flat.get()), width, height, threads, stop);
+    if (!exposure) return std::nullopt;
+    std::optional<DensityField> field = EstimateDensity(buffer, flat.get(), look.denoise, threads, stop);
+    if (!field) return std::nullopt;
+    buffer = DensityBuffer(1);  // the counts, spent: freed before the picture is made
+    if (look.colorBy == ColorBy::Density) colours = nullptr;
+    std::optional<FoldedTile> tile =
+        FoldTile(quilt, *field, nullptr, width, height, look.oversample, threads, stop, progress, colours);
+    if (!tile) return std::nullopt;
+    return Picture(quilt, width, height, *tile, look, *exposure, stop);
 }
 
 FloatImage DevelopGrid(const QuiltSnapshot& quilt, int width, const Look& look, int threads)

@@ -53,6 +53,14 @@ std::optional<FloatImage> Develop(const QuiltSnapshot& quilt, const DensityBuffe
                                   const ColourSums* colours = nullptr,
                                   FlatFieldUse flatUse = FlatFieldUse::MakeIfNeeded);
 
+// Develop for a buffer that is not needed afterwards (a render's last
+// develop): the plain density's histogram is taken first and the buffer freed
+// once the estimate is made, so the counts never share memory with the
+// picture being folded. The same picture as Develop's.
+std::optional<FloatImage> DevelopSpending(const QuiltSnapshot& quilt, DensityBuffer buffer, int width, const Look& look,
+                                          int threads, std::stop_token stop = {}, const ShareDone& progress = {},
+                                          const ColourSums* colours = nullptr);
+
 // The exact grid as it stands, developed as a studio picture: a quick look
 // at a quilt still being generated, no sampling.
 FloatImage DevelopGrid(const QuiltSnapshot& quilt, int width, const Look& look, int threads);

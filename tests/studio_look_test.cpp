@@ -166,6 +166,35 @@ TEST(StudioLook, EveryOptionOnIsThreadIndependentAndTilesWithoutSeam)
     }
 }
 
+// A render's last develop frees the counts early; its picture is the one
+// Develop makes, exposure (taken from the plain density) included.
+TEST(StudioLook, SpendingTheBufferDevelopsTheSamePicture)
+{
+    CTilvexApp app(5.0);
+    const auto quilt = MakeQuilt(QuiltKind::FourEightEight, app, 20000);
+    for (int oversample : {1, 2}) {
+        Look look;
+        look.oversample = oversample;
+        look.colorBy = oversample == 2 ? ColorBy::Speed : ColorBy::Density;
+        const int width = 60;
+        Accumulator samples(quilt, StudioResolution(*quilt, width) * oversample, RenderSettings{.width = width},
+                            oversample == 2 ? std::optional(SampleColouring{look.colorBy, Colours(look, quilt->paletteEntries)})
+                                            : std::nullopt);
+        ASSERT_TRUE(samples.Run(20000, 2));
+        const FloatImage kept = *Develop(*quilt, samples.Density(), width, look, 2, {}, {}, samples.Colours());
+        const FloatImage spent =
+            *DevelopSpending(*quilt, samples.Density().Clone(), width, look, 2, {}, {}, samples.Colours());
+        ASSERT_EQ(kept.Height(), spent.Height());
+        std::vector<RgbF> a(width), b(width);
+        for (int y = 0; y < kept.Height(); ++y) {
+            kept.Row(y, a.data());
+            spent.Row(y, b.data());
+            for (int x = 0; x < width; ++x)
+                ASSERT_TRUE(a[x].r == b[x].r && a[x].g == b[x].g && a[x].b == b[x].b) << oversample << " " << x << "," << y;
+        }
+    }
+}
+
 // Colours are summed where the samples land and placed by the pixel rule,
 // so every copy of a point gets its colour: a square tile is its mirror image.
 TEST(StudioLook, ColourByStructureKeepsTheSymmetry)
