@@ -33,14 +33,15 @@ test-asan: deps
 
 # Session loading and what follows it under libFuzzer (clang), seeded with sessions of every kind;
 # then what a gallery reads back from its folder (index.json, thumbnails), the clip's look files,
-# then studio pictures' notes and look files, seeded with what tilvex-cli writes.
-test-fuzz: deps
+# then studio pictures' notes and look files, seeded with what tilvex-cli writes
+# (the release build's: the fuzz build compiles only the instrumented library).
+test-fuzz: build
 	@CC=clang CXX=clang++ cmake -S . -B $(FUZZ_BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo "-DCMAKE_CXX_FLAGS_RELWITHDEBINFO=-O1 -g1 -DNDEBUG" -DTILVEX_FUZZ=ON -DTILVEX_BUILD_UI=OFF -DTILVEX_BUILD_BENCH=OFF > /dev/null
-	@cmake --build $(FUZZ_BUILD) --target session_fuzz gallery_index_fuzz thumbnail_fuzz picture_fuzz look_fuzz tilvex-cli -j $(JOBS)
-	bash fuzz/run-session-fuzz.sh $(FUZZ_BUILD)/bin $(FUZZ_SECONDS)
-	bash fuzz/run-gallery-fuzz.sh $(FUZZ_BUILD)/bin $(GALLERY_FUZZ_SECONDS)
+	@cmake --build $(FUZZ_BUILD) --target session_fuzz gallery_index_fuzz thumbnail_fuzz picture_fuzz look_fuzz -j $(JOBS)
+	bash fuzz/run-session-fuzz.sh $(FUZZ_BUILD)/bin $(FUZZ_SECONDS) $(BUILD)/bin/tilvex-cli
+	bash fuzz/run-gallery-fuzz.sh $(FUZZ_BUILD)/bin $(GALLERY_FUZZ_SECONDS) $(BUILD)/bin/tilvex-cli
 	bash fuzz/run-look-fuzz.sh $(FUZZ_BUILD)/bin $(LOOK_FUZZ_SECONDS)
-	bash fuzz/run-picture-fuzz.sh $(FUZZ_BUILD)/bin $(PICTURE_FUZZ_SECONDS)
+	bash fuzz/run-picture-fuzz.sh $(FUZZ_BUILD)/bin $(PICTURE_FUZZ_SECONDS) $(BUILD)/bin/tilvex-cli
 
 test: test-release test-fuzz test-asan
 

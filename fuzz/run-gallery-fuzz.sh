@@ -5,16 +5,18 @@
 # files in corpus/gallery/ (a chunk longer than its file, names outside the
 # folder). Exits non-zero on any crash, sanitizer report, allocation beyond
 # the limit or broken property.
-#   run-gallery-fuzz.sh BIN_DIR [SECONDS_EACH]
+#   run-gallery-fuzz.sh BIN_DIR [SECONDS_EACH] [CLI]
 set -euo pipefail
 bin="$1"
 seconds="${2:-20}"
+# The seeds need no instrumentation: any tilvex-cli of this source makes them.
+cli="${3:-$bin/tilvex-cli}"
 here="$(cd "$(dirname "$0")" && pwd)"
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 mkdir -p "$work/index" "$work/thumbnail" "$bin/../fuzz-artifacts"
 
-"$bin/tilvex-cli" gallery --out "$work/gallery" --count 6 --seed 1 --max-iterations 20000 --thumb 24 > /dev/null
+"$cli" gallery --out "$work/gallery" --count 6 --seed 1 --max-iterations 20000 --thumb 24 > /dev/null
 cp "$work/gallery/index.json" "$work/index/"
 cp "$work/gallery"/*.png "$work/thumbnail/"
 cp "$here"/corpus/gallery/*.json "$work/index/" 2>/dev/null || true
