@@ -46,6 +46,12 @@ double WrapInto(double v, double period)
     return v < 0.0 ? v + period : v;
 }
 
+// A pixel's centre in the buffer's unit square; row 0 of the picture is the top.
+Complex PixelCentre(TileFolder& folder, const QuiltSnapshot& quilt, int col, int row, double sx, double sy)
+{
+    return folder.UnitPosition((col + 0.5) * sx, quilt.tile.height - (row + 0.5) * sy);
+}
+
 // The histogram of the plain density at the pixels' centres, as FoldTile takes it.
 std::optional<DensityHistogram> PlainHistogram(const QuiltSnapshot& quilt, const PlainDensity& plain, int width,
                                                int height, int threads, std::stop_token stop)
@@ -62,7 +68,7 @@ std::optional<DensityHistogram> PlainHistogram(const QuiltSnapshot& quilt, const
             DensityHistogram& histogram = histograms.local();
             for (int row = some.begin(); row < some.end(); ++row)
                 for (int col = 0; col < width; ++col) {
-                    const Complex u = folder.UnitPosition((col + 0.5) * sx, quilt.tile.height - (row + 0.5) * sy);
+                    const Complex u = PixelCentre(folder, quilt, col, row, sx, sy);
                     histogram.Add(static_cast<float>(plain.Sample(u.re, u.im)));
                 }
         });
@@ -71,16 +77,6 @@ std::optional<DensityHistogram> PlainHistogram(const QuiltSnapshot& quilt, const
     DensityHistogram all;
     histograms.combine_each([&all](const DensityHistogram& h) { all.Merge(h); });
     return all;
-}
-
-// The tile's densities and colours move into the picture; its histogram may be the exposure.
-std::optional<FloatImage> Picture(const QuiltSnapshot& quilt, int width, int height, FoldedTile& tile, const Look& look,
-                                  const DensityHistogram& exposure, std::stop_token stop)
-{
-    FloatImage image(width, height, std::move(tile.densities), look, Colours(look, quilt.paletteEntries),
-                     std::move(tile.colours), &exposure);
-    if (stop.stop_requested()) return std::nullopt;
-    return image;
 }
 
 }  // namespace
@@ -124,7 +120,7 @@ std::optional<FoldedTile> FoldTile(const QuiltSnapshot& quilt, const DensityFiel
                     out[col] = static_cast<float>(sum);
                     if (plain || colours) {
                         // Without oversampling the one tap was the pixel's centre.
-                        if (count > 1) u = folder.UnitPosition((col + 0.5) * sx, quilt.tile.height - (row + 0.5) * sy);
+                        if (count > 1) u = PixelCentre(folder, quilt, col, row, sx, sy);
                         if (plain) histogram.Add(static_cast<float>(plain->Sample(u.re, u.im)));
                         if (colours)
                             packed[at + col] = PackColour(colours->Mean(u.re, u.im));
@@ -155,9 +151,14 @@ std::optional<std::vector<float>> FoldTile(const QuiltSnapshot& quilt, const Den
     return std::move(tile->densities);
 }
 
-std::optional<FloatImage> Develop(const QuiltSnapshot& quilt, const DensityBuffer& buffer, int width, const Look& look,
-                                  int threads, std::stop_token stop, const ShareDone& progress, const ColourSums* colours,
-                                  FlatFieldUse flatUse)
+namespace {
+
+// Develop, spending the buffer when given it as `spendable`: the exposure's
+// histogram is then taken before the estimate, and the buffer freed after it.
+std::optional<FloatImage> DevelopBuffer(const QuiltSnapshot& quilt, const DensityBuffer& buffer,
+                                        DensityBuffer* spendable, int width, const Look& look, int threads,
+                                        std::stop_token stop, const ShareDone& progress, const ColourSums* colours,
+                                        FlatFieldUse flatUse)
 {
     width = std::max(width, 1);
     const int height = StudioTileHeight(quilt, width);
@@ -165,39 +166,44 @@ std::optional<FloatImage> Develop(const QuiltSnapshot& quilt, const DensityBuffe
                                                       ? FlatFieldIfMade(quilt, buffer.Resolution())
                                                       : FlatFieldFor(quilt, buffer.Resolution(), threads, stop);
     if (stop.stop_requested()) return std::nullopt;
+    const PlainDensity plain(buffer, flat.get());
+    // Unfiltered, the field reads the buffer itself through the fold: nothing to spend.
+    if (!look.denoise.on) spendable = nullptr;
+    std::optional<DensityHistogram> exposure;
+    if (spendable) {
+        exposure = PlainHistogram(quilt, plain, width, height, threads, stop);
+        if (!exposure) return std::nullopt;
+    }
     std::optional<DensityField> field = look.denoise.on
                                             ? EstimateDensity(buffer, flat.get(), look.denoise, threads, stop)
                                             : DensityField::Unfiltered(buffer, flat.get());
     if (!field) return std::nullopt;
-    const PlainDensity plain(buffer, flat.get());
+    if (spendable) *spendable = DensityBuffer(1);  // the counts, spent: freed before the picture is made
     if (look.colorBy == ColorBy::Density) colours = nullptr;
-    std::optional<FoldedTile> tile =
-        FoldTile(quilt, *field, &plain, width, height, look.oversample, threads, stop, progress, colours);
+    std::optional<FoldedTile> tile = FoldTile(quilt, *field, spendable ? nullptr : &plain, width, height,
+                                              look.oversample, threads, stop, progress, colours);
     if (!tile) return std::nullopt;
-    return Picture(quilt, width, height, *tile, look, tile->plain, stop);
+    FloatImage image(width, height, std::move(tile->densities), look, Colours(look, quilt.paletteEntries),
+                     std::move(tile->colours), exposure ? &*exposure : &tile->plain);
+    if (stop.stop_requested()) return std::nullopt;
+    return image;
+}
+
+}  // namespace
+
+std::optional<FloatImage> Develop(const QuiltSnapshot& quilt, const DensityBuffer& buffer, int width, const Look& look,
+                                  int threads, std::stop_token stop, const ShareDone& progress, const ColourSums* colours,
+                                  FlatFieldUse flatUse)
+{
+    return DevelopBuffer(quilt, buffer, nullptr, width, look, threads, stop, progress, colours, flatUse);
 }
 
 std::optional<FloatImage> DevelopSpending(const QuiltSnapshot& quilt, DensityBuffer buffer, int width, const Look& look,
                                           int threads, std::stop_token stop, const ShareDone& progress,
                                           const ColourSums* colours)
 {
-    // Unfiltered, the field reads the buffer itself through the fold.
-    if (!look.denoise.on) return Develop(quilt, buffer, width, look, threads, stop, progress, colours);
-    width = std::max(width, 1);
-    const int height = StudioTileHeight(quilt, width);
-    const std::shared_ptr<const FlatField> flat = FlatFieldFor(quilt, buffer.Resolution(), threads, stop);
-    if (stop.stop_requested()) return std::nullopt;
-    const std::optional<DensityHistogram> exposure =
-        PlainHistogram(quilt, PlainDensity(buffer, flat.get()), width, height, threads, stop);
-    if (!exposure) return std::nullopt;
-    std::optional<DensityField> field = EstimateDensity(buffer, flat.get(), look.denoise, threads, stop);
-    if (!field) return std::nullopt;
-    buffer = DensityBuffer(1);  // the counts, spent: freed before the picture is made
-    if (look.colorBy == ColorBy::Density) colours = nullptr;
-    std::optional<FoldedTile> tile =
-        FoldTile(quilt, *field, nullptr, width, height, look.oversample, threads, stop, progress, colours);
-    if (!tile) return std::nullopt;
-    return Picture(quilt, width, height, *tile, look, *exposure, stop);
+    return DevelopBuffer(quilt, buffer, &buffer, width, look, threads, stop, progress, colours,
+                         FlatFieldUse::MakeIfNeeded);
 }
 
 FloatImage DevelopGrid(const QuiltSnapshot& quilt, int width, const Look& look, int threads)

@@ -182,7 +182,11 @@ std::shared_ptr<const FlatField> FlatFieldFor(const QuiltSnapshot& quilt, int re
         }
         // Another caller is making it: wait for it, or to be stopped. Should
         // that caller be stopped instead, the field is not kept and this one makes it.
-        if (!made.wait(guard, stop, [&] { return find() == kept.end() || find()->ready; })) return nullptr;
+        const auto settled = [&] {
+            const auto k = find();
+            return k == kept.end() || k->ready;
+        };
+        if (!made.wait(guard, stop, settled)) return nullptr;
     }
     kept.push_front({key, nullptr, false});
     const auto mine = kept.begin();  // only this caller erases it unready
