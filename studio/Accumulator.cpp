@@ -9,7 +9,6 @@
 #include <cstring>
 #include <mutex>
 
-#include "studio/ColourBins.h"
 #include "studio/LaneOrbits.h"
 #include "studio/Orbit.h"
 #include "studio/VisitBins.h"
@@ -51,8 +50,7 @@ struct Accumulator::Chunk {
     Chunk(const QuiltSnapshot& quilt, std::uint64_t seed, int index) : draws(quilt, seed, index) {}
 
     ChunkDraws draws;
-    std::unique_ptr<LaneOrbits> lanes;  // 8 kB of visits (and 16 kB of positions): not on a worker's stack
-    LaneTrail trail;  // with colour: each lane's last position
+    std::unique_ptr<LaneOrbits> lanes;  // 8 kB of visits (and 24 kB of positions and colours): not on a worker's stack
     std::uint64_t done = 0;
 };
 
@@ -75,7 +73,7 @@ Accumulator::Accumulator(std::shared_ptr<const QuiltSnapshot> quilt, int resolut
       buffer_(resolution),
       colouring_(std::move(colouring))
 {
-    if (colouring_) colours_.emplace(ColourSums::ForDensity(resolution));
+    if (colouring_) colours_.emplace(resolution);
     const int chunks = std::clamp(renderSpec.chunks, kMinChunks, kMaxChunks);
     for (int c = 0; c < chunks; ++c) chunks_.push_back(std::make_unique<Chunk>(*quilt_, seed_, c));
     shareEnd_ = chunks;
@@ -109,12 +107,13 @@ bool Accumulator::Run(std::uint64_t samples, int threads, std::stop_token stop, 
     for (int c = shareFirst_; c < shareEnd_; ++c) owed += ShareOf(c, target_) - chunks_[c]->done;
     tbb::task_arena arena(ThreadCount(threads));
     const VisitBands bands(buffer_);
-    tbb::enumerable_thread_specific<std::unique_ptr<VisitBins>> bins(
-        [&bands] { return std::make_unique<VisitBins>(bands); });
-    const int colourResolution = colours_ ? colours_->Resolution() : 0;
+    // Each worker's colours are summed apart (a cell's four sums would not fit the density's locks).
+    const int colourResolution = colours_ ? buffer_.Resolution() : 1;
     tbb::enumerable_thread_specific<ColourSums> colourSums([colourResolution] { return ColourSums(colourResolution); });
-    tbb::enumerable_thread_specific<std::unique_ptr<ColourBins>> colourBins(
-        [&colourSums] { return std::make_unique<ColourBins>(colourSums.local()); });
+    tbb::enumerable_thread_specific<std::unique_ptr<VisitBins>> bins([&] {
+        return colouring_ ? std::make_unique<VisitBins>(bands, &colourSums.local(), &colouring_->colours)
+                          : std::make_unique<VisitBins>(bands);
+    });
     std::atomic<std::uint64_t> taken{0};
     std::mutex progressLock;
 
@@ -126,20 +125,12 @@ bool Accumulator::Run(std::uint64_t samples, int threads, std::stop_token stop, 
             if (!chunk.lanes)
                 chunk.lanes = std::make_unique<LaneOrbits>(params_, quilt_->maps.hex, path_, precision_,
                                                            buffer_.Resolution(), kWarmUpSteps,
-                                                           [&chunk] { return chunk.draws.Draw(); }, colouring_.has_value());
+                                                           [&chunk] { return chunk.draws.Draw(); },
+                                                           colouring_ ? std::optional(colouring_->colorBy) : std::nullopt);
             VisitBins& local = *bins.local();
-            ColourBins* colours = colouring_ ? colourBins.local().get() : nullptr;
             while (chunk.done < share && !stop.stop_requested()) {
                 const std::uint64_t end = std::min(share, (chunk.done / kSlice + 1) * kSlice);
-                if (colours) {
-                    // A sample's colour needs the step that made it: its lane's trail.
-                    chunk.lanes->RunPlotted(end - chunk.done, [&](std::uint64_t visit, double x, double y, int lane) {
-                        local.Add(visit);
-                        colours->Add(x, y, chunk.trail.Next(*colouring_, lane, x, y));
-                    });
-                } else {
-                    chunk.lanes->Run(end - chunk.done, [&local](std::uint64_t visit) { local.Add(visit); });
-                }
+                chunk.lanes->Run(end - chunk.done, [&local](std::uint64_t visit) { local.Add(visit); });
                 const std::uint64_t slice = end - chunk.done;
                 chunk.done = end;
                 if (end % kSlice == 0) chunk.lanes->RestartEscaped();
@@ -151,8 +142,7 @@ bool Accumulator::Run(std::uint64_t samples, int threads, std::stop_token stop, 
             }
         });
     });
-    bins.clear();  // their last visits go in
-    colourBins.clear();  // and their last colours
+    bins.clear();  // their last visits (and colours) go in
     if (colours_) colourSums.combine_each([this](const ColourSums& c) { colours_->Merge(c); });
     if (!stop.stop_requested()) return true;
     for (int c = shareFirst_; c < shareEnd_; ++c)

@@ -35,12 +35,9 @@ public:
     // The colour at t (0..1) between the two nearest entries; At rounds it to 8 bits.
     RgbF Sample(double t) const;
     Rgb8 At(double t) const;
-    // The nearest of the 256 entries: for colouring each of many samples.
-    Rgb8 Nearest(double t) const
-    {
-        const double x = t * 255.0 + 0.5;
-        return entries_[x > 0.0 ? (x < 255.0 ? static_cast<int>(x) : 255) : 0];
-    }
+    // One of the 256 entries (the nearest to t is entry round(255 t)): for
+    // colouring each of many samples.
+    Rgb8 Entry(std::uint8_t i) const { return entries_[i]; }
 
 private:
     std::array<Rgb8, 256> entries_{};

@@ -4,7 +4,9 @@ namespace tilvex::studio {
 
 RgbF ColourSums::Mean(double u, double v) const
 {
-    const double x = u * resolution_ - 0.5, y = v * resolution_ - 0.5;
+    // Cell k's centre lies at buffer cell (k + 0.5) 2^shift.
+    const double scale = static_cast<double>(density_) / (1 << shift_);
+    const double x = u * scale - 0.5, y = v * scale - 0.5;
     if (!(std::fabs(x) < 1e9 && std::fabs(y) < 1e9)) return {};
     const double fx = std::floor(x), fy = std::floor(y);
     const double ax = x - fx, ay = y - fy;

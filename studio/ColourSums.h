@@ -7,51 +7,51 @@
 #include <stdexcept>
 
 #include "studio/ColorMap.h"
+#include "studio/DensityBuffer.h"
 #include "studio/HugePages.h"
 
 namespace tilvex::studio {
 
 // The colours of the samples that landed in each cell of the unit square,
 // summed with their count: the cell's mean colour is the sum over the count.
-// Each sample counts whole in its nearest cell. Integer sums: the same
-// samples give the same sums in any order. A cell is 2 x 2 of the density
-// buffer's, 4 x 4 past kFinest (ForDensity): colour changes more slowly than
-// density, and the sums of a large picture, four times the density's size a
-// cell, then take a quarter of the density's memory and miss the cache far
-// less often.
+// A cell is 2 x 2 of the density buffer's cells, 4 x 4 past kFinest (the last
+// row and column hold what is left where the buffer's side is no multiple):
+// colour changes more slowly than density, and the sums of a large picture,
+// four times the density's size a cell, then take a quarter of the density's
+// memory and miss the cache far less often. Each sample counts whole in the
+// cell of its visit's nearest buffer cell. Integer sums: the same samples
+// give the same sums in any order.
 class ColourSums {
 public:
-    explicit ColourSums(int resolution)
-        : resolution_(resolution),
-          size_(4 * static_cast<std::size_t>(resolution) * resolution),
+    // For a density buffer of `densityResolution` cells a side.
+    explicit ColourSums(int densityResolution)
+        : density_(std::max(densityResolution, 1)),
+          shift_(density_ <= kFinest ? 1 : 2),
+          resolution_(((density_ - 1) >> shift_) + 1),
+          size_(4 * static_cast<std::size_t>(resolution_) * resolution_),
           sums_(ZeroedScatterStorage<std::uint32_t>(size_))
     {
     }
 
     int Resolution() const { return resolution_; }
-    static int ForDensity(int densityResolution)
-    {
-        const int cells = densityResolution <= kFinest ? (densityResolution + 1) / 2 : (densityResolution + 3) / 4;
-        return std::max(8, cells);
-    }
 
-    // The first of the cell's four sums for a sample at (u, v); none for an escaped one.
-    std::size_t Locate(double u, double v) const
+    // Adds a coloured visit (DensityBuffer's packed visit, its colour map
+    // entry above) in the colour of its entry; an escaped orbit's adds nothing.
+    void AddVisit(std::uint64_t visit, const ColorMap& map)
     {
-        const double x = std::floor(u * resolution_), y = std::floor(v * resolution_);
-        if (!(std::fabs(x) < 1e9 && std::fabs(y) < 1e9)) return kNowhere;
-        return 4 * (static_cast<std::size_t>(Wrap(static_cast<long long>(y))) * resolution_ +
-                    static_cast<std::size_t>(Wrap(static_cast<long long>(x))));
-    }
-    void Prefetch(std::size_t at) const { __builtin_prefetch(sums_.get() + at, 1); }
-    void Add(std::size_t at, Rgb8 c)
-    {
+        const std::size_t at = Locate(visit);
         if (at == kNowhere) return;
+        const Rgb8 c = map.Entry(static_cast<std::uint8_t>(visit >> DensityBuffer::kVisitEntryShift));
         std::uint32_t* s = sums_.get() + at;
         s[0] += c.r;
         s[1] += c.g;
         s[2] += c.b;
         s[3] += 1;
+    }
+    void PrefetchVisit(std::uint64_t visit) const
+    {
+        const std::size_t at = Locate(visit);
+        if (at != kNowhere) __builtin_prefetch(sums_.get() + at, 1);
     }
     void Merge(const ColourSums& other)
     {
@@ -70,10 +70,24 @@ public:
     // sums over their counts, weighted bilinearly. Black where no sample landed.
     RgbF Mean(double u, double v) const;
 
-    static constexpr std::size_t kNowhere = ~std::size_t{0};
     static constexpr int kFinest = 2048;  // density cells a side still coloured in 2 x 2 cells
 
 private:
+    static constexpr std::size_t kNowhere = ~std::size_t{0};
+
+    // The first of the four sums of the visit's cell: its nearest buffer cell
+    // is its first, or the next column or row where more than half goes there.
+    std::size_t Locate(std::uint64_t visit) const
+    {
+        const std::uint64_t cells = visit & DensityBuffer::kNoVisit;
+        if (cells == DensityBuffer::kNoVisit) return kNowhere;
+        int x = static_cast<int>(cells >> 10 & 0xFFFFF) + ((cells & 31) > 8);
+        int y = static_cast<int>(cells >> DensityBuffer::kVisitRowShift) + ((cells >> 5 & 31) > 8);
+        if (x == density_) x = 0;
+        if (y == density_) y = 0;
+        return 4 * (static_cast<std::size_t>(y >> shift_) * resolution_ + static_cast<std::size_t>(x >> shift_));
+    }
+
     int Wrap(long long i) const
     {
         if (i >= 0 && i < resolution_) return static_cast<int>(i);  // nearly always: no division
@@ -81,7 +95,7 @@ private:
         return static_cast<int>(r < 0 ? r + resolution_ : r);
     }
 
-    int resolution_;
+    int density_, shift_, resolution_;
     std::size_t size_;
     ScatterStorage<std::uint32_t> sums_;
 };

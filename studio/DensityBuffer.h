@@ -64,11 +64,14 @@ public:
 
     // A visit as the orbit lanes hand it on: Locate's first cell and weights
     // packed into 52 bits, y0 << 30 | x0 << 10 | wy << 5 | wx, where wx and wy
-    // are the sixteenths of the visit that go to the next column and row.
+    // are the sixteenths of the visit that go to the next column and row. A
+    // coloured visit carries its colour map entry in the bits above.
     static constexpr std::uint64_t kNoVisit = (1ull << 52) - 1;  // an escaped orbit's: adds nothing
     static constexpr int kVisitRowShift = 30;
+    static constexpr int kVisitEntryShift = 52;
     Footprint Unpack(std::uint64_t visit) const
     {
+        visit &= kNoVisit;
         if (visit == kNoVisit) return {};
         const auto wx = static_cast<std::uint32_t>(visit & 31), wy = static_cast<std::uint32_t>(visit >> 5 & 31);
         const int x0 = static_cast<int>(visit >> 10 & 0xFFFFF), y0 = static_cast<int>(visit >> kVisitRowShift);
@@ -77,7 +80,7 @@ public:
     void AddVisit(std::uint64_t visit) { Add(Unpack(visit)); }
     void PrefetchVisit(std::uint64_t visit) const
     {
-        const std::size_t row = static_cast<std::size_t>(visit >> kVisitRowShift) * resolution_;
+        const std::size_t row = static_cast<std::size_t>((visit & kNoVisit) >> kVisitRowShift) * resolution_;
         const std::size_t x = visit >> 10 & 0xFFFFF;
         __builtin_prefetch(cells_.get() + row + x, 1);
         __builtin_prefetch(cells_.get() + (row + resolution_ == size_ ? 0 : row + resolution_) + x, 1);

@@ -5,16 +5,17 @@
 namespace tilvex::studio {
 
 LaneOrbits::LaneOrbits(const LaneParams& params, const HexMap& hex, SimdPath path, Precision precision,
-                       int resolution, int warmUpSteps, DrawStart draw, bool positions)
+                       int resolution, int warmUpSteps, DrawStart draw, std::optional<ColorBy> colorBy)
     : params_(params),
       hex_(hex),
       path_(path),
       precision_(precision),
       warmUpSteps_(warmUpSteps),
       draw_(std::move(draw)),
+      colorBy_(colorBy),
       sink_{nullptr, nullptr, visits_, resolution}
 {
-    if (positions) {
+    if (colorBy_) {
         sink_.plotX = plotX_;  // the lanes store whole aligned vectors
         sink_.plotY = plotY_;
     }

@@ -3,9 +3,12 @@
 #include <cstdint>
 #include <functional>
 
+#include <optional>
+
 #include "core/Complex.h"
 #include "studio/DensityBuffer.h"
 #include "studio/LaneSteps.h"
+#include "studio/ColorBy.h"
 
 namespace tilvex::studio {
 
@@ -15,9 +18,10 @@ class LaneOrbits {
 public:
     using DrawStart = std::function<Complex()>;  // a unit point
 
-    // With positions, each visit comes with its unit-square position and lane (RunPlotted).
+    // Coloured, each visit carries the colour map entry of the step that made
+    // it (DensityBuffer::kVisitEntryShift).
     LaneOrbits(const LaneParams& params, const HexMap& hex, SimdPath path, Precision precision, int resolution,
-               int warmUpSteps, DrawStart draw, bool positions = false);
+               int warmUpSteps, DrawStart draw, std::optional<ColorBy> colorBy = std::nullopt);
 
     // Hands the visits of the next `samples` positions to a buffer of the
     // resolution, packed (DensityBuffer::Unpack), lane by lane within each
@@ -27,12 +31,6 @@ public:
     void Run(std::uint64_t samples, Visit&& visit)
     {
         Hand(samples, [&](int i) { visit(Packed(i)); });
-    }
-    // The same with visit(packed, x, y, lane): the lanes must have positions.
-    template <class Visit>
-    void RunPlotted(std::uint64_t samples, Visit&& visit)
-    {
-        Hand(samples, [&](int i) { visit(Packed(i), plotX_[i], plotY_[i], i % kLanes); });
     }
 
     // Lanes whose latest position escaped start afresh. Called between whole
@@ -49,6 +47,7 @@ private:
         while (samples > 0) {
             const std::uint64_t steps = std::min<std::uint64_t>(kBlock, (samples + kLanes - 1) / kLanes);
             StepLanes(path_, precision_, params_, state_, static_cast<int>(steps), sink_);
+            if (colorBy_) ColourLanes(path_, *colorBy_, trail_, plotX_, plotY_, static_cast<int>(steps), entries_);
             const std::uint64_t count = std::min<std::uint64_t>(samples, steps * kLanes);
             for (std::uint64_t i = 0; i < count; ++i) each(static_cast<int>(i));
             samples -= count;
@@ -57,8 +56,13 @@ private:
         }
     }
 
-    // The lanes leave the packed visit in the low bits of a double's.
-    std::uint64_t Packed(std::uint64_t i) const { return visits_[i] & DensityBuffer::kNoVisit; }
+    // The lanes leave the packed visit in the low bits of a double's, and the
+    // colour entry likewise.
+    std::uint64_t Packed(std::uint64_t i) const
+    {
+        const std::uint64_t visit = visits_[i] & DensityBuffer::kNoVisit;
+        return colorBy_ ? visit | (entries_[i] & 0xFF) << DensityBuffer::kVisitEntryShift : visit;
+    }
     void Start(LaneState& state, int lane);
 
     const LaneParams& params_;
@@ -71,8 +75,11 @@ private:
     int next_ = 0;     // the first visit not handed out yet
     int stepped_ = 0;  // visits the latest StepLanes call made
     alignas(64) std::uint64_t visits_[kBlock * kLanes];
-    alignas(64) double plotX_[kBlock * kLanes];  // written only with positions
+    std::optional<ColorBy> colorBy_;
+    LaneTrail trail_;  // coloured: each lane's last position
+    alignas(64) double plotX_[kBlock * kLanes];  // written only when coloured
     alignas(64) double plotY_[kBlock * kLanes];
+    alignas(64) std::uint64_t entries_[kBlock * kLanes];  // likewise
     LaneSink sink_;
 };
 

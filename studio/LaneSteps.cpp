@@ -281,6 +281,12 @@ void StepLanes(SimdPath path, Precision precision, const LaneParams& params, Lan
 
 void FoldLanes(SimdPath path, const LaneParams& params, LaneState& state) { KernelsOf(path).fold(params, state); }
 
+void ColourLanes(SimdPath path, ColorBy colorBy, LaneTrail& trail, const double* x, const double* y, int steps,
+                 std::uint64_t* entries)
+{
+    KernelsOf(path).colour(colorBy, trail, x, y, steps, entries);
+}
+
 void LocateLanes(SimdPath path, int resolution, const double* u, const double* v, std::uint64_t* visits)
 {
     KernelsOf(path).locate(resolution, u, v, visits);

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "maps/QuiltKind.h"
+#include "studio/ColorBy.h"
 #include "maps/QuiltMaps.h"
 
 namespace tilvex::studio {
@@ -121,11 +122,28 @@ struct LaneSink {
     int resolution = 0;
 };
 
+// Each lane's latest plotted position and blended colour coordinate: where
+// colouring by the orbit's structure has got to.
+struct LaneTrail {
+    LaneTrail()
+    {
+        for (int l = 0; l < kLanes; ++l) x[l] = y[l] = __builtin_nan(""), blend[l] = 0.5;
+    }
+    alignas(64) double x[kLanes];
+    alignas(64) double y[kLanes];
+    alignas(64) double blend[kLanes];
+};
+
 // Advances every lane `steps` steps on a resolved path.
 void StepLanes(SimdPath path, Precision precision, const LaneParams& params, LaneState& state, int steps,
                const LaneSink& sink = {});
 // A tiling step's fold of each lane's point (re, im) and tile type, alone.
 void FoldLanes(SimdPath path, const LaneParams& params, LaneState& state);
+// The colour map entries (0..255, in the low bits) of `steps` steps' plotted
+// positions, kLanes a step as a sink gets them, coloured as colorBy says
+// (not Density); the trail moves on past them. The same on every path.
+void ColourLanes(SimdPath path, ColorBy colorBy, LaneTrail& trail, const double* x, const double* y, int steps,
+                 std::uint64_t* entries);
 // The packed visits of kLanes unit positions to a buffer of `resolution`, as a step's sink gets them.
 void LocateLanes(SimdPath path, int resolution, const double* u, const double* v, std::uint64_t* visits);
 

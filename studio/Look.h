@@ -7,16 +7,12 @@
 #include <nlohmann/json_fwd.hpp>
 
 #include "core/PaletteEntry.h"
+#include "studio/ColorBy.h"
 #include "studio/ColorMap.h"
 #include "studio/DensityEstimate.h"
 #include "studio/ToneMap.h"
 
 namespace tilvex::studio {
-
-// What a pixel's colour map position comes from: its density (brightness
-// alone), or the mean over its samples of the orbit's step direction, step
-// length, or a coordinate blended along the orbit.
-enum class ColorBy { Density, Direction, Speed, Blend };
 
 // How accumulated samples become a picture. Only oversample and colorBy
 // change what is sampled; the rest develops the same samples again.

@@ -38,8 +38,10 @@ std::scoped_lock<std::mutex, std::mutex> VisitBands::LockPair(int band) const
     return std::scoped_lock<std::mutex, std::mutex>(locks_[std::min(band, next)], locks_[std::max(band, next)]);
 }
 
-VisitBins::VisitBins(const VisitBands& bands)
+VisitBins::VisitBins(const VisitBands& bands, ColourSums* colours, const ColorMap* map)
     : bands_(bands),
+      colours_(map ? colours : nullptr),
+      map_(map),
       fill_(std::make_unique<std::uint32_t[]>(static_cast<std::size_t>(bands.Count()))),
       staging_(ZeroedScatterStorage<std::uint64_t>(static_cast<std::size_t>(bands.Count()) * kLine)),
       slots_(ZeroedScatterStorage<std::uint64_t>(static_cast<std::size_t>(bands.Count()) * bands.BinSize()))
@@ -83,6 +85,14 @@ void VisitBins::Flush(std::size_t band)
     } else {
         const auto lock = bands_.LockPair(static_cast<int>(band));
         add();
+    }
+    // The colour sums are the worker's own: no lock.
+    if (colours_) {
+        for (std::uint32_t i = 0; i < std::min(n, kPrefetchAhead); ++i) colours_->PrefetchVisit(visit(i));
+        for (std::uint32_t i = 0; i < n; ++i) {
+            if (i + kPrefetchAhead < n) colours_->PrefetchVisit(visit(i + kPrefetchAhead));
+            colours_->AddVisit(visit(i), *map_);
+        }
     }
     fill_[band] = 0;
 }

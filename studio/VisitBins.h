@@ -4,6 +4,7 @@
 #include <memory>
 #include <mutex>
 
+#include "studio/ColourSums.h"
 #include "studio/DensityBuffer.h"
 #include "studio/HugePages.h"
 
@@ -37,18 +38,21 @@ private:
 // lines its earlier adds brought in, and they do not wait on one another.
 // Visits reach a bin a cache line at a time, past the caches, from a small
 // staging line per band that stays in them. Sums are integers, so the buffer
-// ends the same in any order of adds.
+// ends the same in any order of adds. Coloured visits add their colours to the
+// worker's own colour sums as well, bin by bin, whose lines then come in
+// together too.
 class VisitBins {
 public:
-    explicit VisitBins(const VisitBands& bands);
+    explicit VisitBins(const VisitBands& bands, ColourSums* colours = nullptr, const ColorMap* map = nullptr);
     ~VisitBins();  // adds what is left
     VisitBins(const VisitBins&) = delete;
     VisitBins& operator=(const VisitBins&) = delete;
 
     void Add(std::uint64_t visit)
     {
-        if (visit == DensityBuffer::kNoVisit) return;
-        const auto band = static_cast<std::size_t>(visit >> bands_.Shift());
+        const std::uint64_t cells = visit & DensityBuffer::kNoVisit;  // without its colour
+        if (cells == DensityBuffer::kNoVisit) return;
+        const auto band = static_cast<std::size_t>(cells >> bands_.Shift());
         const std::uint32_t n = fill_[band]++;
         std::uint64_t* stage = staging_.get() + band * kLine;
         stage[n % kLine] = visit;
@@ -64,6 +68,8 @@ private:
     std::uint64_t* Bin(std::size_t band) const { return slots_.get() + band * bands_.BinSize(); }
 
     const VisitBands& bands_;
+    ColourSums* colours_;
+    const ColorMap* map_;
     std::unique_ptr<std::uint32_t[]> fill_;
     ScatterStorage<std::uint64_t> staging_, slots_;
 };

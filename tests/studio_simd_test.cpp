@@ -268,6 +268,42 @@ TEST_P(StudioLanes, VisitsLandWhereLocatePutsThem)
     }
 }
 
+// A step's colour is the same on every path, and its direction is atan2's
+// within an entry of the map, the shorter way across the torus's edges; a
+// lane's first step and an escaped one have no direction (mid-map).
+TEST_P(StudioLanes, StepsAreColouredAlikeOnEveryPathAsAtan2Says)
+{
+    constexpr int kSteps = 64;
+    std::mt19937_64 random(11);
+    std::uniform_real_distribution<double> unit(-0.2, 1.2);
+    alignas(64) double x[kSteps * kLanes], y[kSteps * kLanes];
+    for (int i = 0; i < kSteps * kLanes; ++i) x[i] = unit(random), y[i] = unit(random);
+    x[5 * kLanes + 3] = std::numeric_limits<double>::quiet_NaN();
+    y[9 * kLanes + 2] = std::numeric_limits<double>::infinity();
+    x[7 * kLanes + 1] = x[6 * kLanes + 1];  // no step at all
+    y[7 * kLanes + 1] = y[6 * kLanes + 1];
+    for (ColorBy by : {ColorBy::Direction, ColorBy::Speed, ColorBy::Blend}) {
+        LaneTrail trail, reference;
+        alignas(64) std::uint64_t got[kSteps * kLanes], want[kSteps * kLanes];
+        // In two calls: the trail carries on between them.
+        ColourLanes(GetParam(), by, trail, x, y, kSteps / 2, got);
+        ColourLanes(GetParam(), by, trail, x + kSteps / 2 * kLanes, y + kSteps / 2 * kLanes, kSteps / 2,
+                    got + kSteps / 2 * kLanes);
+        ColourLanes(SimdPath::Scalar, by, reference, x, y, kSteps, want);
+        for (int i = 0; i < kSteps * kLanes; ++i) {
+            ASSERT_EQ(got[i] & 0xFF, want[i] & 0xFF) << static_cast<int>(by) << " sample " << i;
+            if (by != ColorBy::Direction) continue;
+            const double dx = i < kLanes ? NAN : x[i] - x[i - kLanes], dy = i < kLanes ? NAN : y[i] - y[i - kLanes];
+            double turn = 0.5;
+            if (std::isfinite(dx) && std::isfinite(dy) && (dx != 0.0 || dy != 0.0))
+                turn = (std::atan2(dy - std::nearbyint(dy), dx - std::nearbyint(dx)) + M_PI) / (2 * M_PI);
+            const int entry = static_cast<int>(got[i] & 0xFF), expected = static_cast<int>(std::lround(turn * 255));
+            const int off = std::abs(entry - expected);
+            ASSERT_LE(std::min(off, 255 - off), 1) << "sample " << i << ": " << dx << ", " << dy;
+        }
+    }
+}
+
 // The lanes fold without dividing; the maps fold with fmod and divisions. On
 // every tile's edges and corners, along slanted edges, and moved by whole
 // periods (up to far beyond where the reciprocal's quotient holds) they agree

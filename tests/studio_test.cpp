@@ -9,7 +9,7 @@
 #include "engine/TilvexApp.h"
 #include "studio/Accumulator.h"
 #include "studio/ColorMap.h"
-#include "studio/ColourBins.h"
+#include "studio/ColourSums.h"
 #include "studio/Develop.h"
 #include "studio/TileFolder.h"
 #include "studio/TileGeometry.h"
@@ -161,16 +161,19 @@ TEST(StudioAccumulation, SharesOfTheChunksMergeIntoOneRun)
 
 // Visits gathered in bins by band, by two workers at once, and added bin by
 // bin give the buffer that adding each at once gives: wrapping rows and
-// columns included, for one band and for many.
+// columns included, for one band and for many. The colours they carry reach
+// each worker's own sums as adding each at once would, and leave the density alone.
 TEST(StudioAccumulation, BinnedVisitsAddUpToDirectAdds)
 {
     std::mt19937_64 random(3);
     std::uniform_real_distribution<double> unit(-0.01, 1.01);
-    for (int res : {8, 300, 2048}) {
+    const ColorMap map = *ColorMap::Named("viridis", {});
+    for (int res : {8, 300, 2048, 2100}) {
         DensityBuffer direct(res), binned(res);
+        ColourSums directColours(res), firstColours(res), secondColours(res);
         const VisitBands bands(binned);
-        auto first = std::make_unique<VisitBins>(bands);
-        auto second = std::make_unique<VisitBins>(bands);
+        auto first = std::make_unique<VisitBins>(bands, &firstColours, &map);
+        auto second = std::make_unique<VisitBins>(bands, &secondColours, &map);
         alignas(64) double u[kLanes], v[kLanes];
         alignas(64) std::uint64_t visits[kLanes];
         for (int i = 0; i < 200000; ++i) {
@@ -178,35 +181,18 @@ TEST(StudioAccumulation, BinnedVisitsAddUpToDirectAdds)
             u[0] = std::numeric_limits<double>::quiet_NaN();  // escaped: adds nothing
             LocateLanes(SimdPath::Auto, res, u, v, visits);
             for (int l = 0; l < kLanes; ++l) {
-                const std::uint64_t visit = visits[l] & DensityBuffer::kNoVisit;
+                const std::uint64_t visit = (visits[l] & DensityBuffer::kNoVisit) |
+                                            (random() & 0xFF) << DensityBuffer::kVisitEntryShift;
                 (l % 2 ? first : second)->Add(visit);
                 direct.Add(direct.Unpack(visit));
+                directColours.AddVisit(visit, map);
             }
         }
         first.reset();
         second.reset();
         EXPECT_EQ(CellsOf(binned), CellsOf(direct)) << res << " cells a side, " << bands.Count() << " bands";
-    }
-}
-
-// Sample colours gathered by band give the sums that adding each at once
-// gives: full bins, the staged remainder and escaped samples, for one band and many.
-TEST(StudioAccumulation, BinnedColoursAddUpToDirectAdds)
-{
-    std::mt19937_64 random(5);
-    std::uniform_real_distribution<double> unit(-0.01, 1.01);
-    for (int res : {8, 200}) {
-        ColourSums direct(res), binned(res);
-        {
-            ColourBins bins(binned);
-            for (int i = 0; i < 300000; ++i) {
-                const double u = i % 97 ? unit(random) : std::numeric_limits<double>::infinity(), v = unit(random);
-                const Rgb8 c{static_cast<std::uint8_t>(random()), static_cast<std::uint8_t>(i), 255};
-                bins.Add(u, v, c);
-                direct.Add(direct.Locate(u, v), c);
-            }
-        }
-        EXPECT_TRUE(std::ranges::equal(binned.Sums(), direct.Sums())) << res << " cells a side";
+        firstColours.Merge(secondColours);
+        EXPECT_TRUE(std::ranges::equal(firstColours.Sums(), directColours.Sums())) << res << " cells a side";
     }
 }
 

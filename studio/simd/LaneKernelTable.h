@@ -11,6 +11,8 @@ namespace tilvex::studio {
 struct LaneKernelTable {
     void (*step)(const LaneParams& params, Precision precision, LaneState& state, int steps, const LaneSink& sink);
     void (*fold)(const LaneParams& params, LaneState& state);
+    void (*colour)(ColorBy colorBy, LaneTrail& trail, const double* x, const double* y, int steps,
+                   std::uint64_t* entries);
     void (*locate)(int resolution, const double* u, const double* v, std::uint64_t* visits);
     void (*record)(const LaneParams& params, LaneState& state, int steps, LaneCallTape& tape);
     double (*replay)(const LaneCallTape& tape);

@@ -480,6 +480,69 @@ struct LaneKernels {
         for (int first = 0; first < kLanes; first += N) locate({V::Load(u + first), V::Load(v + first)}, visits + first);
     }
 
+    // --- colours ---
+
+    // The direction of (dx, dy) in turns, 0..1 from the negative x axis
+    // round: atan2 by a polynomial good to 0.001 of a turn, far cheaper, and
+    // made of exact operations only, so every path gives the same.
+    static V TurnOf(V x, V y)
+    {
+        const V ax = Abs(x), ay = Abs(y);
+        const V big = Select(ax > ay, ax, ay), small = Select(ax < ay, ax, ay);
+        // 0 / 0 where there is no step: its NaN is replaced at the end.
+        const V a = small / big, s = a * a;
+        V angle = ((V(-0.0464964749) * s + V(0.15931422)) * s - V(0.327622764)) * s * a + a;  // atan(a), a in 0..1
+        angle = Select(ay > ax, V(M_PI / 2) - angle, angle);
+        angle = Select(x < V(0.0), V(M_PI) - angle, angle);
+        angle = Select(y < V(0.0), -angle, angle);
+        return Select(big == V(0.0), V(0.5), (angle + V(M_PI)) * V(0.5 / M_PI));
+    }
+    // The nearest integer, ties to even: adding and taking away 1.5 * 2^52
+    // rounds so; magnitudes from 2^51 on are whole already.
+    static V Nearest(V d)
+    {
+        const V shift(6755399441055744.0);
+        return Select(Abs(d) < V(2251799813685248.0), (d + shift) - shift, d);
+    }
+
+    TILVEX_FLATTEN static void Colour(ColorBy colorBy, LaneTrail& trail, const double* x, const double* y, int steps,
+                                      std::uint64_t* entries)
+    {
+        for (int first = 0; first < kLanes; first += N) {
+            V lastX = V::Load(trail.x + first), lastY = V::Load(trail.y + first), blend = V::Load(trail.blend + first);
+            for (int i = 0; i < steps; ++i) {
+                const std::ptrdiff_t at = static_cast<std::ptrdiff_t>(i) * kLanes + first;
+                const V u = V::Load(x + at), v = V::Load(y + at);
+                V dx = u - lastX, dy = v - lastY;
+                lastX = u;
+                lastY = v;
+                // A lane's first step (from no position) and an escaped one have no direction.
+                const Mask none = ((dx - dx) != (dx - dx)) | ((dy - dy) != (dy - dy));
+                dx = Select(none, V(0.0), dx);
+                dy = Select(none, V(0.0), dy);
+                // The step on the unit torus: the shorter way across each edge.
+                dx = dx - Nearest(dx);
+                dy = dy - Nearest(dy);
+                const V direction = TurnOf(dx, dy);
+                V t = direction;
+                if (colorBy == ColorBy::Speed) {
+                    const V length = Sqrt(dx * dx + dy * dy);
+                    t = length / (length + V(kSpeedScale));
+                } else if (colorBy == ColorBy::Blend) {
+                    t = blend = V(0.5) * blend + V(0.5) * direction;
+                }
+                // The nearest of the colour map's 256 entries, as an integer in the low bits.
+                const V entry = t * V(255.0) + V(0.5);
+                const V clamped = Select(entry > V(0.0), Select(entry < V(255.0), entry, V(255.0)), V(0.0));
+                (Trunc(clamped) + V(0x1.0p52)).StoreBits(entries + at);
+            }
+            lastX.Store(trail.x + first);
+            lastY.Store(trail.y + first);
+            blend.Store(trail.blend + first);
+        }
+    }
+    static constexpr double kSpeedScale = 0.15;  // a step this long (in unit lengths) is mid-map
+
     // --- the loop ---
 
     // Everything a step calls is inlined (except the library), so a batch's
@@ -656,6 +719,8 @@ LaneKernelTable KernelTable()
         Exact::Steps(p, state, steps, sink);
     };
     table.fold = [](const LaneParams& p, LaneState& state) { Exact::Fold(p, state); };
+    table.colour = [](ColorBy colorBy, LaneTrail& trail, const double* x, const double* y, int steps,
+                      std::uint64_t* entries) { Exact::Colour(colorBy, trail, x, y, steps, entries); };
     table.locate = [](int resolution, const double* u, const double* v, std::uint64_t* visits) {
         Exact::Locate(resolution, u, v, visits);
     };
