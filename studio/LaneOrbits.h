@@ -2,13 +2,12 @@
 
 #include <cstdint>
 #include <functional>
-
 #include <optional>
 
 #include "core/Complex.h"
+#include "studio/ColorBy.h"
 #include "studio/DensityBuffer.h"
 #include "studio/LaneSteps.h"
-#include "studio/ColorBy.h"
 
 namespace tilvex::studio {
 

@@ -5,8 +5,8 @@
 #include <string>
 
 #include "maps/QuiltKind.h"
-#include "studio/ColorBy.h"
 #include "maps/QuiltMaps.h"
+#include "studio/ColorBy.h"
 
 namespace tilvex::studio {
 
