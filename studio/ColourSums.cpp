@@ -4,9 +4,7 @@ namespace tilvex::studio {
 
 RgbF ColourSums::Mean(double u, double v) const
 {
-    // Cell k's centre lies at buffer cell (k + 0.5) 2^shift.
-    const double scale = static_cast<double>(density_) / (1 << shift_);
-    const double x = u * scale - 0.5, y = v * scale - 0.5;
+    const double x = u * cellsPerUnit_ - 0.5, y = v * cellsPerUnit_ - 0.5;
     if (!(std::fabs(x) < 1e9 && std::fabs(y) < 1e9)) return {};
     const double fx = std::floor(x), fy = std::floor(y);
     const double ax = x - fx, ay = y - fy;

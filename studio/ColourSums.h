@@ -28,6 +28,7 @@ public:
         : density_(std::max(densityResolution, 1)),
           shift_(density_ <= kFinest ? 1 : 2),
           resolution_(((density_ - 1) >> shift_) + 1),
+          cellsPerUnit_(static_cast<double>(density_) / (1 << shift_)),
           size_(4 * static_cast<std::size_t>(resolution_) * resolution_),
           sums_(ZeroedScatterStorage<std::uint32_t>(size_))
     {
@@ -96,6 +97,7 @@ private:
     }
 
     int density_, shift_, resolution_;
+    double cellsPerUnit_;  // cell k's centre lies at buffer cell (k + 0.5) 2^shift
     std::size_t size_;
     ScatterStorage<std::uint32_t> sums_;
 };

@@ -72,12 +72,16 @@ void VisitBins::Flush(std::size_t band)
     const std::uint64_t* bin = Bin(band);
     const std::uint64_t* stage = staging_.get() + band * kLine;
     const auto visit = [&](std::uint32_t i) { return i < spilled ? bin[i] : stage[i - spilled]; };
-    const auto add = [&] {
-        for (std::uint32_t i = 0; i < std::min(n, kPrefetchAhead); ++i) buffer.PrefetchVisit(visit(i));
+    // Every visit of the bin, each one's lines asked for well before its add.
+    const auto sweep = [&](auto&& prefetch, auto&& add) {
+        for (std::uint32_t i = 0; i < std::min(n, kPrefetchAhead); ++i) prefetch(visit(i));
         for (std::uint32_t i = 0; i < n; ++i) {
-            if (i + kPrefetchAhead < n) buffer.PrefetchVisit(visit(i + kPrefetchAhead));
-            buffer.AddVisit(visit(i));
+            if (i + kPrefetchAhead < n) prefetch(visit(i + kPrefetchAhead));
+            add(visit(i));
         }
+    };
+    const auto add = [&] {
+        sweep([&](std::uint64_t v) { buffer.PrefetchVisit(v); }, [&](std::uint64_t v) { buffer.AddVisit(v); });
     };
     if (bands_.Count() == 1) {
         const auto lock = bands_.LockOnly();
@@ -87,13 +91,8 @@ void VisitBins::Flush(std::size_t band)
         add();
     }
     // The colour sums are the worker's own: no lock.
-    if (colours_) {
-        for (std::uint32_t i = 0; i < std::min(n, kPrefetchAhead); ++i) colours_->PrefetchVisit(visit(i));
-        for (std::uint32_t i = 0; i < n; ++i) {
-            if (i + kPrefetchAhead < n) colours_->PrefetchVisit(visit(i + kPrefetchAhead));
-            colours_->AddVisit(visit(i), *map_);
-        }
-    }
+    if (colours_)
+        sweep([&](std::uint64_t v) { colours_->PrefetchVisit(v); }, [&](std::uint64_t v) { colours_->AddVisit(v, *map_); });
     fill_[band] = 0;
 }
 
