@@ -93,10 +93,12 @@ void LookOptions::Add(CLI::App* command, bool film)
     command->add_option("--exposure", exposure,
                         "auto (default: black and white points at percentiles of the filled pixels) or stops "
                         "(-20 to 20; 0: white at the densest pixel)");
-    command->add_option("--denoise", denoise, "Adaptive density estimation: auto (default) or off");
-    command->add_option("--denoise-radius", denoiseRadius, "Kernel radius in cells where one sample landed, 0-32 (default 9)");
-    command->add_option("--denoise-curve", denoiseCurve, "How fast the radius falls with the count, 0-4 (default 0.6)");
-    command->add_option("--denoise-min-radius", denoiseMinRadius, "Smallest kernel radius in cells (default 0)");
+    command->add_option("--denoise", denoise,
+                        "Density estimation: auto (default: an edge-aware filter of similar patches), kernel (a "
+                        "radius that falls with the count, as flame renderers filter) or off");
+    command->add_option("--denoise-radius", denoiseRadius, "With --denoise kernel: the radius in cells where one sample landed, 0-32 (default 9)");
+    command->add_option("--denoise-curve", denoiseCurve, "With --denoise kernel: how fast the radius falls with the count, 0-4 (default 0.6)");
+    command->add_option("--denoise-min-radius", denoiseMinRadius, "With --denoise kernel: the smallest radius in cells (default 0)");
     command->add_option("--color-by", colorBy, "Colour by density (default), direction, speed or blend");
     command->add_option("--oversample", oversample, "Accumulate at N times the resolution and filter down, 1-4 (default 1)");
     command->add_option("--bit-depth", bitDepth, "Bits a channel of the PNG: 8 (default) or 16");
@@ -182,8 +184,7 @@ std::string LookOptions::Resolve(studio::Look& look) const
           number("--denoise-min-radius", denoiseMinRadius, 0.0, look.denoise.maxRadius, look.denoise.minRadius)})
         if (!problem.empty()) return problem;
     if (Given("--denoise")) {
-        if (denoise != "auto" && denoise != "off") return "--denoise must be auto or off";
-        look.denoise.on = denoise == "auto";
+        if (!studio::ParseDenoise(denoise, look.denoise)) return "--denoise must be auto, kernel or off";
     }
     if (Given("--color-by")) {
         const std::optional<studio::ColorBy> parsed = studio::ParseColorBy(colorBy);

@@ -86,22 +86,22 @@ DevelopOutcome DevelopOnRanks(const Cluster& cluster, const RenderJob& job, cons
     std::optional<studio::DensityField> field;
     outcome.failures = cluster.Agree(Attempt([&] {
         field = studio::EstimateDensity(buffer, flat.get(), look.denoise, threads, {},
-                                        {myCells.first, myCells.first + myCells.count});
+                                        {myCells.first, myCells.first + myCells.count},
+                                        studio::CellSymmetryOf(quilt));
     }));
     if (!outcome.failures.empty()) return outcome;
     ShareBands(cluster, std::as_writable_bytes(std::span(field->Values())), resolution * sizeof(float), cellBands);
 
     // The fold in bands of the picture's rows, exposed by the histogram of them all.
     std::optional<studio::FoldedTile> tile;
-    const studio::PlainDensity plain(buffer, flat.get());
     const studio::ColourSums* sums = look.colorBy == studio::ColorBy::Density ? nullptr : job.Colours();
     outcome.failures = cluster.Agree(Attempt([&] {
-        tile = studio::FoldTile(quilt, *field, &plain, width, height, look.oversample, threads, {}, folding,
+        tile = studio::FoldTile(quilt, *field, true, width, height, look.oversample, threads, {}, folding,
                                 sums, {mine.first, mine.first + mine.count});
         field.reset();
     }));
     if (!outcome.failures.empty()) return outcome;
-    const studio::DensityHistogram exposure = SumHistogram(tile->plain);
+    const studio::DensityHistogram exposure = SumHistogram(tile->exposure);
     const studio::ColorMap colours = studio::Colours(look, quilt.paletteEntries);
 
     if (files.exr.empty() && look.bitDepth == 8) {

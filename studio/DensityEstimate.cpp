@@ -9,6 +9,7 @@
 #include <cmath>
 
 #include "studio/Accumulator.h"
+#include "studio/PatchFilter.h"
 
 namespace tilvex::studio {
 
@@ -115,21 +116,31 @@ private:
     std::vector<std::uint64_t> counts_, cover_;
 };
 
-// Bilinear reading of cell values at unit position (u, v), wrapping at the
-// edges; with a flat field weighted by the cells' coverage.
-template <class At>
-double Bilinear(int resolution, double u, double v, const FlatField* flat, At&& at)
+// The four cells a bilinear reading at unit position (u, v) weighs, wrapping
+// at the edges; false (nothing to read) for positions beyond any use.
+bool BilinearCells(int resolution, double u, double v, std::size_t (&c)[4], double (&w)[4])
 {
     const double x = u * resolution - 0.5, y = v * resolution - 0.5;
-    if (!(std::fabs(x) < 1e9 && std::fabs(y) < 1e9)) return 0.0;
+    if (!(std::fabs(x) < 1e9 && std::fabs(y) < 1e9)) return false;
     const double fx = std::floor(x), fy = std::floor(y);
     const double ax = x - fx, ay = y - fy;
     const int x0 = Wrap(static_cast<long long>(fx), resolution), y0 = Wrap(static_cast<long long>(fy), resolution);
     const int x1 = x0 + 1 == resolution ? 0 : x0 + 1;
     const int y1 = y0 + 1 == resolution ? 0 : y0 + 1;
     auto cell = [resolution](int cx, int cy) { return static_cast<std::size_t>(cy) * resolution + cx; };
-    const std::size_t c[4] = {cell(x0, y0), cell(x1, y0), cell(x0, y1), cell(x1, y1)};
-    const double w[4] = {(1 - ax) * (1 - ay), ax * (1 - ay), (1 - ax) * ay, ax * ay};
+    c[0] = cell(x0, y0), c[1] = cell(x1, y0), c[2] = cell(x0, y1), c[3] = cell(x1, y1);
+    w[0] = (1 - ax) * (1 - ay), w[1] = ax * (1 - ay), w[2] = (1 - ax) * ay, w[3] = ax * ay;
+    return true;
+}
+
+// Bilinear reading of cell values at unit position (u, v), wrapping at the
+// edges; with a flat field weighted by the cells' coverage.
+template <class At>
+double Bilinear(int resolution, double u, double v, const FlatField* flat, At&& at)
+{
+    std::size_t c[4];
+    double w[4];
+    if (!BilinearCells(resolution, u, v, c, w)) return 0.0;
     double sum = 0.0, weight = 0.0;
     for (int k = 0; k < 4; ++k) {
         const double cw = flat ? w[k] * std::min(flat->Coverage(c[k]), 1.0) : w[k];
@@ -139,7 +150,26 @@ double Bilinear(int resolution, double u, double v, const FlatField* flat, At&& 
     return weight > 0.0 ? sum / weight : 0.0;
 }
 
+// The flame renderers' adaptive kernel over the counts (DenoiseFilter::Kernel).
+std::optional<std::vector<float>> KernelFilter(const DensityBuffer& buffer, const FlatField* flat,
+                                               const DenoiseSettings& settings, int threads, std::stop_token stop,
+                                               RowBand rows);
+
 }  // namespace
+
+const char* DenoiseName(const DenoiseSettings& settings)
+{
+    if (!settings.on) return "off";
+    return settings.filter == DenoiseFilter::Kernel ? "kernel" : "auto";
+}
+
+bool ParseDenoise(const std::string& name, DenoiseSettings& settings)
+{
+    if (name != "auto" && name != "kernel" && name != "off") return false;
+    settings.on = name != "off";
+    if (settings.on) settings.filter = name == "kernel" ? DenoiseFilter::Kernel : DenoiseFilter::Patches;
+    return true;
+}
 
 DensityField DensityField::Unfiltered(const DensityBuffer& buffer, const FlatField* flat)
 {
@@ -156,6 +186,23 @@ double DensityField::Sample(double u, double v) const
             return static_cast<double>(static_cast<float>(unfiltered_->Cell(cell)));
         });
     return Bilinear(resolution_, u, v, flat_, [this](std::size_t cell) { return static_cast<double>(values_[cell]); });
+}
+
+bool DensityField::Filled(double u, double v) const
+{
+    if (filled_.empty()) return Sample(u, v) > 0.0;
+    std::size_t c[4];
+    double w[4];
+    if (!BilinearCells(resolution_, u, v, c, w)) return false;
+    for (int k = 0; k < 4; ++k)
+        if (w[k] > 0.0 && filled_[c[k]]) return true;
+    return false;
+}
+
+double DensityField::Exposed(double u, double v, const double* sampled) const
+{
+    if (!filled_.empty() && !Filled(u, v)) return 0.0;
+    return sampled ? *sampled : Sample(u, v);
 }
 
 PlainDensity::PlainDensity(const DensityBuffer& buffer, const FlatField* flat)
@@ -176,16 +223,15 @@ double PlainDensity::Sample(double u, double v) const
 
 std::optional<DensityField> EstimateDensity(const DensityBuffer& buffer, const FlatField* flat,
                                             const DenoiseSettings& settings, int threads, std::stop_token stop,
-                                            RowBand rows)
+                                            RowBand rows, CellSymmetry symmetry)
 {
     const int resolution = buffer.Resolution();
     rows = rows.Within(resolution);
     if (flat && flat->Resolution() != resolution) flat = nullptr;
-    const std::span<const std::uint32_t> cells = buffer.Cells();
-    std::vector<float> values(cells.size());
-    const PlainDensity plain(buffer, flat);
-    tbb::task_arena arena(ThreadCount(threads));
     if (!settings.on) {
+        std::vector<float> values(buffer.Cells().size());
+        const PlainDensity plain(buffer, flat);
+        tbb::task_arena arena(ThreadCount(threads));
         arena.execute([&] {
             const std::size_t first = static_cast<std::size_t>(rows.first) * resolution;
             const std::size_t last = static_cast<std::size_t>(rows.last) * resolution;
@@ -196,7 +242,30 @@ std::optional<DensityField> EstimateDensity(const DensityBuffer& buffer, const F
         });
         return DensityField(resolution, std::move(values), flat);
     }
+    std::optional<DensityBuffer> symmetric;
+    if (symmetry.Order() > 1) symmetric.emplace(Symmetrised(buffer, symmetry, threads));
+    const DensityBuffer& counts = symmetric ? *symmetric : buffer;
+    const PlainDensity plain(counts, flat);
+    std::vector<bool> filled(counts.Cells().size());
+    for (std::size_t cell = 0; cell < filled.size(); ++cell) filled[cell] = plain.Cell(cell) > 0.0;
+    std::optional<std::vector<float>> values =
+        settings.filter == DenoiseFilter::Patches
+            ? PatchFilter(plain, resolution, flat, symmetry.Order(), threads, stop, rows)
+            : KernelFilter(counts, flat, settings, threads, stop, rows);
+    if (!values) return std::nullopt;
+    return DensityField(resolution, std::move(*values), flat, std::move(filled));
+}
 
+namespace {
+
+std::optional<std::vector<float>> KernelFilter(const DensityBuffer& buffer, const FlatField* flat,
+                                               const DenoiseSettings& settings, int threads, std::stop_token stop,
+                                               RowBand rows)
+{
+    const int resolution = buffer.Resolution();
+    const std::span<const std::uint32_t> cells = buffer.Cells();
+    std::vector<float> values(cells.size());
+    tbb::task_arena arena(ThreadCount(threads));
     const double maxRadius = std::clamp(settings.maxRadius, 0.0, kMaxDenoiseRadius);
     const double minRadius = std::clamp(settings.minRadius, 0.0, maxRadius);
     const int margin = static_cast<int>(std::lround(maxRadius)) + 1;
@@ -291,7 +360,9 @@ std::optional<DensityField> EstimateDensity(const DensityBuffer& buffer, const F
         });
     });
     if (stop.stop_requested()) return std::nullopt;
-    return DensityField(resolution, std::move(values), flat);
+    return values;
 }
+
+}  // namespace
 
 }  // namespace tilvex::studio

@@ -9,6 +9,7 @@
 #include <cmath>
 #include <mutex>
 
+#include "studio/CellSymmetry.h"
 #include "studio/FlatField.h"
 #include "studio/TileFolder.h"
 #include "studio/TileGeometry.h"
@@ -52,36 +53,9 @@ Complex PixelCentre(TileFolder& folder, const QuiltSnapshot& quilt, int col, int
     return folder.UnitPosition((col + 0.5) * sx, quilt.tile.height - (row + 0.5) * sy);
 }
 
-// The histogram of the plain density at the pixels' centres, as FoldTile takes it.
-std::optional<DensityHistogram> PlainHistogram(const QuiltSnapshot& quilt, const PlainDensity& plain, int width,
-                                               int height, int threads, std::stop_token stop)
-{
-    const double sx = static_cast<double>(quilt.tile.width) / width;
-    const double sy = static_cast<double>(quilt.tile.height) / height;
-    tbb::enumerable_thread_specific<DensityHistogram> histograms;
-    tbb::enumerable_thread_specific<TileFolder> folders([&quilt] { return TileFolder(quilt); });
-    tbb::task_arena arena(ThreadCount(threads));
-    arena.execute([&] {
-        tbb::parallel_for(tbb::blocked_range<int>(0, height), [&](const tbb::blocked_range<int>& some) {
-            if (stop.stop_requested()) return;
-            TileFolder& folder = folders.local();
-            DensityHistogram& histogram = histograms.local();
-            for (int row = some.begin(); row < some.end(); ++row)
-                for (int col = 0; col < width; ++col) {
-                    const Complex u = PixelCentre(folder, quilt, col, row, sx, sy);
-                    histogram.Add(static_cast<float>(plain.Sample(u.re, u.im)));
-                }
-        });
-    });
-    if (stop.stop_requested()) return std::nullopt;
-    DensityHistogram all;
-    histograms.combine_each([&all](const DensityHistogram& h) { all.Merge(h); });
-    return all;
-}
-
 }  // namespace
 
-std::optional<FoldedTile> FoldTile(const QuiltSnapshot& quilt, const DensityField& field, const PlainDensity* plain,
+std::optional<FoldedTile> FoldTile(const QuiltSnapshot& quilt, const DensityField& field, bool measureExposure,
                                    int width, int height, int oversample, int threads, std::stop_token stop,
                                    const ShareDone& progress, const ColourSums* colours, RowBand rows)
 {
@@ -118,10 +92,11 @@ std::optional<FoldedTile> FoldTile(const QuiltSnapshot& quilt, const DensityFiel
                         }
                     }
                     out[col] = static_cast<float>(sum);
-                    if (plain || colours) {
+                    if (measureExposure || colours) {
                         // Without oversampling the one tap was the pixel's centre.
                         if (count > 1) u = PixelCentre(folder, quilt, col, row, sx, sy);
-                        if (plain) histogram.Add(static_cast<float>(plain->Sample(u.re, u.im)));
+                        if (measureExposure)
+                            histogram.Add(static_cast<float>(field.Exposed(u.re, u.im, count > 1 ? nullptr : &sum)));
                         if (colours)
                             packed[at + col] = PackColour(colours->Mean(u.re, u.im));
                     }
@@ -136,7 +111,7 @@ std::optional<FoldedTile> FoldTile(const QuiltSnapshot& quilt, const DensityFiel
     });
     if (stop.stop_requested()) return std::nullopt;
     FoldedTile tile{std::move(densities), {}, std::move(packed)};
-    histograms.combine_each([&tile](const DensityHistogram& h) { tile.plain.Merge(h); });
+    histograms.combine_each([&tile](const DensityHistogram& h) { tile.exposure.Merge(h); });
     return tile;
 }
 
@@ -146,15 +121,14 @@ std::optional<std::vector<float>> FoldTile(const QuiltSnapshot& quilt, const Den
     const std::shared_ptr<const FlatField> flat = FlatFieldFor(quilt, buffer.Resolution(), threads, stop);
     if (stop.stop_requested()) return std::nullopt;
     const DensityField field = DensityField::Unfiltered(buffer, flat.get());
-    std::optional<FoldedTile> tile = FoldTile(quilt, field, nullptr, width, height, 1, threads, stop, progress);
+    std::optional<FoldedTile> tile = FoldTile(quilt, field, false, width, height, 1, threads, stop, progress);
     if (!tile) return std::nullopt;
     return std::move(tile->densities);
 }
 
 namespace {
 
-// Develop, spending the buffer when given it as `spendable`: the exposure's
-// histogram is then taken before the estimate, and the buffer freed after it.
+// Develop, spending the buffer when given it as `spendable`: freed once the estimate is made.
 std::optional<FloatImage> DevelopBuffer(const QuiltSnapshot& quilt, const DensityBuffer& buffer,
                                         DensityBuffer* spendable, int width, const Look& look, int threads,
                                         std::stop_token stop, const ShareDone& progress, const ColourSums* colours,
@@ -166,25 +140,19 @@ std::optional<FloatImage> DevelopBuffer(const QuiltSnapshot& quilt, const Densit
                                                       ? FlatFieldIfMade(quilt, buffer.Resolution())
                                                       : FlatFieldFor(quilt, buffer.Resolution(), threads, stop);
     if (stop.stop_requested()) return std::nullopt;
-    const PlainDensity plain(buffer, flat.get());
-    // Unfiltered, the field reads the buffer itself through the fold: nothing to spend.
-    if (!look.denoise.on) spendable = nullptr;
-    std::optional<DensityHistogram> exposure;
-    if (spendable) {
-        exposure = PlainHistogram(quilt, plain, width, height, threads, stop);
-        if (!exposure) return std::nullopt;
-    }
-    std::optional<DensityField> field = look.denoise.on
-                                            ? EstimateDensity(buffer, flat.get(), look.denoise, threads, stop)
-                                            : DensityField::Unfiltered(buffer, flat.get());
+    std::optional<DensityField> field =
+        look.denoise.on
+            ? EstimateDensity(buffer, flat.get(), look.denoise, threads, stop, {}, CellSymmetryOf(quilt))
+            : DensityField::Unfiltered(buffer, flat.get());
     if (!field) return std::nullopt;
-    if (spendable) *spendable = DensityBuffer(1);  // the counts, spent: freed before the picture is made
+    // Unfiltered, the field reads the buffer itself through the fold: nothing to spend.
+    if (spendable && look.denoise.on) *spendable = DensityBuffer(1);  // the counts, spent: freed before the picture is made
     if (look.colorBy == ColorBy::Density) colours = nullptr;
-    std::optional<FoldedTile> tile = FoldTile(quilt, *field, spendable ? nullptr : &plain, width, height,
-                                              look.oversample, threads, stop, progress, colours);
+    std::optional<FoldedTile> tile =
+        FoldTile(quilt, *field, true, width, height, look.oversample, threads, stop, progress, colours);
     if (!tile) return std::nullopt;
     FloatImage image(width, height, std::move(tile->densities), look, Colours(look, quilt.paletteEntries),
-                     std::move(tile->colours), exposure ? &*exposure : &tile->plain);
+                     std::move(tile->colours), &tile->exposure);
     if (stop.stop_requested()) return std::nullopt;
     return image;
 }
@@ -218,9 +186,8 @@ FloatImage DevelopGrid(const QuiltSnapshot& quilt, int width, const Look& look, 
     // resolution. Its visits land whole in one cell, not as the studio's splats: no flat field.
     const DensityBuffer grid = DensityBuffer::FromGrid(quilt.grid);
     const DensityField field = *EstimateDensity(grid, nullptr, look.denoise, threads);
-    const PlainDensity plain(grid, nullptr);
-    FoldedTile tile = *FoldTile(quilt, field, &plain, width, height, 1, threads);
-    return FloatImage(width, height, std::move(tile.densities), look, colours, {}, &tile.plain);
+    FoldedTile tile = *FoldTile(quilt, field, true, width, height, 1, threads);
+    return FloatImage(width, height, std::move(tile.densities), look, colours, {}, &tile.exposure);
 }
 
 }  // namespace tilvex::studio

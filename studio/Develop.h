@@ -15,11 +15,13 @@
 namespace tilvex::studio {
 
 // The tile's density per pixel, through the kind's pixel rule, top row first,
-// and the histogram of the plain density at the pixels' centres (when given)
-// that its exposure is taken from.
+// and (when asked) the histogram its exposure is taken from: the density at
+// the pixels' centres that samples reached. A filter's spread into empty
+// ground does not move the black point, and its estimate, truer than the
+// grainy counts, sets the points.
 struct FoldedTile {
     std::vector<float> densities;
-    DensityHistogram plain;
+    DensityHistogram exposure;
     std::vector<std::uint32_t> colours;  // PackColour of the mean sample colour, when colour sums were given
 };
 
@@ -27,7 +29,7 @@ struct FoldedTile {
 // each pixel is a Gaussian (sigma half a pixel) of the 2N x 2N points of an
 // N x N grid a pixel that lie within a pixel of its centre. Empty when stopped.
 // With a band of the picture's rows, those rows only (and their histogram).
-std::optional<FoldedTile> FoldTile(const QuiltSnapshot& quilt, const DensityField& field, const PlainDensity* plain,
+std::optional<FoldedTile> FoldTile(const QuiltSnapshot& quilt, const DensityField& field, bool measureExposure,
                                    int width, int height, int oversample, int threads, std::stop_token stop = {},
                                    const ShareDone& progress = {}, const ColourSums* colours = nullptr,
                                    RowBand rows = {});
@@ -54,9 +56,9 @@ std::optional<FloatImage> Develop(const QuiltSnapshot& quilt, const DensityBuffe
                                   FlatFieldUse flatUse = FlatFieldUse::MakeIfNeeded);
 
 // Develop for a buffer that is not needed afterwards (a render's last
-// develop): the plain density's histogram is taken first and the buffer freed
-// once the estimate is made, so the counts never share memory with the
-// picture being folded. The same picture as Develop's.
+// develop): the buffer is freed once the estimate is made, so the counts
+// never share memory with the picture being folded. The same picture as
+// Develop's.
 std::optional<FloatImage> DevelopSpending(const QuiltSnapshot& quilt, DensityBuffer buffer, int width, const Look& look,
                                           int threads, std::stop_token stop = {}, const ShareDone& progress = {},
                                           const ColourSums* colours = nullptr);

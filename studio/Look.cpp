@@ -115,7 +115,7 @@ void to_json(nlohmann::json& j, const Look& look)
         j["exposure"] = "auto";
     j["vibrancy"] = look.tone.vibrancy;
     j["highlight"] = look.tone.highlight;
-    j["denoise"] = look.denoise.on ? "auto" : "off";
+    j["denoise"] = DenoiseName(look.denoise);
     j["denoiseRadius"] = look.denoise.maxRadius;
     j["denoiseCurve"] = look.denoise.curve;
     j["denoiseMinRadius"] = look.denoise.minRadius;
@@ -151,8 +151,8 @@ void from_json(const nlohmann::json& j, Look& look)
     fields.Read("highlight", look.tone.highlight);
     std::string denoise;
     if (fields.Read("denoise", denoise)) {
-        if (denoise != "auto" && denoise != "off") throw std::invalid_argument("denoise: '" + denoise + "' is not auto or off");
-        look.denoise.on = denoise == "auto";
+        if (!ParseDenoise(denoise, look.denoise))
+            throw std::invalid_argument("denoise: '" + denoise + "' is not auto, kernel or off");
     }
     fields.Read("denoiseRadius", look.denoise.maxRadius);
     fields.Read("denoiseCurve", look.denoise.curve);

@@ -66,7 +66,7 @@ TEST(RenderJob, LooksAndSpecsReadBackAndRefuseWhatTheyDoNotKnow)
     look.tone.exposure = -1.5;
     look.tone.vibrancy = 0.25;
     look.tone.highlight = 0.5;
-    look.denoise = {false, 4.5, 0.7, 1.0};
+    look.denoise = {true, studio::DenoiseFilter::Kernel, 4.5, 0.7, 1.0};
     look.colorBy = studio::ColorBy::Blend;
     look.oversample = 3;
     look.bitDepth = 16;

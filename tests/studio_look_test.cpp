@@ -9,6 +9,7 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <random>
 #include <thread>
 
 #include <nlohmann/json.hpp>
@@ -16,8 +17,10 @@
 #include "engine/QuiltControl.h"
 #include "engine/RenderJob.h"
 #include "engine/TilvexApp.h"
+#include "studio/CellSymmetry.h"
 #include "studio/Develop.h"
 #include "studio/FlatField.h"
+#include "studio/PatchFilter.h"
 #include "studio/PictureExr.h"
 #include "studio/PictureNote.h"
 #include "studio/TileFolder.h"
@@ -92,7 +95,6 @@ TEST(StudioFlatField, UniformFieldDevelopsFlatForEveryKind)
         stopped.request_stop();
         EXPECT_EQ(FlatFieldFor(*quilt, resolution, 2, stopped.get_token()), nullptr);  // and keeps nothing
         const auto flat = FlatFieldFor(*quilt, resolution, 2);
-        const PlainDensity plain(buffer, flat.get());
         // The field of no filter, read from the buffer, is the one made cell by cell.
         const DensityField made = *EstimateDensity(buffer, flat.get(), DenoiseSettings{.on = false}, 2);
         const DensityField read = DensityField::Unfiltered(buffer, flat.get());
@@ -100,17 +102,120 @@ TEST(StudioFlatField, UniformFieldDevelopsFlatForEveryKind)
             const double u = std::fmod(i * 0.7548776662466927, 1.0), v = std::fmod(i * 0.5698402909980532, 1.0);
             ASSERT_EQ(made.Sample(u, v), read.Sample(u, v)) << "kind " << static_cast<int>(kind);
         }
-        for (bool denoise : {false, true}) {
-            const DensityField field = *EstimateDensity(buffer, flat.get(), DenoiseSettings{.on = denoise}, 2);
-            const std::vector<float> d = FoldTile(*quilt, field, &plain, w, h, 1, 2)->densities;
+        for (const DenoiseSettings denoise : {DenoiseSettings{.on = false}, DenoiseSettings{},
+                                              DenoiseSettings{.filter = DenoiseFilter::Kernel}}) {
+            const DensityField field = *EstimateDensity(buffer, flat.get(), denoise, 2);
+            const std::vector<float> d = FoldTile(*quilt, field, false, w, h, 1, 2)->densities;
             double mean = 0.0;
             for (float v : d) mean += v;
             mean /= static_cast<double>(d.size());
             double worst = 0.0;
             for (float v : d) worst = std::max(worst, std::fabs(v / mean - 1.0));
-            EXPECT_LE(worst, 0.02) << "kind " << static_cast<int>(kind) << (denoise ? " denoised" : " plain");
+            EXPECT_LE(worst, 0.02) << "kind " << static_cast<int>(kind) << " denoise " << DenoiseName(denoise);
         }
     }
+}
+
+// The estimate averages the square map's counts over the transpose and the
+// point reflection: the map must commute with both on the torus for any
+// coefficients, plain and detailed, and a map whose shifts differ or whose
+// multiplier is not whole must not be averaged. The averaged buffer is
+// invariant under both and keeps the counts' sum.
+TEST(StudioEstimate, SquareCountsAreAveragedOverTheMapsOwnSymmetries)
+{
+    auto torusClose = [](Complex a, Complex b) {
+        auto d = [](double s, double t) { return std::fabs(s - t - std::round(s - t)); };
+        return d(a.re, b.re) < 1e-7 && d(a.im, b.im) < 1e-7;  // the detailed sums round to about 1e-9
+    };
+    CTilvexApp app(1.0);
+    QuiltSnapshot quilt = *MakeQuilt(QuiltKind::Square, app);
+    RandomSource random;
+    random.Seed(17);
+    for (int detailed : {0, 1}) {
+        for (int trial = 0; trial < 20; ++trial) {
+            SqrMap map;
+            map.detailed = detailed;
+            map.Randomize(random);
+            quilt.maps.square = map;
+            ASSERT_EQ(CellSymmetryOf(quilt), (CellSymmetry{true, true}));
+            for (int k = 0; k < 20; ++k) {
+                const Complex p(random.RandomUnit(), random.RandomUnit());
+                const Complex image = map.Iterate(p);
+                const Complex transposed = map.Iterate(Complex(p.im, p.re));
+                const Complex reflected = map.Iterate(Complex(1.0 - p.re, 1.0 - p.im));
+                EXPECT_TRUE(torusClose(transposed, Complex(image.im, image.re))) << detailed << " " << trial;
+                EXPECT_TRUE(torusClose(reflected, Complex(-image.re, -image.im))) << detailed << " " << trial;
+            }
+        }
+    }
+    quilt.maps.square.shiftX = 0.5;
+    quilt.maps.square.shiftY = 0.0;
+    quilt.maps.square.emm = 1.0;
+    EXPECT_EQ(CellSymmetryOf(quilt), (CellSymmetry{false, true}));
+    quilt.maps.square.shiftY = 0.5;
+    quilt.maps.square.emm = 0.5;
+    EXPECT_EQ(CellSymmetryOf(quilt), (CellSymmetry{true, false}));
+    quilt.kind = QuiltKind::Hex;
+    EXPECT_EQ(CellSymmetryOf(quilt), CellSymmetry{});
+
+    const int n = 37;
+    DensityBuffer buffer(n);
+    std::uint64_t sum = 0;
+    for (int i = 0; i < 3000; ++i) {
+        buffer.Add(buffer.Locate(std::fmod(i * 0.7548776662466927, 1.0) * 0.6, std::fmod(i * 0.5698402909980532, 1.0)));
+        sum += DensityBuffer::kOneVisit;
+    }
+    const DensityBuffer averaged = Symmetrised(buffer, {true, true}, 2);
+    std::uint64_t averagedSum = 0;
+    for (int y = 0; y < n; ++y)
+        for (int x = 0; x < n; ++x) {
+            averagedSum += averaged.At(x, y);
+            ASSERT_EQ(averaged.At(x, y), averaged.At(y, x)) << x << " " << y;
+            ASSERT_EQ(averaged.At(x, y), averaged.At(n - 1 - x, n - 1 - y)) << x << " " << y;
+        }
+    EXPECT_NEAR(static_cast<double>(averagedSum), static_cast<double>(sum), n * n);
+}
+
+// The patch filter takes the noise out of flat ground but keeps a step: two
+// densities side by side with Poisson counts come out with at most a quarter
+// of the noise's variance, the cells two from each step keep their side's
+// mean, and a band of rows is those rows of the whole field.
+TEST(StudioEstimate, PatchFilterSmoothsFlatGroundAndKeepsSteps)
+{
+    const int n = 64;
+    const double low = 20.0, high = 60.0;
+    auto truth = [&](int x) { return x < n / 2 ? low : high; };
+    std::mt19937 engine(5);
+    DensityBuffer buffer(n);
+    for (int y = 0; y < n; ++y) {
+        std::vector<std::uint32_t> row(n);
+        for (int x = 0; x < n; ++x)
+            row[x] = std::poisson_distribution<std::uint32_t>(truth(x))(engine) * DensityBuffer::kOneVisit;
+        buffer.AssignCells(static_cast<std::size_t>(y) * n, row);
+    }
+    const PlainDensity plain(buffer, nullptr);
+    const std::vector<float> whole = *PatchFilter(plain, n, nullptr, 1.0, 2);
+    for (int x = 0; x < n; ++x) {
+        double mean = 0.0, squares = 0.0;
+        for (int y = 0; y < n; ++y) {
+            const double v = whole[static_cast<std::size_t>(y) * n + x];
+            mean += v / n;
+            squares += v * v / n;
+        }
+        const int fromStep = std::min({x, std::abs(x - n / 2), n - x});
+        if (fromStep == 2) {
+            EXPECT_NEAR(mean, truth(x), 0.03 * truth(x)) << "column " << x;
+        }
+        if (fromStep >= 4) {
+            EXPECT_LT(squares - mean * mean, truth(x) / 4) << "column " << x;
+        }
+    }
+    const std::vector<float> band = *PatchFilter(plain, n, nullptr, 1.0, 1, {}, {10, 27});
+    for (int y = 0; y < n; ++y)
+        for (int x = 0; x < n; ++x) {
+            const std::size_t cell = static_cast<std::size_t>(y) * n + x;
+            ASSERT_EQ(band[cell], y >= 10 && y < 27 ? whole[cell] : 0.0f) << x << " " << y;
+        }
 }
 
 // Every look setting on: the same picture for one thread and two, on the

@@ -218,7 +218,7 @@ TEST(StudioPicture, TiledTileHasNoSeamForEveryKind)
         auto buffer = Accumulate(quilt, StudioResolution(*quilt, w), 400000, 0, 2, SimdPath::Auto);
         ASSERT_TRUE(buffer);
         const DensityField field = *EstimateDensity(*buffer, nullptr, DenoiseSettings{.on = false}, 2);
-        std::vector<float> d = FoldTile(*quilt, field, nullptr, w, h, 1, 2)->densities;
+        std::vector<float> d = FoldTile(*quilt, field, false, w, h, 1, 2)->densities;
         auto at = [&](int x, int y) { return static_cast<double>(d[static_cast<std::size_t>(y) * w + x]); };
         // Largest step between horizontal and vertical neighbours inside the tile,
         // against the steps across the right and top edges into the next tile.

@@ -118,11 +118,14 @@ StudioExportDialog::StudioExportDialog(const StudioExportRequest& initial,
     highlight_ = Number(this, 0.0, 1.0, 0.1, 2);
     form->addRow(QStringLiteral("&Highlight:"), highlight_);
 
-    denoise_ = new QCheckBox(QStringLiteral("&Denoise: radius"), this);
+    denoise_ = new QCheckBox(QStringLiteral("&Denoise:"), this);
+    denoiseFilter_ = new QComboBox(this);
+    denoiseFilter_->addItems({QStringLiteral("similar patches"), QStringLiteral("kernel, radius")});
     denoiseRadius_ = Number(this, 0.0, studio::kMaxDenoiseRadius, 1.0, 1);
     denoiseCurve_ = Number(this, 0.0, studio::kMaxDenoiseCurve, 0.1, 2);
     denoiseMinRadius_ = Number(this, 0.0, studio::kMaxDenoiseRadius, 0.5, 1);
     auto* denoise = new QHBoxLayout;
+    denoise->addWidget(denoiseFilter_);
     denoise->addWidget(denoiseRadius_);
     denoise->addWidget(new QLabel(QStringLiteral("curve"), this));
     denoise->addWidget(denoiseCurve_);
@@ -183,7 +186,10 @@ StudioExportDialog::StudioExportDialog(const StudioExportRequest& initial,
     SetLook(initial.look);
     // Every look control redraws the preview.
     const auto changed = [this] { RefreshPreview(); };
-    for (QComboBox* box : {colormap_, colorBy_, bitDepth_}) connect(box, &QComboBox::currentIndexChanged, this, changed);
+    for (QComboBox* box : {colormap_, colorBy_, bitDepth_, denoiseFilter_})
+        connect(box, &QComboBox::currentIndexChanged, this, changed);
+    connect(denoiseFilter_, &QComboBox::currentIndexChanged, this, [this] { EnableKernel(); });
+    connect(denoise_, &QCheckBox::toggled, this, [this] { EnableKernel(); });
     for (QDoubleSpinBox* box : {gamma_, exposure_, vibrancy_, highlight_, denoiseRadius_, denoiseCurve_, denoiseMinRadius_})
         connect(box, &QDoubleSpinBox::valueChanged, this, changed);
     connect(oversample_, &QSpinBox::valueChanged, this, changed);
@@ -193,6 +199,13 @@ StudioExportDialog::StudioExportDialog(const StudioExportRequest& initial,
 }
 
 StudioExportDialog::~StudioExportDialog() { previewRunner_.Cancel(); }
+
+void StudioExportDialog::EnableKernel()
+{
+    denoiseFilter_->setEnabled(denoise_->isChecked());
+    const bool kernel = denoise_->isChecked() && denoiseFilter_->currentIndex() == 1;
+    for (QDoubleSpinBox* box : {denoiseRadius_, denoiseCurve_, denoiseMinRadius_}) box->setEnabled(kernel);
+}
 
 studio::Look StudioExportDialog::Look() const
 {
@@ -209,6 +222,7 @@ studio::Look StudioExportDialog::Look() const
     look.tone.vibrancy = vibrancy_->value();
     look.tone.highlight = highlight_->value();
     look.denoise.on = denoise_->isChecked();
+    look.denoise.filter = denoiseFilter_->currentIndex() == 1 ? studio::DenoiseFilter::Kernel : studio::DenoiseFilter::Patches;
     look.denoise.maxRadius = denoiseRadius_->value();
     look.denoise.curve = denoiseCurve_->value();
     look.denoise.minRadius = std::min(denoiseMinRadius_->value(), look.denoise.maxRadius);
@@ -231,6 +245,8 @@ void StudioExportDialog::SetLook(const studio::Look& look)
     vibrancy_->setValue(look.tone.vibrancy);
     highlight_->setValue(look.tone.highlight);
     denoise_->setChecked(look.denoise.on);
+    denoiseFilter_->setCurrentIndex(look.denoise.filter == studio::DenoiseFilter::Kernel ? 1 : 0);
+    EnableKernel();
     denoiseRadius_->setValue(look.denoise.maxRadius);
     denoiseCurve_->setValue(look.denoise.curve);
     denoiseMinRadius_->setValue(look.denoise.minRadius);

@@ -73,6 +73,8 @@ private:
     void SaveLookFile();
     void LoadLookFile();
     void RefreshPreview();
+    // The kernel's three numbers are for the kernel filter only.
+    void EnableKernel();
 
     StudioExportRequest initial_;
     std::function<QString(const StudioExportRequest&)> checkSize_;
@@ -89,6 +91,7 @@ private:
     QDoubleSpinBox* vibrancy_;
     QDoubleSpinBox* highlight_;
     QCheckBox* denoise_;
+    QComboBox* denoiseFilter_;
     QDoubleSpinBox* denoiseRadius_;
     QDoubleSpinBox* denoiseCurve_;
     QDoubleSpinBox* denoiseMinRadius_;
