@@ -133,14 +133,11 @@ bool BilinearCells(int resolution, double u, double v, std::size_t (&c)[4], doub
     return true;
 }
 
-// Bilinear reading of cell values at unit position (u, v), wrapping at the
-// edges; with a flat field weighted by the cells' coverage.
+// Bilinear reading of cell values: the four cells and weights BilinearCells
+// gives, with a flat field weighted by the cells' coverage.
 template <class At>
-double Bilinear(int resolution, double u, double v, const FlatField* flat, At&& at)
+double Bilinear(const std::size_t (&c)[4], const double (&w)[4], const FlatField* flat, At&& at)
 {
-    std::size_t c[4];
-    double w[4];
-    if (!BilinearCells(resolution, u, v, c, w)) return 0.0;
     double sum = 0.0, weight = 0.0;
     for (int k = 0; k < 4; ++k) {
         const double cw = flat ? w[k] * std::min(flat->Coverage(c[k]), 1.0) : w[k];
@@ -181,28 +178,26 @@ DensityField DensityField::Unfiltered(const DensityBuffer& buffer, const FlatFie
 
 double DensityField::Sample(double u, double v) const
 {
-    if (unfiltered_)
-        return Bilinear(resolution_, u, v, flat_, [this](std::size_t cell) {
-            return static_cast<double>(static_cast<float>(unfiltered_->Cell(cell)));
-        });
-    return Bilinear(resolution_, u, v, flat_, [this](std::size_t cell) { return static_cast<double>(values_[cell]); });
+    bool filled;
+    return Sample(u, v, filled);
 }
 
-bool DensityField::Filled(double u, double v) const
+double DensityField::Sample(double u, double v, bool& filled) const
 {
-    if (filled_.empty()) return Sample(u, v) > 0.0;
     std::size_t c[4];
     double w[4];
-    if (!BilinearCells(resolution_, u, v, c, w)) return false;
-    for (int k = 0; k < 4; ++k)
-        if (w[k] > 0.0 && filled_[c[k]]) return true;
-    return false;
-}
-
-double DensityField::Exposed(double u, double v, const double* sampled) const
-{
-    if (!filled_.empty() && !Filled(u, v)) return 0.0;
-    return sampled ? *sampled : Sample(u, v);
+    filled = false;
+    if (!BilinearCells(resolution_, u, v, c, w)) return 0.0;
+    const double density =
+        unfiltered_ ? Bilinear(c, w, flat_, [this](std::size_t cell) {
+            return static_cast<double>(static_cast<float>(unfiltered_->Cell(cell)));
+        })
+                    : Bilinear(c, w, flat_, [this](std::size_t cell) { return static_cast<double>(values_[cell]); });
+    if (filled_.empty())
+        filled = density > 0.0;
+    else
+        for (int k = 0; k < 4; ++k) filled = filled || (w[k] > 0.0 && filled_[c[k]]);
+    return density;
 }
 
 PlainDensity::PlainDensity(const DensityBuffer& buffer, const FlatField* flat)
@@ -218,7 +213,10 @@ double PlainDensity::Cell(std::size_t cell) const
 
 double PlainDensity::Sample(double u, double v) const
 {
-    return Bilinear(buffer_->Resolution(), u, v, flat_, [this](std::size_t cell) { return Cell(cell); });
+    std::size_t c[4];
+    double w[4];
+    if (!BilinearCells(buffer_->Resolution(), u, v, c, w)) return 0.0;
+    return Bilinear(c, w, flat_, [this](std::size_t cell) { return Cell(cell); });
 }
 
 std::optional<DensityField> EstimateDensity(const DensityBuffer& buffer, const FlatField* flat,

@@ -82,13 +82,10 @@ public:
     // so a cell a fold line barely touches (whose coverage is least certain)
     // counts for little.
     double Sample(double u, double v) const;
-    // Whether the plain density at (u, v) is above 0: some sample reached a
-    // cell the bilinear reading weighs. A field made without that record
-    // answers from its own values.
-    bool Filled(double u, double v) const;
-    // The density an exposure is measured from at (u, v): the field where
-    // Filled, else 0. `sampled` is Sample(u, v) when the caller has it.
-    double Exposed(double u, double v, const double* sampled = nullptr) const;
+    // Sample, and whether the plain density there is above 0 (some sample
+    // reached a cell the reading weighs), as an exposure is measured where
+    // samples landed. A field made without that record answers from its values.
+    double Sample(double u, double v, bool& filled) const;
 
 private:
     int resolution_;

@@ -81,6 +81,7 @@ std::optional<FoldedTile> FoldTile(const QuiltSnapshot& quilt, const DensityFiel
                 float* out = densities.data() + at;
                 for (int col = 0; col < width; ++col) {
                     double sum = 0.0;
+                    bool filled = false;
                     Complex u;
                     for (int j = 0; j < count; ++j) {
                         // Row 0 of the picture is the top; the tile's y counts up from its bottom.
@@ -88,15 +89,18 @@ std::optional<FoldedTile> FoldTile(const QuiltSnapshot& quilt, const DensityFiel
                         for (int i = 0; i < count; ++i) {
                             const double x = WrapInto((col + 0.5 + taps.offset[i]) * sx, quilt.tile.width);
                             u = folder.UnitPosition(x, y);
-                            sum += taps.weight[i] * taps.weight[j] * field.Sample(u.re, u.im);
+                            sum += taps.weight[i] * taps.weight[j] * field.Sample(u.re, u.im, filled);
                         }
                     }
                     out[col] = static_cast<float>(sum);
                     if (measureExposure || colours) {
                         // Without oversampling the one tap was the pixel's centre.
                         if (count > 1) u = PixelCentre(folder, quilt, col, row, sx, sy);
-                        if (measureExposure)
-                            histogram.Add(static_cast<float>(field.Exposed(u.re, u.im, count > 1 ? nullptr : &sum)));
+                        if (measureExposure) {
+                            double exposed = sum;  // the one tap's
+                            if (count > 1) exposed = field.Sample(u.re, u.im, filled);
+                            histogram.Add(filled ? static_cast<float>(exposed) : 0.0f);
+                        }
                         if (colours)
                             packed[at + col] = PackColour(colours->Mean(u.re, u.im));
                     }

@@ -30,7 +30,7 @@ int Wrap(int i, int n)
 // One band's working rows: the band and kMargin rows and columns about it, wrapped.
 struct BandWork {
     int stride = 0;
-    std::vector<float> stable, density, cover, difference, rowSums, sum, weight;
+    std::vector<float> stable, density, cover, difference, rowSums, pair, sum, weight;
 
     BandWork(int resolution)
         : stride(resolution + 2 * kMargin)
@@ -41,7 +41,8 @@ struct BandWork {
         cover.resize(padded);
         difference.resize(padded);
         rowSums.resize(padded);
-        sum.resize(static_cast<std::size_t>(kBandRows) * resolution);
+        pair.resize(static_cast<std::size_t>(stride));
+        sum.resize(static_cast<std::size_t>(kBandRows) * stride);
         weight.resize(sum.size());
     }
 };
@@ -78,45 +79,85 @@ std::optional<std::vector<float>> PatchFilter(const PlainDensity& plain, int res
                     w.stable[at] = 2.0f * std::sqrt(d * scale + 0.375f);
                 }
             }
+            // The sums in padded columns: a pair's second cell may lie in a margin column, folded back below.
             std::fill(w.sum.begin(), w.sum.end(), 0.0f);
             std::fill(w.weight.begin(), w.weight.end(), 0.0f);
-            for (int dy = -kPatchReach; dy <= kPatchReach; ++dy)
-                for (int dx = -kPatchReach; dx <= kPatchReach; ++dx) {
+            for (int j = 0; j < count; ++j) {
+                const std::size_t row = static_cast<std::size_t>(j + kMargin) * stride, at = static_cast<std::size_t>(j) * stride;
+                for (int i = kMargin; i < kMargin + n; ++i) {
+                    w.sum[at + i] = w.cover[row + i] * w.density[row + i];
+                    w.weight[at + i] = w.cover[row + i];
+                }
+            }
+            // A pair of cells weighs the same for each: each offset of one half
+            // of the window is taken once, from the first cell of each pair
+            // (every column of the band, and the rows above it whose partner
+            // lies in the band), and added to both.
+            for (int dy = 0; dy <= kPatchReach; ++dy)
+                for (int dx = dy == 0 ? 1 : -kPatchReach; dx <= kPatchReach; ++dx) {
                     const std::ptrdiff_t shift = static_cast<std::ptrdiff_t>(dy) * stride + dx;
                     // Squared differences over the rows the patches read, then sums along rows.
-                    for (int j = kPatchReach; j < padRows - kPatchReach; ++j) {
+                    for (int j = kMargin - dy - kPatch; j < kMargin + count + kPatch; ++j) {
                         const float* a = w.stable.data() + static_cast<std::size_t>(j) * stride;
                         const float* b = a + shift;
                         float* d = w.difference.data() + static_cast<std::size_t>(j) * stride;
-                        for (int i = kPatchReach; i < stride - kPatchReach; ++i) d[i] = (a[i] - b[i]) * (a[i] - b[i]);
+                        for (int i = kMargin - kPatch; i < kMargin + n + kPatch; ++i) d[i] = (a[i] - b[i]) * (a[i] - b[i]);
                         float* r = w.rowSums.data() + static_cast<std::size_t>(j) * stride;
-                        for (int i = kMargin; i < stride - kMargin; ++i) r[i] = d[i - 1] + d[i] + d[i + 1];
+                        for (int i = kMargin; i < kMargin + n; ++i) r[i] = d[i - 1] + d[i] + d[i + 1];
                     }
-                    for (int j = 0; j < count; ++j) {
+                    for (int j = -dy; j < count; ++j) {
                         const std::size_t row = static_cast<std::size_t>(j + kMargin) * stride;
                         const float* above = w.rowSums.data() + row - stride;
                         const float* here = w.rowSums.data() + row;
                         const float* below = w.rowSums.data() + row + stride;
-                        const float* other = w.density.data() + row + shift;
-                        const float* otherCover = w.cover.data() + row + shift;
-                        float* sum = w.sum.data() + static_cast<std::size_t>(j) * n;
-                        float* weight = w.weight.data() + static_cast<std::size_t>(j) * n;
-                        for (int x = 0; x < n; ++x) {
-                            const int i = x + kMargin;
+                        float* pair = w.pair.data();
+                        for (int i = kMargin; i < kMargin + n; ++i) {
                             const float mean = (above[i] + here[i] + below[i]) * (1.0f / 9.0f);
                             const float t = std::max(mean - 2.0f, 0.0f) * invSimilarity;
                             const float f = std::max(1.0f - 0.5f * t, 0.0f);
-                            const float k = f * f * otherCover[i];
-                            sum[x] += k * other[i];
-                            weight[x] += k;
+                            pair[i] = f * f;
+                        }
+                        if (j >= 0) {
+                            const float* other = w.density.data() + row + shift;
+                            const float* otherCover = w.cover.data() + row + shift;
+                            float* sum = w.sum.data() + static_cast<std::size_t>(j) * stride;
+                            float* weight = w.weight.data() + static_cast<std::size_t>(j) * stride;
+                            for (int i = kMargin; i < kMargin + n; ++i) {
+                                const float k = pair[i] * otherCover[i];
+                                sum[i] += k * other[i];
+                                weight[i] += k;
+                            }
+                        }
+                        if (j + dy < count) {
+                            const float* first = w.density.data() + row;
+                            const float* firstCover = w.cover.data() + row;
+                            float* sum = w.sum.data() + static_cast<std::size_t>(j + dy) * stride + dx;
+                            float* weight = w.weight.data() + static_cast<std::size_t>(j + dy) * stride + dx;
+                            for (int i = kMargin; i < kMargin + n; ++i) {
+                                const float k = pair[i] * firstCover[i];
+                                sum[i] += k * first[i];
+                                weight[i] += k;
+                            }
                         }
                     }
                 }
             for (int j = 0; j < count; ++j) {
+                float* sum = w.sum.data() + static_cast<std::size_t>(j) * stride;
+                float* weight = w.weight.data() + static_cast<std::size_t>(j) * stride;
+                for (int m = 0; m < kPatchReach; ++m) {
+                    const int left = kMargin - 1 - m, right = kMargin + n + m;
+                    const int leftCell = kMargin + Wrap(-1 - m, n), rightCell = kMargin + Wrap(m, n);
+                    sum[leftCell] += sum[left];
+                    weight[leftCell] += weight[left];
+                    sum[rightCell] += sum[right];
+                    weight[rightCell] += weight[right];
+                }
+            }
+            for (int j = 0; j < count; ++j) {
                 const std::size_t row = static_cast<std::size_t>(j + kMargin) * stride;
                 float* out = values.data() + static_cast<std::size_t>(y0 + j) * n;
                 for (int x = 0; x < n; ++x) {
-                    const std::size_t at = static_cast<std::size_t>(j) * n + x;
+                    const std::size_t at = static_cast<std::size_t>(j) * stride + x + kMargin;
                     out[x] = w.cover[row + x + kMargin] > 0.0f && w.weight[at] > 0.0f ? w.sum[at] / w.weight[at] : 0.0f;
                 }
             }
