@@ -19,12 +19,6 @@ namespace {
 constexpr int kBoxes = 3;
 constexpr int kBandRows = 64;
 
-int Wrap(long long i, int n)
-{
-    const long long r = i % n;
-    return static_cast<int>(r < 0 ? r + n : r);
-}
-
 // The filter scatters, as flame renderers' does: each cell spreads its
 // count over its own kernel, so a dense ridge keeps its edge while the few
 // samples of a sparse area are spread wide, and empty cells spread nothing.
@@ -54,11 +48,11 @@ public:
         if (!flat) return;
         cover_.assign(static_cast<std::size_t>(rows + 2 * margin_ + 1) * stride_, 0);
         for (int j = 0; j < rows + 2 * margin_; ++j) {
-            const std::size_t row = static_cast<std::size_t>(Wrap(firstRow - margin_ + j, resolution_)) * resolution_;
+            const std::size_t row = static_cast<std::size_t>(WrapCell(firstRow - margin_ + j, resolution_)) * resolution_;
             const std::size_t above = static_cast<std::size_t>(j) * stride_, here = above + stride_;
             std::uint64_t run = 0;
             for (int i = 0; i < resolution_ + 2 * margin_; ++i) {
-                run += flat->Counts()[row + static_cast<std::size_t>(Wrap(i - margin_, resolution_))];
+                run += flat->Counts()[row + static_cast<std::size_t>(WrapCell(i - margin_, resolution_))];
                 cover_[here + i + 1] = cover_[above + i + 1] + run;
             }
         }
@@ -104,7 +98,7 @@ public:
             std::uint64_t run = 0;
             for (int i = 0; i < width; ++i) {
                 run += c[i];
-                count[static_cast<std::size_t>(Wrap(i - margin_, resolution_))] += run;
+                count[static_cast<std::size_t>(WrapCell(i - margin_, resolution_))] += run;
             }
             for (int x = 0; x < resolution_; ++x) out(firstRow_ + j, x, count[static_cast<std::size_t>(x)]);
         }
@@ -124,7 +118,7 @@ bool BilinearCells(int resolution, double u, double v, std::size_t (&c)[4], doub
     if (!(std::fabs(x) < 1e9 && std::fabs(y) < 1e9)) return false;
     const double fx = std::floor(x), fy = std::floor(y);
     const double ax = x - fx, ay = y - fy;
-    const int x0 = Wrap(static_cast<long long>(fx), resolution), y0 = Wrap(static_cast<long long>(fy), resolution);
+    const int x0 = WrapCell(static_cast<long long>(fx), resolution), y0 = WrapCell(static_cast<long long>(fy), resolution);
     const int x1 = x0 + 1 == resolution ? 0 : x0 + 1;
     const int y1 = y0 + 1 == resolution ? 0 : y0 + 1;
     auto cell = [resolution](int cx, int cy) { return static_cast<std::size_t>(cy) * resolution + cx; };
@@ -150,7 +144,108 @@ double Bilinear(const std::size_t (&c)[4], const double (&w)[4], const FlatField
 // The flame renderers' adaptive kernel over the counts (DenoiseFilter::Kernel).
 std::optional<std::vector<float>> KernelFilter(const DensityBuffer& buffer, const FlatField* flat,
                                                const DenoiseSettings& settings, int threads, std::stop_token stop,
-                                               RowBand rows);
+                                               RowBand rows)
+{
+    const int resolution = buffer.Resolution();
+    const std::span<const std::uint32_t> cells = buffer.Cells();
+    std::vector<float> values(cells.size());
+    tbb::task_arena arena(ThreadCount(threads));
+    const double maxRadius = std::clamp(settings.maxRadius, 0.0, kMaxDenoiseRadius);
+    const double minRadius = std::clamp(settings.minRadius, 0.0, maxRadius);
+    const int margin = static_cast<int>(std::lround(maxRadius)) + 1;
+    // The kernel radius at (x, y) from the visits per full cell of its 3 x 3 neighbourhood.
+    auto radiusAt = [&](int x, int y) {
+        double count = 0.0, cover = 0.0;
+        for (int j = -1; j <= 1; ++j) {
+            const std::size_t row = static_cast<std::size_t>(WrapCell(y + j, resolution)) * resolution;
+            for (int i = -1; i <= 1; ++i) {
+                const std::size_t cell = row + static_cast<std::size_t>(WrapCell(x + i, resolution));
+                count += cells[cell];
+                cover += flat ? flat->Coverage(cell) : 1.0;
+            }
+        }
+        const double n = cover > 0.0 ? count / DensityBuffer::kOneVisit / cover : 0.0;
+        return n > 0.0 ? std::clamp(maxRadius * std::pow(n, -settings.curve), minRadius, maxRadius) : maxRadius;
+    };
+    // A kernel as boxes and their weights: kBoxes nested squares of radius
+    // r k / kBoxes, each normalised (so the weight falls towards the edge),
+    // and each between the two whole radii around it, so a kernel grows
+    // smoothly with r from the cell alone.
+    struct Kernel {
+        int count = 0;
+        int n[2 * kBoxes];
+        double weight[2 * kBoxes];
+    };
+    auto kernelOf = [](double radius, Kernel& kernel) {
+        kernel.count = 0;
+        for (int k = 1; k <= kBoxes; ++k) {
+            const double t = radius * k / kBoxes;
+            const int whole = static_cast<int>(t);
+            const double f = t - whole;
+            for (int side = 0; side < 2; ++side) {
+                const double share = (side ? f : 1.0 - f) / kBoxes;
+                if (share <= 0.0) continue;
+                const int n = whole + side;
+                kernel.n[kernel.count] = n;
+                kernel.weight[kernel.count++] = share / ((2.0 * n + 1) * (2.0 * n + 1));
+            }
+        }
+    };
+    // Each cell's radius once, for the rows the bands and their margins read:
+    // a band's margins and its coverage would otherwise ask for it again.
+    // Only filled cells scatter; without a flat field no other cell needs one.
+    std::vector<double> radii(cells.size());
+    const int radiusRows = std::min(resolution, rows.Count() + 2 * margin);
+    arena.execute([&] {
+        tbb::parallel_for(0, radiusRows, [&](int j) {
+            const int y = radiusRows == resolution ? j : WrapCell(rows.first - margin + j, resolution);
+            for (int x = 0; x < resolution; ++x) {
+                const std::size_t cell = static_cast<std::size_t>(y) * resolution + x;
+                if (flat || cells[cell]) radii[cell] = radiusAt(x, y);
+            }
+        });
+    });
+    tbb::enumerable_thread_specific<BandScatter> bands([&] { return BandScatter(resolution, margin, kBandRows); });
+    const int bandCount = (rows.Count() + kBandRows - 1) / kBandRows;
+    arena.execute([&] {
+        tbb::parallel_for(0, bandCount, [&](int band) {
+            if (stop.stop_requested()) return;
+            const int y0 = rows.first + band * kBandRows, y1 = std::min(rows.last, y0 + kBandRows);
+            BandScatter& scatter = bands.local();
+            scatter.Start(y0, y1 - y0, flat);
+            Kernel kernel;
+            for (int y = y0 - margin; y < y1 + margin; ++y) {
+                const int row = WrapCell(y, resolution);
+                for (int x = 0; x < resolution; ++x) {
+                    const std::uint32_t count = cells[static_cast<std::size_t>(row) * resolution + x];
+                    if (!count) continue;
+                    kernelOf(radii[static_cast<std::size_t>(row) * resolution + x], kernel);
+                    for (int k = 0; k < kernel.count; ++k)
+                        scatter.Box(x, y, kernel.n[k],
+                                    static_cast<std::uint64_t>(std::llround(count * kernel.weight[k] * BandScatter::kScale)));
+                }
+            }
+            scatter.Finish([&](int y, int x, std::uint64_t count) {
+                const std::size_t cell = static_cast<std::size_t>(y) * resolution + x;
+                double coverage = 1.0;
+                if (flat) {
+                    // The coverage this cell's own kernel sees.
+                    kernelOf(radii[cell], kernel);
+                    coverage = 0.0;
+                    for (int k = 0; k < kernel.count; ++k)
+                        coverage += kernel.weight[k] * static_cast<double>(scatter.Cover(x, y, kernel.n[k]));
+                    coverage /= flat->Full();
+                }
+                values[cell] = coverage < kMinCoverage
+                                   ? 0.0f
+                                   : static_cast<float>(static_cast<double>(count) /
+                                                        (BandScatter::kScale * DensityBuffer::kOneVisit) / coverage);
+            });
+        });
+    });
+    if (stop.stop_requested()) return std::nullopt;
+    return values;
+}
 
 }  // namespace
 
@@ -253,114 +348,5 @@ std::optional<DensityField> EstimateDensity(const DensityBuffer& buffer, const F
     if (!values) return std::nullopt;
     return DensityField(resolution, std::move(*values), flat, std::move(filled));
 }
-
-namespace {
-
-std::optional<std::vector<float>> KernelFilter(const DensityBuffer& buffer, const FlatField* flat,
-                                               const DenoiseSettings& settings, int threads, std::stop_token stop,
-                                               RowBand rows)
-{
-    const int resolution = buffer.Resolution();
-    const std::span<const std::uint32_t> cells = buffer.Cells();
-    std::vector<float> values(cells.size());
-    tbb::task_arena arena(ThreadCount(threads));
-    const double maxRadius = std::clamp(settings.maxRadius, 0.0, kMaxDenoiseRadius);
-    const double minRadius = std::clamp(settings.minRadius, 0.0, maxRadius);
-    const int margin = static_cast<int>(std::lround(maxRadius)) + 1;
-    // The kernel radius at (x, y) from the visits per full cell of its 3 x 3 neighbourhood.
-    auto radiusAt = [&](int x, int y) {
-        double count = 0.0, cover = 0.0;
-        for (int j = -1; j <= 1; ++j) {
-            const std::size_t row = static_cast<std::size_t>(Wrap(y + j, resolution)) * resolution;
-            for (int i = -1; i <= 1; ++i) {
-                const std::size_t cell = row + static_cast<std::size_t>(Wrap(x + i, resolution));
-                count += cells[cell];
-                cover += flat ? flat->Coverage(cell) : 1.0;
-            }
-        }
-        const double n = cover > 0.0 ? count / DensityBuffer::kOneVisit / cover : 0.0;
-        return n > 0.0 ? std::clamp(maxRadius * std::pow(n, -settings.curve), minRadius, maxRadius) : maxRadius;
-    };
-    // A kernel as boxes and their weights: kBoxes nested squares of radius
-    // r k / kBoxes, each normalised (so the weight falls towards the edge),
-    // and each between the two whole radii around it, so a kernel grows
-    // smoothly with r from the cell alone.
-    struct Kernel {
-        int count = 0;
-        int n[2 * kBoxes];
-        double weight[2 * kBoxes];
-    };
-    auto kernelOf = [](double radius, Kernel& kernel) {
-        kernel.count = 0;
-        for (int k = 1; k <= kBoxes; ++k) {
-            const double t = radius * k / kBoxes;
-            const int whole = static_cast<int>(t);
-            const double f = t - whole;
-            for (int side = 0; side < 2; ++side) {
-                const double share = (side ? f : 1.0 - f) / kBoxes;
-                if (share <= 0.0) continue;
-                const int n = whole + side;
-                kernel.n[kernel.count] = n;
-                kernel.weight[kernel.count++] = share / ((2.0 * n + 1) * (2.0 * n + 1));
-            }
-        }
-    };
-    // Each cell's radius once, for the rows the bands and their margins read:
-    // a band's margins and its coverage would otherwise ask for it again.
-    // Only filled cells scatter; without a flat field no other cell needs one.
-    std::vector<double> radii(cells.size());
-    const int radiusRows = std::min(resolution, rows.Count() + 2 * margin);
-    arena.execute([&] {
-        tbb::parallel_for(0, radiusRows, [&](int j) {
-            const int y = radiusRows == resolution ? j : Wrap(rows.first - margin + j, resolution);
-            for (int x = 0; x < resolution; ++x) {
-                const std::size_t cell = static_cast<std::size_t>(y) * resolution + x;
-                if (flat || cells[cell]) radii[cell] = radiusAt(x, y);
-            }
-        });
-    });
-    tbb::enumerable_thread_specific<BandScatter> bands([&] { return BandScatter(resolution, margin, kBandRows); });
-    const int bandCount = (rows.Count() + kBandRows - 1) / kBandRows;
-    arena.execute([&] {
-        tbb::parallel_for(0, bandCount, [&](int band) {
-            if (stop.stop_requested()) return;
-            const int y0 = rows.first + band * kBandRows, y1 = std::min(rows.last, y0 + kBandRows);
-            BandScatter& scatter = bands.local();
-            scatter.Start(y0, y1 - y0, flat);
-            Kernel kernel;
-            for (int y = y0 - margin; y < y1 + margin; ++y) {
-                const int row = Wrap(y, resolution);
-                for (int x = 0; x < resolution; ++x) {
-                    const std::uint32_t count = cells[static_cast<std::size_t>(row) * resolution + x];
-                    if (!count) continue;
-                    kernelOf(radii[static_cast<std::size_t>(row) * resolution + x], kernel);
-                    for (int k = 0; k < kernel.count; ++k)
-                        scatter.Box(x, y, kernel.n[k],
-                                    static_cast<std::uint64_t>(std::llround(count * kernel.weight[k] * BandScatter::kScale)));
-                }
-            }
-            scatter.Finish([&](int y, int x, std::uint64_t count) {
-                const std::size_t cell = static_cast<std::size_t>(y) * resolution + x;
-                double coverage = 1.0;
-                if (flat) {
-                    // The coverage this cell's own kernel sees.
-                    kernelOf(radii[cell], kernel);
-                    coverage = 0.0;
-                    for (int k = 0; k < kernel.count; ++k)
-                        coverage += kernel.weight[k] * static_cast<double>(scatter.Cover(x, y, kernel.n[k]));
-                    coverage /= flat->Full();
-                }
-                values[cell] = coverage < kMinCoverage
-                                   ? 0.0f
-                                   : static_cast<float>(static_cast<double>(count) /
-                                                        (BandScatter::kScale * DensityBuffer::kOneVisit) / coverage);
-            });
-        });
-    });
-    if (stop.stop_requested()) return std::nullopt;
-    return values;
-}
-
-}  // namespace
 
 }  // namespace tilvex::studio

@@ -39,6 +39,13 @@ const char* DenoiseName(const DenoiseSettings& settings);
 // Sets on and filter from a name; false for any other text.
 bool ParseDenoise(const std::string& name, DenoiseSettings& settings);
 
+// Cell index i of a side of n cells, wrapped onto the torus.
+inline int WrapCell(long long i, int n)
+{
+    const long long r = i % n;
+    return static_cast<int>(r < 0 ? r + n : r);
+}
+
 inline constexpr double kMaxDenoiseRadius = 32.0, kMaxDenoiseCurve = 4.0;
 
 // The buffer's counts over the fold's coverage, cell by cell, read

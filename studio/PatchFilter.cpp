@@ -21,12 +21,6 @@ constexpr int kMargin = kPatchReach + kPatch;
 // (1 - t / 2)^2 with t the excess over kSimilarity^2.
 constexpr float kSimilarity = 0.5f;
 
-int Wrap(int i, int n)
-{
-    const int r = i % n;
-    return r < 0 ? r + n : r;
-}
-
 // One band's working rows: the band and kMargin rows and columns about it, wrapped.
 struct BandWork {
     int stride = 0;
@@ -67,9 +61,9 @@ std::optional<std::vector<float>> PatchFilter(const PlainDensity& plain, int res
             const int y0 = rows.first + band * kBandRows, count = std::min(kBandRows, rows.last - y0);
             const int padRows = count + 2 * kMargin, stride = w.stride;
             for (int j = 0; j < padRows; ++j) {
-                const std::size_t from = static_cast<std::size_t>(Wrap(y0 - kMargin + j, n)) * n;
+                const std::size_t from = static_cast<std::size_t>(WrapCell(y0 - kMargin + j, n)) * n;
                 for (int i = 0; i < stride; ++i) {
-                    const std::size_t cell = from + static_cast<std::size_t>(Wrap(i - kMargin, n));
+                    const std::size_t cell = from + static_cast<std::size_t>(WrapCell(i - kMargin, n));
                     const double coverage = flat ? std::min(flat->Coverage(cell), 1.0) : 1.0;
                     const std::size_t at = static_cast<std::size_t>(j) * stride + i;
                     const bool covered = coverage >= kMinCoverage;
@@ -146,7 +140,7 @@ std::optional<std::vector<float>> PatchFilter(const PlainDensity& plain, int res
                 float* weight = w.weight.data() + static_cast<std::size_t>(j) * stride;
                 for (int m = 0; m < kPatchReach; ++m) {
                     const int left = kMargin - 1 - m, right = kMargin + n + m;
-                    const int leftCell = kMargin + Wrap(-1 - m, n), rightCell = kMargin + Wrap(m, n);
+                    const int leftCell = kMargin + WrapCell(-1 - m, n), rightCell = kMargin + WrapCell(m, n);
                     sum[leftCell] += sum[left];
                     weight[leftCell] += weight[left];
                     sum[rightCell] += sum[right];
