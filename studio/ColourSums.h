@@ -9,6 +9,7 @@
 #include "studio/ColorMap.h"
 #include "studio/DensityBuffer.h"
 #include "studio/HugePages.h"
+#include "studio/Prefetch.h"
 
 namespace tilvex::studio {
 
@@ -52,7 +53,7 @@ public:
     void PrefetchVisit(std::uint64_t visit) const
     {
         const std::size_t at = Locate(visit);
-        if (at != kNowhere) __builtin_prefetch(sums_.get() + at, 1);
+        if (at != kNowhere) PrefetchLine(sums_.get() + at);
     }
     void Merge(const ColourSums& other)
     {

@@ -9,6 +9,7 @@
 
 #include "core/QuiltMap.h"
 #include "studio/HugePages.h"
+#include "studio/Prefetch.h"
 
 namespace tilvex::studio {
 
@@ -50,13 +51,6 @@ public:
         const auto wy = static_cast<std::uint32_t>((y - fy) * 16.0 + 0.5);
         return FootprintAt(Wrap(static_cast<long long>(fx)), Wrap(static_cast<long long>(fy)), wx, wy);
     }
-    // Asks for the footprint's two rows ahead of Add: a large buffer misses the
-    // cache on nearly every visit, and the orbit's next steps hide the wait.
-    void Prefetch(const Footprint& f) const
-    {
-        __builtin_prefetch(cells_.get() + f.cell[0], 1);
-        __builtin_prefetch(cells_.get() + f.cell[2], 1);
-    }
     void Add(const Footprint& f)
     {
         for (int k = 0; k < 4; ++k) Add(f.cell[k], f.weight[k]);
@@ -82,8 +76,8 @@ public:
     {
         const std::size_t row = static_cast<std::size_t>((visit & kNoVisit) >> kVisitRowShift) * resolution_;
         const std::size_t x = visit >> 10 & 0xFFFFF;
-        __builtin_prefetch(cells_.get() + row + x, 1);
-        __builtin_prefetch(cells_.get() + (row + resolution_ == size_ ? 0 : row + resolution_) + x, 1);
+        PrefetchLine(cells_.get() + row + x);
+        PrefetchLine(cells_.get() + (row + resolution_ == size_ ? 0 : row + resolution_) + x);
     }
 
     // Adds other's counts, saturating: the order of merges does not matter.
