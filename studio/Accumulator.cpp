@@ -107,11 +107,8 @@ bool Accumulator::Run(std::uint64_t samples, int threads, std::stop_token stop, 
     for (int c = shareFirst_; c < shareEnd_; ++c) owed += ShareOf(c, target_) - chunks_[c]->done;
     tbb::task_arena arena(ThreadCount(threads));
     const VisitBands bands(buffer_);
-    // Each worker's colours are summed apart (a cell's four sums would not fit the density's locks).
-    const int colourResolution = colours_ ? buffer_.Resolution() : 1;
-    tbb::enumerable_thread_specific<ColourSums> colourSums([colourResolution] { return ColourSums(colourResolution); });
     tbb::enumerable_thread_specific<std::unique_ptr<VisitBins>> bins([&] {
-        return colouring_ ? std::make_unique<VisitBins>(bands, &colourSums.local(), &colouring_->colours)
+        return colouring_ ? std::make_unique<VisitBins>(bands, &*colours_, &colouring_->colours)
                           : std::make_unique<VisitBins>(bands);
     });
     std::atomic<std::uint64_t> taken{0};
@@ -143,7 +140,6 @@ bool Accumulator::Run(std::uint64_t samples, int threads, std::stop_token stop, 
         });
     });
     bins.clear();  // their last visits (and colours) go in
-    if (colours_) colourSums.combine_each([this](const ColourSums& c) { colours_->Merge(c); });
     if (!stop.stop_requested()) return true;
     for (int c = shareFirst_; c < shareEnd_; ++c)
         if (chunks_[c]->done < ShareOf(c, target_)) return false;

@@ -27,7 +27,7 @@ public:
     // For a density buffer of `densityResolution` cells a side.
     explicit ColourSums(int densityResolution)
         : density_(std::max(densityResolution, 1)),
-          shift_(density_ <= kFinest ? 1 : 2),
+          shift_(density_ <= kFinest ? 1 : kMostRowsShift),
           resolution_(((density_ - 1) >> shift_) + 1),
           cellsPerUnit_(static_cast<double>(density_) / (1 << shift_)),
           size_(4 * static_cast<std::size_t>(resolution_) * resolution_),
@@ -55,10 +55,6 @@ public:
         const std::size_t at = Locate(visit);
         if (at != kNowhere) PrefetchLine(sums_.get() + at);
     }
-    void Merge(const ColourSums& other)
-    {
-        for (std::size_t i = 0; i < size_; ++i) sums_[i] += other.sums_[i];
-    }
     // Four sums a cell, red, green, blue and count; for sums made elsewhere,
     // sums [first, first + sums.size()) become the whole render's.
     std::span<const std::uint32_t> Sums() const { return {sums_.get(), size_}; }
@@ -73,6 +69,7 @@ public:
     RgbF Mean(double u, double v) const;
 
     static constexpr int kFinest = 2048;  // density cells a side still coloured in 2 x 2 cells
+    static constexpr int kMostRowsShift = 2;  // a cell spans at most 2^kMostRowsShift rows of the buffer
 
 private:
     static constexpr std::size_t kNowhere = ~std::size_t{0};

@@ -26,7 +26,9 @@ VisitBands::VisitBands(DensityBuffer& buffer) : buffer_(buffer), binSize_(kBinVi
     const auto res = static_cast<std::size_t>(buffer.Resolution());
     const std::size_t binBytes = std::min(res * res * sizeof(std::uint32_t) / 2, kMostBinBytes);
     const std::size_t wanted = std::max<std::size_t>(binBytes / (kBinVisits * sizeof(std::uint64_t)), 1);
-    const int rowsShift = std::bit_width(std::max<std::size_t>(res / wanted, 1)) - 1;
+    // At least a colour cell's rows a band: a band's lock and the next's then
+    // cover every colour cell its visits reach.
+    const int rowsShift = std::max(static_cast<int>(std::bit_width(std::max<std::size_t>(res / wanted, 1))) - 1, ColourSums::kMostRowsShift);
     shift_ = DensityBuffer::kVisitRowShift + rowsShift;
     count_ = static_cast<int>(((res - 1) >> rowsShift) + 1);
     locks_ = std::make_unique<std::mutex[]>(static_cast<std::size_t>(count_));
@@ -80,8 +82,20 @@ void VisitBins::Flush(std::size_t band)
             add(visit(i));
         }
     };
+    // A coloured visit adds its colour in the same sweep: its two sets of lines are asked for together.
     const auto add = [&] {
-        sweep([&](std::uint64_t v) { buffer.PrefetchVisit(v); }, [&](std::uint64_t v) { buffer.AddVisit(v); });
+        if (colours_)
+            sweep(
+                [&](std::uint64_t v) {
+                    buffer.PrefetchVisit(v);
+                    colours_->PrefetchVisit(v);
+                },
+                [&](std::uint64_t v) {
+                    buffer.AddVisit(v);
+                    colours_->AddVisit(v, *map_);
+                });
+        else
+            sweep([&](std::uint64_t v) { buffer.PrefetchVisit(v); }, [&](std::uint64_t v) { buffer.AddVisit(v); });
     };
     if (bands_.Count() == 1) {
         const auto lock = bands_.LockOnly();
@@ -90,9 +104,6 @@ void VisitBins::Flush(std::size_t band)
         const auto lock = bands_.LockPair(static_cast<int>(band));
         add();
     }
-    // The colour sums are the worker's own: no lock.
-    if (colours_)
-        sweep([&](std::uint64_t v) { colours_->PrefetchVisit(v); }, [&](std::uint64_t v) { colours_->AddVisit(v, *map_); });
     fill_[band] = 0;
 }
 

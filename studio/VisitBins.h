@@ -39,8 +39,7 @@ private:
 // Visits reach a bin a cache line at a time, past the caches, from a small
 // staging line per band that stays in them. Sums are integers, so the buffer
 // ends the same in any order of adds. Coloured visits add their colours to the
-// worker's own colour sums as well, bin by bin, whose lines then come in
-// together too.
+// render's colour sums in the same sweep, under the same locks.
 class VisitBins {
 public:
     explicit VisitBins(const VisitBands& bands, ColourSums* colours = nullptr, const ColorMap* map = nullptr);

@@ -4,6 +4,7 @@
 #include <cmath>
 #include <limits>
 #include <random>
+#include <thread>
 
 #include "engine/QuiltControl.h"
 #include "engine/TilvexApp.h"
@@ -159,21 +160,20 @@ TEST(StudioAccumulation, SharesOfTheChunksMergeIntoOneRun)
     }
 }
 
-// Visits gathered in bins by band, by two workers at once, and added bin by
-// bin give the buffer that adding each at once gives: wrapping rows and
-// columns included, for one band and for many. The colours they carry reach
-// each worker's own sums as adding each at once would, and leave the density alone.
+// Visits gathered in bins by band, by two workers at once on two threads, and
+// added bin by bin give the buffer that adding each at once gives: wrapping
+// rows and columns included, for one band and for many. The colours they carry
+// reach the shared colour sums as adding each at once would, also where a band
+// would otherwise hold fewer rows than a colour cell (3001), and leave the density alone.
 TEST(StudioAccumulation, BinnedVisitsAddUpToDirectAdds)
 {
     std::mt19937_64 random(3);
     std::uniform_real_distribution<double> unit(-0.01, 1.01);
     const ColorMap map = *ColorMap::Named("viridis", {});
-    for (int res : {8, 300, 2048, 2100}) {
+    for (int res : {8, 300, 2048, 2100, 3001}) {
         DensityBuffer direct(res), binned(res);
-        ColourSums directColours(res), firstColours(res), secondColours(res);
-        const VisitBands bands(binned);
-        auto first = std::make_unique<VisitBins>(bands, &firstColours, &map);
-        auto second = std::make_unique<VisitBins>(bands, &secondColours, &map);
+        ColourSums directColours(res), sharedColours(res);
+        std::vector<std::uint64_t> worker[2];
         alignas(64) double u[kLanes], v[kLanes];
         alignas(64) std::uint64_t visits[kLanes];
         for (int i = 0; i < 200000; ++i) {
@@ -183,16 +183,24 @@ TEST(StudioAccumulation, BinnedVisitsAddUpToDirectAdds)
             for (int l = 0; l < kLanes; ++l) {
                 const std::uint64_t visit = (visits[l] & DensityBuffer::kNoVisit) |
                                             (random() & 0xFF) << DensityBuffer::kVisitEntryShift;
-                (l % 2 ? first : second)->Add(visit);
+                worker[l % 2].push_back(visit);
                 direct.Add(direct.Unpack(visit));
                 directColours.AddVisit(visit, map);
             }
         }
-        first.reset();
-        second.reset();
+        const VisitBands bands(binned);
+        // The locks cover the shared colour sums only if a band holds a colour cell's rows.
+        EXPECT_TRUE(bands.Count() == 1 || bands.Shift() - DensityBuffer::kVisitRowShift >= ColourSums::kMostRowsShift);
+        {
+            std::jthread threads[2];
+            for (int w = 0; w < 2; ++w)
+                threads[w] = std::jthread([&, w] {
+                    VisitBins bins(bands, &sharedColours, &map);
+                    for (std::uint64_t visit : worker[w]) bins.Add(visit);
+                });
+        }
         EXPECT_EQ(CellsOf(binned), CellsOf(direct)) << res << " cells a side, " << bands.Count() << " bands";
-        firstColours.Merge(secondColours);
-        EXPECT_TRUE(std::ranges::equal(firstColours.Sums(), directColours.Sums())) << res << " cells a side";
+        EXPECT_TRUE(std::ranges::equal(sharedColours.Sums(), directColours.Sums())) << res << " cells a side";
     }
 }
 
