@@ -33,8 +33,10 @@ FloatImage::FloatImage(int width, int height, std::vector<float> densities, cons
 RgbF FloatImage::Pixel(float density, const std::uint32_t* sampleColour) const
 {
     if (!(density > 0.0f)) return empty_;
-    const double level = tone_.Level(density), g = tone_.InvGamma();
-    const double bright = std::pow(level, g);
+    const double unkeyed = tone_.Unkeyed(density), g = tone_.InvGamma();
+    const double bright = std::pow(unkeyed, tone_.Key() * g);
+    // The level before the gamma only for what vibrancy below 1 mixes in.
+    const double level = vibrancy_ < 1.0 && tone_.Key() != 1.0 ? std::pow(unkeyed, tone_.Key()) : unkeyed;
     RgbF c;
     if (!sampleColour) {
         c = colours_.Sample(bright);

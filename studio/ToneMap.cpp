@@ -107,7 +107,7 @@ void ToneMap::Equalize(const DensityHistogram& histogram)
     }
 }
 
-double ToneMap::Level(double density) const
+double ToneMap::Unkeyed(double density) const
 {
     if (!(density > 0.0)) return 0.0;
     // 0 at or below the black point, 1 at or above the white point.
@@ -117,9 +117,15 @@ double ToneMap::Level(double density) const
         const int k = std::min(static_cast<int>(x), kEqualizeBins - 1);
         b = cumulative_[k] + (cumulative_[k + 1] - cumulative_[k]) * (x - k);
     }
+    return b;
+}
+
+double ToneMap::Level(double density) const
+{
+    const double b = Unkeyed(density);
     return key_ == 1.0 ? b : std::pow(b, key_);
 }
 
-double ToneMap::operator()(double density) const { return std::pow(Level(density), invGamma_); }
+double ToneMap::operator()(double density) const { return std::pow(Unkeyed(density), key_ * invGamma_); }
 
 }  // namespace tilvex::studio

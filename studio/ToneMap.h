@@ -53,6 +53,9 @@ public:
     double operator()(double density) const;
     // Brightness before the gamma.
     double Level(double density) const;
+    // Level before its power: the two powers of operator() are then one.
+    double Unkeyed(double density) const;
+    double Key() const { return key_; }
     double InvGamma() const { return invGamma_; }
 
     // Automatic exposure: the shares of the filled pixels left black and
