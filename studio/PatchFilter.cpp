@@ -24,17 +24,18 @@ constexpr float kSimilarity = 0.5f;
 // One band's working rows: the band and kMargin rows and columns about it, wrapped.
 struct BandWork {
     int stride = 0;
-    std::vector<float> stable, density, cover, difference, rowSums, pair, sum, weight;
+    // noise: the stabilised value's variance, 0 where uncovered; its pair sums
+    // (expected) and counts of covered pairs (pairs) beside the differences'.
+    std::vector<float> stable, noise, density, cover, difference, expected, pairs, rowSums, rowExpected, rowPairs,
+        pair, sum, weight;
 
     BandWork(int resolution)
         : stride(resolution + 2 * kMargin)
     {
         const std::size_t padded = static_cast<std::size_t>(kBandRows + 2 * kMargin) * stride;
-        stable.resize(padded);
-        density.resize(padded);
-        cover.resize(padded);
-        difference.resize(padded);
-        rowSums.resize(padded);
+        for (auto* v : {&stable, &noise, &density, &cover, &difference, &expected, &pairs, &rowSums, &rowExpected,
+                        &rowPairs})
+            v->resize(padded);
         pair.resize(static_cast<std::size_t>(stride));
         sum.resize(static_cast<std::size_t>(kBandRows) * stride);
         weight.resize(sum.size());
@@ -70,7 +71,12 @@ std::optional<std::vector<float>> PatchFilter(const PlainDensity& plain, int res
                     const float d = covered ? static_cast<float>(plain.Cell(cell)) : 0.0f;
                     w.density[at] = d;
                     w.cover[at] = covered ? static_cast<float>(coverage) : 0.0f;
-                    w.stable[at] = 2.0f * std::sqrt(d * scale + 0.375f);
+                    // Anscombe's root of the cell's own count, in full-cell units: a
+                    // cell cut by a fold line is as bright as its neighbours, with
+                    // 1 / coverage the noise.
+                    const float c = covered ? static_cast<float>(coverage) : 1.0f;
+                    w.stable[at] = 2.0f * std::sqrt(d * scale * c + 0.375f) / std::sqrt(c);
+                    w.noise[at] = covered ? 1.0f / c : 0.0f;
                 }
             }
             // The sums in padded columns: a pair's second cell may lie in a margin column, folded back below.
@@ -90,24 +96,49 @@ std::optional<std::vector<float>> PatchFilter(const PlainDensity& plain, int res
             for (int dy = 0; dy <= kPatchReach; ++dy)
                 for (int dx = dy == 0 ? 1 : -kPatchReach; dx <= kPatchReach; ++dx) {
                     const std::ptrdiff_t shift = static_cast<std::ptrdiff_t>(dy) * stride + dx;
-                    // Squared differences over the rows the patches read, then sums along rows.
+                    // Squared differences of the covered pairs over the rows the
+                    // patches read, and the noise they should show, then sums along rows.
                     for (int j = kMargin - dy - kPatch; j < kMargin + count + kPatch; ++j) {
-                        const float* a = w.stable.data() + static_cast<std::size_t>(j) * stride;
+                        const std::size_t rowAt = static_cast<std::size_t>(j) * stride;
+                        const float* a = w.stable.data() + rowAt;
                         const float* b = a + shift;
-                        float* d = w.difference.data() + static_cast<std::size_t>(j) * stride;
-                        for (int i = kMargin - kPatch; i < kMargin + n + kPatch; ++i) d[i] = (a[i] - b[i]) * (a[i] - b[i]);
-                        float* r = w.rowSums.data() + static_cast<std::size_t>(j) * stride;
-                        for (int i = kMargin; i < kMargin + n; ++i) r[i] = d[i - 1] + d[i] + d[i + 1];
+                        const float* na = w.noise.data() + rowAt;
+                        const float* nb = na + shift;
+                        float* d = w.difference.data() + rowAt;
+                        float* e = w.expected.data() + rowAt;
+                        float* c = w.pairs.data() + rowAt;
+                        for (int i = kMargin - kPatch; i < kMargin + n + kPatch; ++i) {
+                            const float both = na[i] > 0.0f && nb[i] > 0.0f ? 1.0f : 0.0f;
+                            d[i] = both * (a[i] - b[i]) * (a[i] - b[i]);
+                            e[i] = both * (na[i] + nb[i]);
+                            c[i] = both;
+                        }
+                        float* r = w.rowSums.data() + rowAt;
+                        float* re = w.rowExpected.data() + rowAt;
+                        float* rc = w.rowPairs.data() + rowAt;
+                        for (int i = kMargin; i < kMargin + n; ++i) {
+                            r[i] = d[i - 1] + d[i] + d[i + 1];
+                            re[i] = e[i - 1] + e[i] + e[i + 1];
+                            rc[i] = c[i - 1] + c[i] + c[i + 1];
+                        }
                     }
                     for (int j = -dy; j < count; ++j) {
                         const std::size_t row = static_cast<std::size_t>(j + kMargin) * stride;
                         const float* above = w.rowSums.data() + row - stride;
                         const float* here = w.rowSums.data() + row;
                         const float* below = w.rowSums.data() + row + stride;
+                        const float* aboveE = w.rowExpected.data() + row - stride;
+                        const float* hereE = w.rowExpected.data() + row;
+                        const float* belowE = w.rowExpected.data() + row + stride;
+                        const float* aboveC = w.rowPairs.data() + row - stride;
+                        const float* hereC = w.rowPairs.data() + row;
+                        const float* belowC = w.rowPairs.data() + row + stride;
                         float* pair = w.pair.data();
                         for (int i = kMargin; i < kMargin + n; ++i) {
-                            const float mean = (above[i] + here[i] + below[i]) * (1.0f / 9.0f);
-                            const float t = std::max(mean - 2.0f, 0.0f) * invSimilarity;
+                            // The mean excess of the covered pairs' differences over their noise.
+                            const float pairs = aboveC[i] + hereC[i] + belowC[i];
+                            const float excess = (above[i] + here[i] + below[i]) - (aboveE[i] + hereE[i] + belowE[i]);
+                            const float t = pairs > 0.0f ? std::max(excess / pairs, 0.0f) * invSimilarity : 2.0f;
                             const float f = std::max(1.0f - 0.5f * t, 0.0f);
                             pair[i] = f * f;
                         }

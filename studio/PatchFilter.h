@@ -17,7 +17,8 @@ namespace tilvex::studio {
 // edges and fold lines keep their shape. `countsPerVisit` is how many samples
 // stand behind one visit of the density (the symmetries averaged over), the
 // noise the comparison allows for. Cells a flat field leaves uncovered stay
-// empty and lend nothing. Float sums in a fixed order per cell: the same
+// empty, lend nothing and are left out of the patches' comparison; a cell a
+// fold line cuts is compared in full-cell units, with its greater noise allowed for. Float sums in a fixed order per cell: the same
 // field for any thread count and any band of rows; with a band, only its rows
 // are made (the rest stay 0). Empty when stopped.
 inline constexpr int kPatchReach = 3;

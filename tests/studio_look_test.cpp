@@ -218,6 +218,39 @@ TEST(StudioEstimate, PatchFilterSmoothsFlatGroundAndKeepsSteps)
         }
 }
 
+// Cells a fold line cuts hold a share of a full cell's visits: the filter must
+// still find their like among full cells, or the fold lines stay as lines of grain.
+TEST(StudioEstimate, PatchFilterSmoothsCellsCutByFoldLines)
+{
+    CTilvexApp app(3.0);
+    const auto quilt = MakeQuilt(QuiltKind::FourSixTwelve, app);
+    const int n = 128;
+    const double visits = 30.0;
+    const auto flat = FlatFieldFor(*quilt, n, 2);
+    std::mt19937 engine(9);
+    DensityBuffer buffer(n);
+    for (int y = 0; y < n; ++y) {
+        std::vector<std::uint32_t> row(n);
+        for (int x = 0; x < n; ++x) {
+            const double cover = flat->Coverage(static_cast<std::size_t>(y) * n + x);
+            if (cover >= kMinCoverage)
+                row[x] = std::poisson_distribution<std::uint32_t>(visits * cover)(engine) * DensityBuffer::kOneVisit;
+        }
+        buffer.AssignCells(static_cast<std::size_t>(y) * n, row);
+    }
+    const std::vector<float> field = *PatchFilter(PlainDensity(buffer, flat.get()), n, flat.get(), 1.0, 2);
+    double cutSquares = 0.0, fullSquares = 0.0;
+    int cut = 0, full = 0;
+    for (std::size_t cell = 0; cell < field.size(); ++cell) {
+        const double cover = flat->Coverage(cell), error = field[cell] / visits - 1.0;
+        if (std::abs(cover - 1.0) < 0.001) fullSquares += error * error, ++full;
+        else if (cover >= 0.25 && cover <= 0.75) cutSquares += error * error, ++cut;
+    }
+    ASSERT_GT(cut, 100);
+    const double cutRms = std::sqrt(cutSquares / cut), fullRms = std::sqrt(fullSquares / full);
+    EXPECT_LT(cutRms, 1.5 * fullRms);  // 3.6 times when patches counted the empty cells
+}
+
 // Every look setting on (either filter): the same picture for one thread and two, on the
 // scalar path and the widest (in two passes), and the denoised tile still
 // repeats without a seam.
